@@ -1,0 +1,40 @@
+// The framework's object base and exception classes. Exceptions are thrown by pointer and released
+// by the catcher with Delete(); the memory exception is a preallocated object that Delete() keeps.
+#pragma once
+
+#include "afxver_.h"
+#include <windows.h>
+
+class AFX_API CObject {
+public:
+    virtual ~CObject() = default;
+
+protected:
+    CObject() = default;
+};
+
+class AFX_API CException : public CObject {
+public:
+    explicit CException(BOOL bAutoDelete = TRUE) : m_bAutoDelete(bAutoDelete) {}
+    // Frees a heap-made exception; a static one (bAutoDelete FALSE) stays.
+    void Delete();
+    // Copies the exception's message into the buffer, always terminated; FALSE when it has none.
+    virtual BOOL GetErrorMessage(LPSTR lpszError, UINT nMaxError, PUINT pnHelpContext = nullptr) const;
+
+    BOOL m_bAutoDelete;
+};
+
+class AFX_API CMemoryException : public CException {
+public:
+    explicit CMemoryException(BOOL bAutoDelete = TRUE) : CException(bAutoDelete) {}
+    BOOL GetErrorMessage(LPSTR lpszError, UINT nMaxError, PUINT pnHelpContext = nullptr) const override;
+};
+
+class AFX_API CInvalidArgException : public CException {
+public:
+    explicit CInvalidArgException(BOOL bAutoDelete = TRUE) : CException(bAutoDelete) {}
+    BOOL GetErrorMessage(LPSTR lpszError, UINT nMaxError, PUINT pnHelpContext = nullptr) const override;
+};
+
+[[noreturn]] AFX_API void AfxThrowMemoryException();
+[[noreturn]] AFX_API void AfxThrowInvalidArgException();

@@ -1,0 +1,64 @@
+// The framework's application object and module state. The process has one application state (the
+// executable's); a DLL with an application object of its own keeps it in a module state of its own
+// and switches to it with AFX_MANAGE_STATE. Without a switch, AfxGetApp() answers the executable's
+// application, so code running on a caller's behalf sees the calling application.
+#pragma once
+
+#include "afxexcept.h"
+#include "afxstr.h"
+
+class CWinApp;
+class CWnd;
+
+struct AFX_API AFX_MODULE_STATE {
+    explicit AFX_MODULE_STATE(HINSTANCE hInstance) noexcept
+        : m_hCurrentInstanceHandle(hInstance), m_hCurrentResourceHandle(hInstance) {}
+
+    CWinApp* m_pCurrentWinApp = nullptr;
+    HINSTANCE m_hCurrentInstanceHandle;
+    HINSTANCE m_hCurrentResourceHandle;
+};
+
+// The module state the calling thread runs in; the application state unless switched.
+AFX_API AFX_MODULE_STATE* AfxGetModuleState() noexcept;
+AFX_API AFX_MODULE_STATE* AfxGetAppModuleState() noexcept;
+
+class AFX_API AFX_MAINTAIN_STATE2 {
+public:
+    explicit AFX_MAINTAIN_STATE2(AFX_MODULE_STATE* pNewState) noexcept;
+    ~AFX_MAINTAIN_STATE2();
+    AFX_MAINTAIN_STATE2(const AFX_MAINTAIN_STATE2&) = delete;
+    AFX_MAINTAIN_STATE2& operator=(const AFX_MAINTAIN_STATE2&) = delete;
+
+private:
+    AFX_MODULE_STATE* m_pPrevState;
+};
+
+#define AFX_MANAGE_STATE(p) AFX_MAINTAIN_STATE2 _ctlState(p)
+
+class AFX_API CWinApp : public CObject {
+public:
+    // Becomes the application of the module state current at construction.
+    explicit CWinApp(LPCSTR lpszAppName = nullptr);
+    ~CWinApp() override;
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    virtual BOOL InitInstance();
+    virtual int ExitInstance();
+
+    CString m_strAppName;
+    CString m_strExeName; // the module's file name without folder and extension
+    HINSTANCE m_hInstance;
+    CWnd* m_pMainWnd = nullptr;
+
+private:
+    AFX_MODULE_STATE* m_pModuleState;
+};
+
+AFX_API CWinApp* AfxGetApp() noexcept;
+AFX_API HINSTANCE AfxGetInstanceHandle() noexcept;
+AFX_API HINSTANCE AfxGetResourceHandle() noexcept;
+AFX_API void AfxSetResourceHandle(HINSTANCE hInstResource) noexcept;
+AFX_API HINSTANCE AfxLoadLibrary(LPCSTR lpszModuleName) noexcept;
+AFX_API BOOL AfxFreeLibrary(HINSTANCE hInstLib) noexcept;

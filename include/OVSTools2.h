@@ -1,0 +1,6 @@
+// All exported families of the library.
+#pragma once
+
+#include "ovstoolmodule.h"
+#include "ovstooldbgreport.h"
+#include "ovsreg.h"

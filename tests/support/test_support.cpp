@@ -1,0 +1,159 @@
+#include "test_support.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace ovs::test {
+
+namespace {
+
+constexpr char kProductTree[] = "SOFTWARE\\VELDORAN";
+
+std::map<std::string, ChildMain>& Modes() {
+    static std::map<std::string, ChildMain> modes;
+    return modes;
+}
+
+std::string Quote(const std::string& arg) { return "\"" + arg + "\""; }
+
+// The current environment with the given variables replaced, as a block for CreateProcess.
+std::string EnvironmentBlock(const std::map<std::string, std::string>& overrides) {
+    std::map<std::string, std::string> variables;
+    LPCH strings = GetEnvironmentStringsA();
+    for (LPCH p = strings; *p != '\0'; p += std::strlen(p) + 1) {
+        const std::string entry(p);
+        const size_t equals = entry.find('=', 1);
+        if (equals != std::string::npos) {
+            variables[entry.substr(0, equals)] = entry.substr(equals + 1);
+        }
+    }
+    FreeEnvironmentStringsA(strings);
+    for (const auto& [name, value] : overrides) {
+        variables[name] = value;
+    }
+    std::string block;
+    for (const auto& [name, value] : variables) {
+        block += name + "=" + value;
+        block.push_back('\0');
+    }
+    block.push_back('\0');
+    return block;
+}
+
+} // namespace
+
+void ResetProductRegistry() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, kProductTree); }
+
+void RegistryTest::SetUp() { ResetProductRegistry(); }
+void RegistryTest::TearDown() { ResetProductRegistry(); }
+
+TempFolder::TempFolder() {
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    static LONG counter = 0;
+    char name[MAX_PATH];
+    std::snprintf(name, sizeof name, "%sovstest_%lu_%ld", base, GetCurrentProcessId(), InterlockedIncrement(&counter));
+    m_path = name;
+    RemoveTree(m_path);
+    CreateDirectoryA(m_path.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() { RemoveTree(m_path); }
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            const std::string child = path + "\\" + name;
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+std::string ReadFileText(const std::string& path) {
+    // Opened with full sharing, so a report that a process still holds can be read.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::string();
+    }
+    std::string text;
+    char chunk[65536];
+    DWORD read = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) {
+        text.append(chunk, read);
+    }
+    CloseHandle(file);
+    return text;
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    if (start < text.size()) {
+        lines.push_back(text.substr(start));
+    }
+    return lines;
+}
+
+ChildMode::ChildMode(const char* name, ChildMain main) { Modes()[name] = std::move(main); }
+
+ChildResult RunChild(const std::string& mode, const std::vector<std::string>& args,
+                     const std::map<std::string, std::string>& environment, DWORD timeoutMs) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string commandLine = Quote(self) + " --child " + Quote(mode);
+    for (const std::string& arg : args) {
+        commandLine += " " + Quote(arg);
+    }
+    std::string block = EnvironmentBlock(environment);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(self, commandLine.data(), nullptr, nullptr, FALSE, 0, block.data(), nullptr, &startup,
+                        &process)) {
+        return {GetLastError(), false};
+    }
+    CloseHandle(process.hThread);
+    const bool finished = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    if (!finished) {
+        TerminateProcess(process.hProcess, 1);
+    }
+    CloseHandle(process.hProcess);
+    return {exitCode, finished};
+}
+
+int DispatchChild(int argc, char** argv) {
+    if (argc < 3 || std::string(argv[1]) != "--child") {
+        return -1;
+    }
+    const auto mode = Modes().find(argv[2]);
+    if (mode == Modes().end()) {
+        std::fprintf(stderr, "unknown child mode %s\n", argv[2]);
+        return 2;
+    }
+    return mode->second(std::vector<std::string>(argv + 3, argv + argc));
+}
+
+} // namespace ovs::test

@@ -1,0 +1,64 @@
+// Test support: a clean product registry tree, a temporary folder per test, and a second real
+// process of the same test executable started in a named mode with its own environment.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace ovs::test {
+
+// Deletes the product's machine-wide tree before and after each test.
+class RegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
+void ResetProductRegistry();
+
+// A fresh folder below the prefix's temporary folder, removed with everything in it at the end.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return m_path + "\\" + name; }
+
+private:
+    std::string m_path;
+};
+
+void RemoveTree(const std::string& path);
+std::string ReadFileText(const std::string& path);
+bool FileExists(const std::string& path);
+std::vector<std::string> SplitLines(const std::string& text); // on "\r\n"
+
+// A child mode: gets the arguments after the mode name, returns the process's exit code.
+using ChildMain = std::function<int(const std::vector<std::string>& args)>;
+
+// Registers a mode at static-initialisation time: static ChildMode m("name", [](auto& a) {...});
+struct ChildMode {
+    ChildMode(const char* name, ChildMain main);
+};
+
+struct ChildResult {
+    DWORD exitCode;
+    bool finished;
+};
+
+// Starts this executable as "--child <mode> args...", with the given environment variables added
+// or replaced, and waits for its end (at most timeoutMs).
+ChildResult RunChild(const std::string& mode, const std::vector<std::string>& args = {},
+                     const std::map<std::string, std::string>& environment = {}, DWORD timeoutMs = 60000);
+
+// Runs a child mode if the command line names one; returns -1 otherwise.
+int DispatchChild(int argc, char** argv);
+
+} // namespace ovs::test
