@@ -1,0 +1,16 @@
+// The steps of the demo host, one per family, run in this order by main().
+#pragma once
+
+#include <string>
+
+namespace demo {
+
+// Prints a heading, so that each step's output stands apart.
+void Heading(const char* title);
+// Prints a text file to the terminal, each line indented.
+void PrintFile(const std::string& path);
+
+// Folders in the registry, the debug report with a forced rotation.
+void RunFoundationStep();
+
+} // namespace demo
