@@ -4,3 +4,4 @@
 #include "ovstoolmodule.h"
 #include "ovstooldbgreport.h"
 #include "ovsreg.h"
+#include "ovstoolseparators.h"

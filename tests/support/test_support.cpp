@@ -1,4 +1,5 @@
 #include "test_support.h"
+#include "ovsreg.h"
 
 #include <cstdio>
 #include <cstring>
@@ -16,7 +17,9 @@ std::map<std::string, ChildMain>& Modes() {
     return modes;
 }
 
-std::string Quote(const std::string& arg) { return "\"" + arg + "\""; }
+std::string Quote(const std::string& arg) {
+    return "\"" + arg + "\"";
+}
 
 // The current environment with the given variables replaced, as a block for CreateProcess.
 std::string EnvironmentBlock(const std::map<std::string, std::string>& overrides) {
@@ -44,23 +47,50 @@ std::string EnvironmentBlock(const std::map<std::string, std::string>& overrides
 
 } // namespace
 
-void ResetProductRegistry() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, kProductTree); }
+void ResetProductRegistry() {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kProductTree);
+}
 
-void RegistryTest::SetUp() { ResetProductRegistry(); }
-void RegistryTest::TearDown() { ResetProductRegistry(); }
+void RegistryTest::SetUp() {
+    ResetProductRegistry();
+}
+void RegistryTest::TearDown() {
+    ResetProductRegistry();
+}
 
 TempFolder::TempFolder() {
     char base[MAX_PATH];
     GetTempPathA(MAX_PATH, base);
     static LONG counter = 0;
     char name[MAX_PATH];
-    std::snprintf(name, sizeof name, "%sovstest_%lu_%ld", base, GetCurrentProcessId(), InterlockedIncrement(&counter));
+    std::snprintf(name, sizeof name, "%sovstest_%lu_%ld", base, GetCurrentProcessId(),
+                  InterlockedIncrement(&counter));
     m_path = name;
     RemoveTree(m_path);
     CreateDirectoryA(m_path.c_str(), nullptr);
 }
 
-TempFolder::~TempFolder() { RemoveTree(m_path); }
+TempFolder::~TempFolder() {
+    RemoveTree(m_path);
+}
+
+ReportFolder::ReportFolder() {
+    CreateDirectoryA(debugFolder().c_str(), nullptr);
+    Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, OVS_REG_CURRENT_VERSION, 0, "Path", "Log Path",
+                             logPath().c_str());
+}
+
+std::string ReportFolder::reportFile(const std::string& instanceText, const std::string& suffix) const {
+    return debugFolder() + "\\DbgReport_" + ExecutableBaseName() + "_Inst_" + instanceText + suffix + ".log";
+}
+
+std::string ExecutableBaseName() {
+    char module[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, module, sizeof module);
+    std::string name(module, length < sizeof module ? length : 0);
+    name = name.substr(name.find_last_of("\\/") + 1);
+    return name.substr(0, name.find_last_of('.'));
+}
 
 void RemoveTree(const std::string& path) {
     WIN32_FIND_DATAA found;
@@ -86,8 +116,9 @@ void RemoveTree(const std::string& path) {
 
 std::string ReadFileText(const std::string& path) {
     // Opened with full sharing, so a report that a process still holds can be read.
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return std::string();
     }
@@ -101,7 +132,9 @@ std::string ReadFileText(const std::string& path) {
     return text;
 }
 
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
@@ -115,7 +148,9 @@ std::vector<std::string> SplitLines(const std::string& text) {
     return lines;
 }
 
-ChildMode::ChildMode(const char* name, ChildMain main) { Modes()[name] = std::move(main); }
+ChildMode::ChildMode(const char* name, ChildMain main) {
+    Modes()[name] = std::move(main);
+}
 
 ChildResult RunChild(const std::string& mode, const std::vector<std::string>& args,
                      const std::map<std::string, std::string>& environment, DWORD timeoutMs) {

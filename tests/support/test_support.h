@@ -35,6 +35,24 @@ private:
     std::string m_path;
 };
 
+// A "Log Path" of its own with a Debug folder below it, written to the product's registry tree, so
+// that a process opening its debug report afterwards writes there. Create it after the registry
+// fixture has reset the tree.
+class ReportFolder {
+public:
+    ReportFolder();
+    const std::string& logPath() const { return m_folder.path(); }
+    std::string debugFolder() const { return m_folder.path() + "\\Debug"; }
+    // Debug\DbgReport_<this executable>_Inst_<instance><suffix>.log
+    std::string reportFile(const std::string& instanceText = "001", const std::string& suffix = "") const;
+
+private:
+    TempFolder m_folder;
+};
+
+// The file name of this executable without folder and extension.
+std::string ExecutableBaseName();
+
 void RemoveTree(const std::string& path);
 std::string ReadFileText(const std::string& path);
 bool FileExists(const std::string& path);
