@@ -3,13 +3,13 @@
 #include "ovstooldbgreport.h"
 #include "ovsreg.h"
 #include "dbgreport_file.h"
+#include "dbgreport_line.h"
 #include "module_state.h"
 
 #include <comdef.h>
 #include <atomic>
 #include <cstdarg>
 #include <cstdio>
-#include <mutex>
 #include <string>
 
 using namespace ovs::dbgreport;
@@ -23,8 +23,6 @@ constexpr char kStartBanner[] = "========================= Session [%d] Start ==
 constexpr char kReconfigureBanner[] =
     "========================= Session [%d] Reconfigure ==============================";
 constexpr char kTooLong[] = "!!!!!Message is too long!!!!!";
-constexpr int kMaxMessage = 1023;
-constexpr int kLineBuffer = 2048;
 constexpr int kMaxAlternates = 999;
 
 const CLSID kSetupComponent = {0x3A5292F5, 0x8789, 0x4A44, {0x87, 0x44, 0x1B, 0x2B, 0x33, 0x60, 0x13, 0x01}};
@@ -41,7 +39,8 @@ struct ReportState {
     std::atomic<DWORD> levelMask{0};
     std::atomic<DWORD> checkInterval{0};
     std::atomic<DWORD> countdown{0};
-    std::once_flag countdownStart;
+    std::atomic<bool> countdownStarted{false};
+    ReportClock clock; // used under the report lock
     std::string path;
     RotationSettings rotation{0, 0, std::string()};
     std::string alternateTag;
@@ -49,23 +48,27 @@ struct ReportState {
 
 ReportState g_report;
 
-bool IsOpen(HANDLE file) { return file != nullptr && file != INVALID_HANDLE_VALUE; }
+bool IsOpen(HANDLE file) {
+    return file != nullptr && file != INVALID_HANDLE_VALUE;
+}
 
 bool LevelEnabled(int level, DWORD mask) {
     switch (level) {
-        case OVS_DBG_BANNER: return mask != 0;
-        case OVS_DBG_ERR: return (mask & OVS_DBGMASK_ERR) != 0;
-        case OVS_DBG_WRN: return (mask & OVS_DBGMASK_WRN) != 0;
-        case OVS_DBG_INF: return (mask & OVS_DBGMASK_INF) != 0;
-        case OVS_DBG_DBG: return (mask & OVS_DBGMASK_DBG) != 0;
-        case OVS_DBG_TMG: return (mask & OVS_DBGMASK_TMG) != 0;
-        default: return false;
+        case OVS_DBG_BANNER:
+            return mask != 0;
+        case OVS_DBG_ERR:
+            return (mask & OVS_DBGMASK_ERR) != 0;
+        case OVS_DBG_WRN:
+            return (mask & OVS_DBGMASK_WRN) != 0;
+        case OVS_DBG_INF:
+            return (mask & OVS_DBGMASK_INF) != 0;
+        case OVS_DBG_DBG:
+            return (mask & OVS_DBGMASK_DBG) != 0;
+        case OVS_DBG_TMG:
+            return (mask & OVS_DBGMASK_TMG) != 0;
+        default:
+            return false;
     }
-}
-
-LPCSTR LevelTag(int level) {
-    static constexpr LPCSTR tags[] = {"", "ERR", "WRN", "INF", "DBG", "TMG"};
-    return tags[level];
 }
 
 HANDLE OpenReportFile(const std::string& path) {
@@ -78,45 +81,17 @@ void StoreRotation(DWORD limitHigh, DWORD limitLow, DWORD backupCount) {
     g_report.rotation.backupCount = backupCount;
 }
 
-// Composes and writes one line; the caller holds the report lock.
-void WriteLine(HANDLE file, LPCSTR sourceFile, int line, int level, LPCSTR format, va_list args) {
-    char message[kMaxMessage + 1];
-    const int length = _vsnprintf(message, sizeof message, format != nullptr ? format : "", args);
-    if (length < 0 || length > kMaxMessage) {
-        message[kMaxMessage] = '\0';
-    }
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    char time[32];
-    _snprintf(time, sizeof time, "%04d/%02d/%02d %02d:%02d:%02d.%03d", now.wYear, now.wMonth, now.wDay, now.wHour,
-              now.wMinute, now.wSecond, now.wMilliseconds);
-    time[sizeof time - 1] = '\0';
-    char ids[32];
-    _snprintf(ids, sizeof ids, "[%lu:%lu]", GetCurrentProcessId(), GetCurrentThreadId());
-    ids[sizeof ids - 1] = '\0';
-
-    char text[kLineBuffer];
-    int written;
-    if (level == OVS_DBG_BANNER) {
-        written = _snprintf(text, sizeof text, "%s\t%s\t%s\r\n", time, ids, message);
-    } else if (sourceFile != nullptr) {
-        written = _snprintf(text, sizeof text, "%s\t%s\t[%s]\t%s(%5d)\t%s\r\n", time, ids, LevelTag(level),
-                            sourceFile, line, message);
-    } else {
-        written = _snprintf(text, sizeof text, "%s\t%s\t[%s]\t(%5d)\t%s\r\n", time, ids, LevelTag(level), line,
-                            message);
-    }
-    LPCSTR out = text;
-    if (written < 0 || written >= kLineBuffer) {
-        out = kTooLong;
-        written = static_cast<int>(sizeof kTooLong - 1);
-    }
-    DWORD done = 0;
-    WriteFile(file, out, static_cast<DWORD>(written), &done, nullptr);
-}
-
+// Writes one line. The message and everything that does not depend on the moment are composed
+// before the lock, so that threads format side by side; the time stamp, the write and the countdown
+// are done under it, so lines stay whole and in the order of their time stamps.
 void Report(HANDLE file, LPCSTR sourceFile, int line, int level, LPCSTR format, va_list args) {
-    std::call_once(g_report.countdownStart, [] { g_report.countdown = g_report.checkInterval.load(); });
+    if (!g_report.countdownStarted.load(std::memory_order_acquire)) {
+        ovs::ReportLock lock;
+        if (!g_report.countdownStarted.load(std::memory_order_relaxed)) {
+            g_report.countdown = g_report.checkInterval.load();
+            g_report.countdownStarted.store(true, std::memory_order_release);
+        }
+    }
     // A smaller interval set by reconfiguration takes effect at once.
     const DWORD interval = g_report.checkInterval;
     DWORD current = g_report.countdown;
@@ -125,8 +100,15 @@ void Report(HANDLE file, LPCSTR sourceFile, int line, int level, LPCSTR format, 
     if (!LevelEnabled(level, g_report.levelMask)) {
         return;
     }
+    ReportLine text(level, sourceFile, line, format != nullptr ? format : "", args);
+
     ovs::ReportLock lock;
-    WriteLine(file, sourceFile, line, level, format, args);
+    DWORD done = 0;
+    if (text.Stamp(g_report.clock)) {
+        WriteFile(file, text.Text(), static_cast<DWORD>(text.Length()), &done, nullptr);
+    } else {
+        WriteFile(file, kTooLong, sizeof kTooLong - 1, &done, nullptr);
+    }
     if (g_report.countdown == 0) {
         CheckSizeAndRotate(file, g_report.path, g_report.rotation);
         g_report.countdown = g_report.checkInterval.load();
@@ -135,7 +117,9 @@ void Report(HANDLE file, LPCSTR sourceFile, int line, int level, LPCSTR format, 
     }
 }
 
-void WriteBanner(LPCSTR format) { Tool_DbgReport(nullptr, 0, OVS_DBG_BANNER, format, static_cast<int>(GetCurrentProcessId())); }
+void WriteBanner(LPCSTR format) {
+    Tool_DbgReport(nullptr, 0, OVS_DBG_BANNER, format, static_cast<int>(GetCurrentProcessId()));
+}
 
 void CallSetupComponent() {
     ovs::com_ptr<IUnknown> unknown;
@@ -177,7 +161,8 @@ private:
 } // namespace
 
 BOOL Tool_InitDbgReportEx(int nInstance, DWORD dwLevelMask, DWORD dwLimitHigh, DWORD dwLimitLow,
-                          DWORD dwCheckInterval, DWORD dwBackupCount, LPCSTR szBackupTag, LPCSTR szAlternateTag) {
+                          DWORD dwCheckInterval, DWORD dwBackupCount, LPCSTR szBackupTag,
+                          LPCSTR szAlternateTag) {
     if (IsOpen(g_report.file)) {
         return FALSE;
     }
@@ -251,4 +236,6 @@ void Tool_InitDbgReport(DWORD, DWORD) {
     }
 }
 
-void Tool_InitDbgReportWithoutCoInitialize(DWORD, DWORD) { CallSetupComponent(); }
+void Tool_InitDbgReportWithoutCoInitialize(DWORD, DWORD) {
+    CallSetupComponent();
+}
