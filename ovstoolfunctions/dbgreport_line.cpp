@@ -60,9 +60,7 @@ const char* LevelTag(int level) {
 } // namespace
 
 size_t ReportClock::Write(char* out) {
-    FILETIME utc;
-    GetSystemTimePreciseAsFileTime(&utc);
-    const ULONGLONG ticks = (static_cast<ULONGLONG>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime;
+    const ULONGLONG ticks = m_clock.Now();
     const ULONGLONG second = ticks / kTicksPerSecond;
     if (second != m_second || m_secondLength == 0) {
         // Zone offsets are whole minutes, so the local second starts with the universal one.

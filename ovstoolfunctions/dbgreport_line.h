@@ -1,6 +1,8 @@
 // The pieces of a debug report line: the local time stamp, and the rest of the line after it.
 #pragma once
 
+#include "counter_clock.h"
+
 #include <windows.h>
 
 #include <cstdarg>
@@ -20,6 +22,7 @@ public:
     size_t Write(char* out);
 
 private:
+    CounterClock m_clock;
     ULONGLONG m_second = 0;
     char m_secondText[kMaxTimeStamp] = {};
     size_t m_secondLength = 0;
