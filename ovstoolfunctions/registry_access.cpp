@@ -21,11 +21,12 @@ bool ReportStatus(LSTATUS status, DWORD* errorCode) {
         return false;
     }
     LPSTR text = nullptr;
-    const DWORD length =
-        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, static_cast<DWORD>(status), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                       reinterpret_cast<LPSTR>(&text), 0, nullptr);
-    Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_ERR, "%s", length > 0 && text != nullptr ? text : "Failed to save errorcode.");
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(status), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text),
+        0, nullptr);
+    Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_ERR, "%s",
+                   length > 0 && text != nullptr ? text : "Failed to save errorcode.");
     LocalFree(text);
     return false;
 }
@@ -34,7 +35,9 @@ bool IsSilent(DWORD* errorCode) {
     return *errorCode == ERROR_FILE_NOT_FOUND || *errorCode == ERROR_PATH_NOT_FOUND;
 }
 
-bool KeyPathFits(LPCSTR keyPath) { return keyPath != nullptr && std::strlen(keyPath) <= kMaxKeyPath; }
+bool KeyPathFits(LPCSTR keyPath) {
+    return keyPath != nullptr && std::strlen(keyPath) <= kMaxKeyPath;
+}
 
 } // namespace
 
@@ -45,7 +48,8 @@ bool OpenRegistryKey(LPCSTR keyPath, HKEY* key, DWORD* errorCode) {
         *errorCode = status;
     }
     if (!ok && !IsSilent(&status)) {
-        Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_ERR, "[OpenRegistryKey] Failed with unintended error. %s", keyPath);
+        Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_ERR, "[OpenRegistryKey] Failed with unintended error. %s",
+                       keyPath);
     }
     return ok;
 }
@@ -57,7 +61,8 @@ bool CreateRegistryKey(LPCSTR keyPath, HKEY* key, DWORD* errorCode) {
         *errorCode = status;
     }
     if (!ok && !IsSilent(&status)) {
-        Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_ERR, "[CreateRegistryKey] Failed with unintended error. %s", keyPath);
+        Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_ERR,
+                       "[CreateRegistryKey] Failed with unintended error. %s", keyPath);
     }
     return ok;
 }
@@ -69,7 +74,8 @@ bool QueryRegistryValue(HKEY key, LPCSTR valueName, DWORD* type, BYTE* data, DWO
         *errorCode = status;
     }
     if (!ok && !IsSilent(&status)) {
-        Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_ERR, "[QueryRegistryValue] Failed with unintended error. Subkey : %s",
+        Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_ERR,
+                       "[QueryRegistryValue] Failed with unintended error. Subkey : %s",
                        valueName != nullptr ? valueName : "");
     }
     return ok;
@@ -82,7 +88,8 @@ bool CloseRegistryKey(HKEY key, DWORD* errorCode) {
         *errorCode = status;
     }
     if (!ok && !IsSilent(&status)) {
-        Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_ERR, "%s", "[CloseRegistryKey] Failed with unintended error.");
+        Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_ERR, "%s",
+                       "[CloseRegistryKey] Failed with unintended error.");
     }
     return ok;
 }
@@ -131,12 +138,15 @@ DWORD ReadDefault(const void* defaultData, DWORD defaultSize, void* buffer, DWOR
     return copied;
 }
 
-// Reads the data of the expected type and closes the key; false when either step fails.
-bool ReadStored(OpenKey& key, LPCSTR valueName, DWORD expectedType, BYTE* buffer, DWORD* size, DWORD* errorCode) {
+// Reads the data of the expected type and closes the key; false when either step fails. A failed
+// query keeps its own status in the error code, as the first query does.
+bool ReadStored(OpenKey& key, LPCSTR valueName, DWORD expectedType, BYTE* buffer, DWORD* size,
+                DWORD* errorCode) {
     DWORD type = 0;
-    const bool read = QueryRegistryValue(key.get(), valueName, &type, buffer, size, errorCode) && type == expectedType;
-    const bool closed = key.Close(errorCode);
-    return read && closed;
+    if (!QueryRegistryValue(key.get(), valueName, &type, buffer, size, errorCode) || type != expectedType) {
+        return false;
+    }
+    return key.Close(errorCode);
 }
 
 } // namespace
@@ -152,7 +162,8 @@ DWORD ReadValue(LPCSTR keyPath, LPCSTR valueName, const void* defaultData, DWORD
     }
     DWORD type = 0;
     DWORD storedSize = 0;
-    if (!QueryRegistryValue(key.get(), valueName, &type, nullptr, &storedSize, errorCode) || type != expectedType) {
+    if (!QueryRegistryValue(key.get(), valueName, &type, nullptr, &storedSize, errorCode) ||
+        type != expectedType) {
         return fallBack();
     }
     if (!hasBuffer) {
@@ -191,8 +202,8 @@ BOOL WriteValue(LPCSTR keyPath, LPCSTR valueName, DWORD type, const void* data, 
     if (!KeyPathFits(keyPath) || !CreateRegistryKey(keyPath, key.put(), nullptr)) {
         return FALSE;
     }
-    const bool written =
-        ReportStatus(RegSetValueExA(key.get(), valueName, 0, type, static_cast<const BYTE*>(data), byteCount), nullptr);
+    const bool written = ReportStatus(
+        RegSetValueExA(key.get(), valueName, 0, type, static_cast<const BYTE*>(data), byteCount), nullptr);
     const bool closed = key.Close(nullptr);
     return written && closed;
 }

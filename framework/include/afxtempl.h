@@ -28,6 +28,10 @@ public:
         if (nGrowBy >= 0) {
             m_nGrowBy = nGrowBy;
         }
+        if (nNewSize == 0) {
+            RemoveAll(); // shrinking to nothing frees the block
+            return;
+        }
         if (nNewSize > m_nMaxSize) {
             INT_PTR step = m_nGrowBy;
             if (step == 0) {

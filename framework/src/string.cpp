@@ -23,7 +23,9 @@ struct NilData {
     char terminator;
 };
 
-const unsigned char* U(LPCSTR p) { return reinterpret_cast<const unsigned char*>(p); }
+const unsigned char* U(LPCSTR p) {
+    return reinterpret_cast<const unsigned char*>(p);
+}
 
 int CheckedLength(size_t length) {
     if (length > static_cast<size_t>(INT_MAX / 2)) {
@@ -32,12 +34,49 @@ int CheckedLength(size_t length) {
     return static_cast<int>(length);
 }
 
-int SafeLength(LPCSTR psz) { return psz == nullptr ? 0 : CheckedLength(std::strlen(psz)); }
+int SafeLength(LPCSTR psz) {
+    return psz == nullptr ? 0 : CheckedLength(std::strlen(psz));
+}
 
-bool IsSpace(const unsigned char* p, const void*) { return *p == ' ' || (*p >= '\t' && *p <= '\r'); }
-bool IsChar(const unsigned char* p, const void* context) { return *p == *static_cast<const char*>(context); }
+bool IsSpace(const unsigned char* p, const void*) {
+    return *p == ' ' || (*p >= '\t' && *p <= '\r');
+}
+bool IsChar(const unsigned char* p, const void* context) {
+    return *p == *static_cast<const char*>(context);
+}
 bool IsOneOf(const unsigned char* p, const void* context) {
     return _mbschr(static_cast<const unsigned char*>(context), _mbsnextc(p)) != nullptr;
+}
+
+// The next character: a lead byte takes its trail byte with it, but never the terminator.
+const unsigned char* NextChar(const unsigned char* p) {
+    const unsigned char* next = _mbsinc(p);
+    return next > p + 1 && p[1] == '\0' ? p + 1 : next;
+}
+
+// The scans below step from character to character, so that the trail byte of a double-byte
+// character never matches on its own (some runtimes' byte-wise _mbsstr, _mbsspn and _mbscspn do).
+
+// Bytes from the start while the characters are (or, with `inSet` false, are not) in the set.
+size_t SpanLength(const unsigned char* text, const unsigned char* set, bool inSet) {
+    const unsigned char* p = text;
+    while (*p != '\0' && IsOneOf(p, set) == inSet) {
+        p = NextChar(p);
+    }
+    return static_cast<size_t>(p - text);
+}
+
+// The first place, on a character boundary, where `sub` begins; null when there is none.
+const unsigned char* FindText(const unsigned char* text, const unsigned char* sub) {
+    const size_t length = std::strlen(reinterpret_cast<const char*>(sub));
+    for (const unsigned char* p = text;; p = NextChar(p)) {
+        if (std::strncmp(reinterpret_cast<const char*>(p), reinterpret_cast<const char*>(sub), length) == 0) {
+            return p;
+        }
+        if (*p == '\0') {
+            return nullptr;
+        }
+    }
 }
 
 } // namespace
@@ -45,9 +84,13 @@ bool IsOneOf(const unsigned char* p, const void* context) {
 // The Data header sits just before the characters; the nil string is one static, shared by all.
 static NilData g_nil = {{-1, 0, 0}, '\0'};
 
-CString::Data* CString::GetData() const noexcept { return reinterpret_cast<Data*>(m_pszData) - 1; }
+CString::Data* CString::GetData() const noexcept {
+    return reinterpret_cast<Data*>(m_pszData) - 1;
+}
 
-void CString::Attach(Data* pData) noexcept { m_pszData = pData->chars(); }
+void CString::Attach(Data* pData) noexcept {
+    m_pszData = pData->chars();
+}
 
 void CString::Release() noexcept {
     Data* data = GetData();
@@ -57,7 +100,9 @@ void CString::Release() noexcept {
     Attach(&g_nil.header);
 }
 
-CString::CString() noexcept { Attach(&g_nil.header); }
+CString::CString() noexcept {
+    Attach(&g_nil.header);
+}
 
 CString::CString(const CString& other) noexcept : m_pszData(other.m_pszData) {
     Data* data = GetData();
@@ -66,7 +111,9 @@ CString::CString(const CString& other) noexcept : m_pszData(other.m_pszData) {
     }
 }
 
-CString::CString(CString&& other) noexcept : m_pszData(other.m_pszData) { other.Attach(&g_nil.header); }
+CString::CString(CString&& other) noexcept : m_pszData(other.m_pszData) {
+    other.Attach(&g_nil.header);
+}
 
 CString::CString(LPCSTR psz) : CString() {
     if (psz != nullptr && IS_INTRESOURCE(psz)) {
@@ -83,7 +130,9 @@ CString::CString(LPCSTR pch, int nLength) : CString() {
     SetString(pch, nLength);
 }
 
-CString::CString(LPCWSTR pwsz) : CString() { *this = pwsz; }
+CString::CString(LPCWSTR pwsz) : CString() {
+    *this = pwsz;
+}
 
 CString::CString(char ch, int nRepeat) : CString() {
     if (nRepeat > 0) {
@@ -92,7 +141,9 @@ CString::CString(char ch, int nRepeat) : CString() {
     }
 }
 
-CString::~CString() { Release(); }
+CString::~CString() {
+    Release();
+}
 
 CString& CString::operator=(const CString& other) noexcept {
     if (m_pszData != other.m_pszData) {
@@ -149,9 +200,13 @@ CString& CString::operator+=(char ch) {
     return *this;
 }
 
-int CString::GetLength() const noexcept { return GetData()->nDataLength; }
+int CString::GetLength() const noexcept {
+    return GetData()->nDataLength;
+}
 
-void CString::Empty() noexcept { Release(); }
+void CString::Empty() noexcept {
+    Release();
+}
 
 LPSTR CString::PrepareWrite(int nLength) {
     if (nLength < 0) {
@@ -249,7 +304,7 @@ int CString::Find(LPCSTR pszSub, int iStart) const noexcept {
     if (pszSub == nullptr || iStart < 0 || iStart > GetLength()) {
         return -1;
     }
-    const unsigned char* found = _mbsstr(U(m_pszData + iStart), U(pszSub));
+    const unsigned char* found = FindText(U(m_pszData + iStart), U(pszSub));
     return found == nullptr ? -1 : static_cast<int>(found - U(m_pszData));
 }
 
@@ -276,7 +331,9 @@ CString CString::Left(int nCount) const {
     return CString(m_pszData, nCount);
 }
 
-CString CString::Mid(int iFirst) const { return Mid(iFirst, GetLength() - (iFirst < 0 ? 0 : iFirst)); }
+CString CString::Mid(int iFirst) const {
+    return Mid(iFirst, GetLength() - (iFirst < 0 ? 0 : iFirst));
+}
 
 CString CString::Mid(int iFirst, int nCount) const {
     if (iFirst < 0) {
@@ -311,14 +368,14 @@ CString CString::SpanIncluding(LPCSTR pszCharSet) const {
     if (pszCharSet == nullptr) {
         AfxThrowInvalidArgException();
     }
-    return Left(static_cast<int>(_mbsspn(U(m_pszData), U(pszCharSet))));
+    return Left(static_cast<int>(SpanLength(U(m_pszData), U(pszCharSet), true)));
 }
 
 CString CString::SpanExcluding(LPCSTR pszCharSet) const {
     if (pszCharSet == nullptr) {
         AfxThrowInvalidArgException();
     }
-    return Left(static_cast<int>(_mbscspn(U(m_pszData), U(pszCharSet))));
+    return Left(static_cast<int>(SpanLength(U(m_pszData), U(pszCharSet), false)));
 }
 
 CString CString::Tokenize(LPCSTR pszTokens, int& iStart) const {
@@ -331,12 +388,13 @@ CString CString::Tokenize(LPCSTR pszTokens, int& iStart) const {
         }
     } else if (iStart < GetLength()) {
         const unsigned char* start = U(m_pszData + iStart);
-        const unsigned char* tokenBegin = start + _mbsspn(start, U(pszTokens));
+        const unsigned char* tokenBegin = start + SpanLength(start, U(pszTokens), true);
         if (*tokenBegin != '\0') {
-            const unsigned char* tokenEnd = tokenBegin + _mbscspn(tokenBegin, U(pszTokens));
+            const unsigned char* tokenEnd = tokenBegin + SpanLength(tokenBegin, U(pszTokens), false);
             const int from = static_cast<int>(tokenBegin - U(m_pszData));
             const int count = static_cast<int>(tokenEnd - tokenBegin);
-            iStart = static_cast<int>(tokenEnd - U(m_pszData)) + (*tokenEnd != '\0' ? 1 : 0);
+            // Past the closing delimiter, or one past the end when the token ends the string.
+            iStart = static_cast<int>(tokenEnd - U(m_pszData)) + 1;
             return Mid(from, count);
         }
     }
@@ -368,7 +426,7 @@ CString& CString::MakeReverse() {
 void CString::TrimLeftWhile(bool (*keep)(const unsigned char*, const void*), const void* context) {
     const unsigned char* p = U(m_pszData);
     while (*p != '\0' && keep(p, context)) {
-        p = _mbsinc(p);
+        p = NextChar(p);
     }
     const int removed = static_cast<int>(p - U(m_pszData));
     if (removed > 0) {
@@ -388,16 +446,22 @@ void CString::TrimRightWhile(bool (*keep)(const unsigned char*, const void*), co
         } else {
             trailStart = nullptr;
         }
-        p = _mbsinc(p);
+        p = NextChar(p);
     }
     if (trailStart != nullptr) {
         Truncate(static_cast<int>(trailStart - U(m_pszData)));
     }
 }
 
-CString& CString::Trim() { return TrimRight().TrimLeft(); }
-CString& CString::Trim(char chTarget) { return TrimRight(chTarget).TrimLeft(chTarget); }
-CString& CString::Trim(LPCSTR pszTargets) { return TrimRight(pszTargets).TrimLeft(pszTargets); }
+CString& CString::Trim() {
+    return TrimRight().TrimLeft();
+}
+CString& CString::Trim(char chTarget) {
+    return TrimRight(chTarget).TrimLeft(chTarget);
+}
+CString& CString::Trim(LPCSTR pszTargets) {
+    return TrimRight(pszTargets).TrimLeft(pszTargets);
+}
 
 CString& CString::TrimLeft() {
     TrimLeftWhile(IsSpace, nullptr);
@@ -435,7 +499,10 @@ CString& CString::TrimRight(LPCSTR pszTargets) {
 
 int CString::Replace(char chOld, char chNew) {
     int count = 0;
-    for (int i = 0; i < GetLength(); i = static_cast<int>(_mbsinc(U(m_pszData + i)) - U(m_pszData))) {
+    if (chOld == chNew) {
+        return count; // the string is not changed, so nothing counts as replaced
+    }
+    for (int i = 0; i < GetLength(); i = static_cast<int>(NextChar(U(m_pszData + i)) - U(m_pszData))) {
         if (m_pszData[i] == chOld) {
             PrepareWrite(GetLength())[i] = chNew;
             ++count;
@@ -471,7 +538,7 @@ int CString::Remove(char chRemove) {
     int count = 0;
     const unsigned char* p = U(m_pszData);
     while (*p != '\0') {
-        const unsigned char* next = _mbsinc(p);
+        const unsigned char* next = NextChar(p);
         if (*p == static_cast<unsigned char>(chRemove)) {
             ++count;
         } else {
@@ -537,7 +604,9 @@ void CString::Truncate(int nNewLength) {
     }
 }
 
-void CString::Append(LPCSTR psz) { Append(psz, SafeLength(psz)); }
+void CString::Append(LPCSTR psz) {
+    Append(psz, SafeLength(psz));
+}
 
 void CString::Append(LPCSTR pch, int nLength) {
     if (nLength < 0 || (pch == nullptr && nLength > 0)) {
@@ -561,9 +630,13 @@ void CString::Append(LPCSTR pch, int nLength) {
     SetLength(oldLength + nLength);
 }
 
-void CString::Append(const CString& other) { Append(other.m_pszData, other.GetLength()); }
+void CString::Append(const CString& other) {
+    Append(other.m_pszData, other.GetLength());
+}
 
-void CString::AppendChar(char ch) { Append(&ch, 1); }
+void CString::AppendChar(char ch) {
+    Append(&ch, 1);
+}
 
 void CString::Format(LPCSTR pszFormat, ...) {
     va_list args;
@@ -605,7 +678,9 @@ void CString::AppendFormatV(LPCSTR pszFormat, va_list args) {
     SetLength(oldLength + needed);
 }
 
-LPSTR CString::GetBuffer() { return PrepareWrite(GetLength()); }
+LPSTR CString::GetBuffer() {
+    return PrepareWrite(GetLength());
+}
 
 LPSTR CString::GetBuffer(int nMinBufferLength) {
     return PrepareWrite(nMinBufferLength > GetLength() ? nMinBufferLength : GetLength());
@@ -625,7 +700,9 @@ void CString::ReleaseBuffer(int nNewLength) {
     SetLength(nNewLength);
 }
 
-void CString::Preallocate(int nLength) { PrepareWrite(nLength > GetLength() ? nLength : GetLength()); }
+void CString::Preallocate(int nLength) {
+    PrepareWrite(nLength > GetLength() ? nLength : GetLength());
+}
 
 void CString::FreeExtra() {
     if (GetData()->nAllocLength > GetLength() && !IsEmpty()) {
