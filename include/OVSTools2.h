@@ -5,3 +5,6 @@
 #include "ovstooldbgreport.h"
 #include "ovsreg.h"
 #include "ovstoolseparators.h"
+#include "ovstoolvariant.h"
+#include "ovstoolreleaselog.h"
+#include "ovstooldate.h"

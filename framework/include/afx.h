@@ -4,3 +4,4 @@
 #include "afxexcept.h"
 #include "afxstr.h"
 #include "afxcoll.h"
+#include "afxfile.h"

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "afxver_.h"
+#include "afxstr.h"
 #include <windows.h>
 
 class AFX_API CObject {
@@ -36,5 +37,38 @@ public:
     BOOL GetErrorMessage(LPSTR lpszError, UINT nMaxError, PUINT pnHelpContext = nullptr) const override;
 };
 
+// A failed file operation: the framework's cause and the operating system's error number.
+class AFX_API CFileException : public CException {
+public:
+    enum {
+        none,
+        genericException,
+        fileNotFound,
+        badPath,
+        tooManyOpenFiles,
+        accessDenied,
+        invalidFile,
+        removeCurrentDir,
+        directoryFull,
+        badSeek,
+        hardIO,
+        sharingViolation,
+        lockViolation,
+        diskFull,
+        endOfFile
+    };
+
+    explicit CFileException(int cause = none, LONG lOsError = -1, LPCSTR lpszArchiveName = nullptr);
+
+    // The cause that an operating-system error number stands for (genericException when unknown).
+    static int OsErrorToException(LONG lOsError);
+    BOOL GetErrorMessage(LPSTR lpszError, UINT nMaxError, PUINT pnHelpContext = nullptr) const override;
+
+    int m_cause;
+    LONG m_lOsError;
+    CString m_strFileName;
+};
+
 [[noreturn]] AFX_API void AfxThrowMemoryException();
 [[noreturn]] AFX_API void AfxThrowInvalidArgException();
+[[noreturn]] AFX_API void AfxThrowFileException(int cause, LONG lOsError = -1, LPCSTR lpszFileName = nullptr);
