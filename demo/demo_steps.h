@@ -12,5 +12,7 @@ void PrintFile(const std::string& path);
 
 // Folders in the registry, the debug report with a forced rotation.
 void RunFoundationStep();
+// Data-file paths split into their elements; the process temporary folder made and removed.
+void RunPathsStep();
 
 } // namespace demo

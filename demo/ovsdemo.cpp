@@ -27,6 +27,7 @@ void PrintFile(const std::string& path) {
 
 int main() {
     demo::RunFoundationStep();
+    demo::RunPathsStep();
     std::fflush(stdout);
     return 0;
 }

@@ -8,3 +8,6 @@
 #include "ovstoolvariant.h"
 #include "ovstoolreleaselog.h"
 #include "ovstooldate.h"
+#include "ovstoolpaths.h"
+#include "ovstooluniquenames.h"
+#include "ovstooltemppath.h"

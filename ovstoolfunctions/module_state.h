@@ -12,6 +12,7 @@ struct ModuleState {
     HWND mainWindow;
     char currentFolders[5][MAX_PATH]; // data, method, batch, optimization, report
     char temporaryFolder[MAX_PATH];
+    bool temporaryFolderOwned; // the folder above is this process's own, not the shared base folder
     IUnknown* pathInformation; // cached component, released at module end
 };
 

@@ -1,0 +1,40 @@
+// Runs the double-byte tests of a test executable in a second process whose ANSI code page is 932.
+// The tests of suites whose names begin with "Dbcs" skip in any other code page; the test
+// "InCodePage932.DoubleByteTestsPass" starts this executable again with the Unix locale
+// ja_JP.UTF-8, which under Wine makes the ANSI code page 932, and runs only those suites there.
+#pragma once
+
+#include "locale_child.h"
+#include "test_support.h"
+
+#define OVS_REQUIRE_CODE_PAGE_932()                                                                          \
+    do {                                                                                                     \
+        if (GetACP() != 932) {                                                                               \
+            GTEST_SKIP() << "runs in the child process with code page 932";                                  \
+        }                                                                                                    \
+    } while (false)
+
+namespace ovs::test {
+
+inline const ChildMode kDbcsChild("dbcs-tests", [](const std::vector<std::string>&) {
+    if (GetACP() != 932) {
+        return 3;
+    }
+    GTEST_FLAG_SET(filter, "Dbcs*");
+    int argc = 1;
+    char name[] = "dbcs-tests";
+    char* argv[] = {name, nullptr};
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+});
+
+} // namespace ovs::test
+
+TEST(InCodePage932, DoubleByteTestsPass) {
+    if (!ovs::test::RunsUnderWine()) {
+        GTEST_SKIP() << "the locale of a second process is set this way only under Wine";
+    }
+    const ovs::test::ChildResult result = ovs::test::RunChildInLocale("ja_JP.UTF-8", "dbcs-tests");
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(0u, result.exitCode) << "3: the child's code page was not 932; 1: a double-byte test failed";
+}
