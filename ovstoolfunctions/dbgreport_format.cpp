@@ -200,6 +200,9 @@ bool WriteText(Output& output, const Conversion& conversion, va_list& args) {
     size_t length;
     if (conversion.type == 'c') {
         character = static_cast<char>(va_arg(args, int));
+        if (character == '\0') {
+            return false; // the message ends at a zero character; the runtime's road handles it
+        }
         text = &character;
         length = 1;
     } else {
@@ -273,9 +276,9 @@ size_t FormatMessageText(char* out, size_t capacity, const char* format, va_list
     va_end(untouched);
     if (length < 0 || static_cast<size_t>(length) >= capacity) {
         out[capacity - 1] = '\0';
-        return capacity - 1;
     }
-    return static_cast<size_t>(length);
+    // The message ends at its first zero character, as when it is copied in as a text.
+    return std::strlen(out);
 }
 
 } // namespace ovs::dbgreport

@@ -28,10 +28,18 @@ constexpr int kMaxAlternates = 999;
 const CLSID kSetupComponent = {0x3A5292F5, 0x8789, 0x4A44, {0x87, 0x44, 0x1B, 0x2B, 0x33, 0x60, 0x13, 0x01}};
 const IID kSetupInterface = {0x3A5292F6, 0x8789, 0x4A44, {0x87, 0x44, 0x1B, 0x2B, 0x33, 0x60, 0x13, 0x01}};
 
-// The set-up component's interface: one operation after the three lifetime ones.
+} // namespace
+
+namespace ovs::dbgreport {
+// The set-up component's interface: one operation after the three lifetime ones. Declared with
+// external linkage: in an unnamed namespace the compiler sees no implementation in this file and
+// may turn the call into a call to nothing.
 struct IDbgReportSetup : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE InitDbgReport() = 0;
 };
+} // namespace ovs::dbgreport
+
+namespace {
 
 struct ReportState {
     // Written once, when the report opens; read before the lock.
