@@ -14,10 +14,15 @@ namespace {
 // A precise reading at least this often (10 ms), so that an error in the rate stays far below a
 // millisecond and a change of the system time shows almost at once.
 constexpr ULONGLONG kResynchroniseUnits = 100000;
-// The rate is measured over at least this span; a new measurement that differs by more than this
-// share from the last means the system time was set, and the measurement starts again.
-constexpr ULONGLONG kMinimumSpanUnits = 100000;
+// The rate is measured over at least this span (100 ms); a new measurement that differs by more
+// than this share from the last means the system time was set, and the measurement starts again.
+constexpr ULONGLONG kMinimumSpanUnits = 1000000;
 constexpr double kRateTolerance = 1e-3;
+// A precise reading pairs with the counter only when the counter readings around it lie this close
+// (some 50 microseconds on any usual processor): a thread preempted in between would tie the time
+// to a wrong count.
+constexpr ULONGLONG kTightCounts = 200000;
+constexpr int kPairingAttempts = 3;
 
 ULONGLONG PreciseTime() {
     FILETIME now;
@@ -36,14 +41,28 @@ ULONGLONG CounterClock::Now() {
             return NotBefore(m_baseTime + static_cast<ULONGLONG>(elapsed));
         }
     }
-    return Resynchronise(counter);
+    return Resynchronise();
 #else
     return PreciseTime();
 #endif
 }
 
-ULONGLONG CounterClock::Resynchronise(ULONGLONG counter) {
-    const ULONGLONG time = PreciseTime();
+#ifdef OVS_HAVE_TIME_STAMP_COUNTER
+ULONGLONG CounterClock::Resynchronise() {
+    ULONGLONG time = 0;
+    for (int attempt = 0; attempt < kPairingAttempts; ++attempt) {
+        const ULONGLONG before = __rdtsc();
+        time = PreciseTime();
+        const ULONGLONG after = __rdtsc();
+        if (after >= before && after - before <= kTightCounts) {
+            Calibrate(before + (after - before) / 2, time);
+            return NotBefore(time);
+        }
+    }
+    return NotBefore(time); // the time is right, only not fit to measure the counter against
+}
+
+void CounterClock::Calibrate(ULONGLONG counter, ULONGLONG time) {
     const bool spanValid = m_spanCounter != 0 && counter > m_spanCounter && time > m_spanTime;
     if (!spanValid) {
         m_spanCounter = counter;
@@ -62,8 +81,8 @@ ULONGLONG CounterClock::Resynchronise(ULONGLONG counter) {
     }
     m_baseCounter = counter;
     m_baseTime = time;
-    return NotBefore(time);
 }
+#endif
 
 // Keeps the times of successive lines in order across the small steps that a precise reading may
 // make against the counted time; a larger step back (the system time was set back) is taken as it is.

@@ -14,7 +14,8 @@ public:
     ULONGLONG Now();
 
 private:
-    ULONGLONG Resynchronise(ULONGLONG counter);
+    ULONGLONG Resynchronise();
+    void Calibrate(ULONGLONG counter, ULONGLONG time);
     ULONGLONG NotBefore(ULONGLONG time);
 
     ULONGLONG m_baseCounter = 0; // counter and time of the last precise reading
