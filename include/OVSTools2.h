@@ -11,3 +11,5 @@
 #include "ovstoolpaths.h"
 #include "ovstooluniquenames.h"
 #include "ovstooltemppath.h"
+#include "ovstoolstring.h"
+#include "ovstoollogicalpath.h"
