@@ -14,5 +14,10 @@ void PrintFile(const std::string& path);
 void RunFoundationStep();
 // Data-file paths split into their elements; the process temporary folder made and removed.
 void RunPathsStep();
+// A peak table by data-format settings, in this process's locale and in a comma locale.
+void RunNumbersStep();
+// "ovsdemo --numbers-table [event]": prints only that table (in the process's locale); true when
+// the command line asked for it.
+bool RunNumbersTableSwitch(int argc, char** argv);
 
 } // namespace demo

@@ -25,9 +25,13 @@ void PrintFile(const std::string& path) {
 
 } // namespace demo
 
-int main() {
+int main(int argc, char** argv) {
+    if (demo::RunNumbersTableSwitch(argc, argv)) {
+        return 0;
+    }
     demo::RunFoundationStep();
     demo::RunPathsStep();
+    demo::RunNumbersStep();
     std::fflush(stdout);
     return 0;
 }

@@ -15,14 +15,8 @@ constexpr char kSystemKeyFormat[] = "SYSTEM%d";
 constexpr char kPcidSubKey[] = "SystemAdmin";
 constexpr char kPcidValue[] = "PCID";
 
-bool IsGiven(LPCSTR text) { return text != nullptr && *text != '\0'; }
-
-std::string PlainKeyPath(LPCSTR keyPath, LPCSTR subKey) {
-    std::string path = keyPath != nullptr ? keyPath : "";
-    if (IsGiven(subKey)) {
-        path.append("\\").append(subKey);
-    }
-    return path;
+bool IsGiven(LPCSTR text) {
+    return text != nullptr && *text != '\0';
 }
 
 // R\V[\SYSTEMn][\K]; with alwaysSubKey the subkey position is kept even when it is empty.
@@ -42,7 +36,9 @@ std::string SystemKeyPath(LPCSTR root, LPCSTR versionKey, int systemNumber, LPCS
 }
 
 // A missing key path cannot name a key; passing null makes the steps refuse it.
-LPCSTR KeyOrNull(LPCSTR root, const std::string& path) { return root != nullptr ? path.c_str() : nullptr; }
+LPCSTR KeyOrNull(LPCSTR root, const std::string& path) {
+    return root != nullptr ? path.c_str() : nullptr;
+}
 
 int ReadText(LPCSTR keyPath, LPCSTR valueName, LPCSTR defaultText, LPSTR buffer, DWORD bufferSize,
              DWORD* errorCode) {
@@ -53,7 +49,8 @@ int ReadText(LPCSTR keyPath, LPCSTR valueName, LPCSTR defaultText, LPSTR buffer,
 
 int ReadInt(LPCSTR keyPath, LPCSTR valueName, int defaultValue, DWORD* errorCode) {
     int value = 0;
-    ReadValue(keyPath, valueName, &defaultValue, sizeof defaultValue, &value, sizeof value, REG_DWORD, errorCode);
+    ReadValue(keyPath, valueName, &defaultValue, sizeof defaultValue, &value, sizeof value, REG_DWORD,
+              errorCode);
     return value;
 }
 
@@ -88,8 +85,8 @@ int Tool_GetRegInt(LPCSTR szKeyPath, LPCSTR szSubKey, LPCSTR szValueName, int nD
 double Tool_GetRegDouble(LPCSTR szKeyPath, LPCSTR szSubKey, LPCSTR szValueName, double dDefault) {
     const std::string path = PlainKeyPath(szKeyPath, szSubKey);
     double value = 0.0; // a shorter stored block fills only its leading bytes
-    ReadValue(KeyOrNull(szKeyPath, path), szValueName, &dDefault, sizeof dDefault, &value, sizeof value, REG_BINARY,
-              nullptr);
+    ReadValue(KeyOrNull(szKeyPath, path), szValueName, &dDefault, sizeof dDefault, &value, sizeof value,
+              REG_BINARY, nullptr);
     return value;
 }
 
@@ -148,7 +145,8 @@ DWORD Tool_GetRegistryBinary(LPCSTR szRoot, LPCSTR szVersionKey, int nSystemNumb
 
 int Tool_GetRegistryKeyName(LPCSTR szRoot, LPCSTR szVersionKey, int nSystemNumber, LPCSTR szSubKey,
                             LPSTR szBuffer, DWORD dwBufferSize) {
-    return ComposeKeyName(SystemKeyPath(szRoot, szVersionKey, nSystemNumber, szSubKey), szBuffer, dwBufferSize);
+    return ComposeKeyName(SystemKeyPath(szRoot, szVersionKey, nSystemNumber, szSubKey), szBuffer,
+                          dwBufferSize);
 }
 
 int Tool_GetRegistryCommonString(LPCSTR szSubKey, LPCSTR szValueName, LPCSTR szDefault, LPSTR szBuffer,

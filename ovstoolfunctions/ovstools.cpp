@@ -5,6 +5,7 @@
 #include "ovstooldbgreport.h"
 #include "ovsreg.h"
 #include "path_join.h"
+#include "policy_cache.h"
 
 #include <clocale>
 #include <optional>
@@ -82,10 +83,16 @@ HMODULE LoadFromFolder(const std::string& folder, const std::string& fileName) {
 
 namespace ovs {
 
-ModuleState& Module() { return g_module; }
+ModuleState& Module() {
+    return g_module;
+}
 
-ReportLock::ReportLock() { EnterCriticalSection(&g_reportLock); }
-ReportLock::~ReportLock() { LeaveCriticalSection(&g_reportLock); }
+ReportLock::ReportLock() {
+    EnterCriticalSection(&g_reportLock);
+}
+ReportLock::~ReportLock() {
+    LeaveCriticalSection(&g_reportLock);
+}
 
 } // namespace ovs
 
@@ -97,7 +104,8 @@ BOOL COVSToolApp::InitInstance() {
     ovs::ModuleState& module = ovs::Module();
     module.decimalPoint[0] = conventions->decimal_point[0] != '\0' ? conventions->decimal_point[0] : '.';
     module.decimalPoint[1] = '\0';
-    module.thousandsSeparator[0] = conventions->thousands_sep[0] != '\0' ? conventions->thousands_sep[0] : ',';
+    module.thousandsSeparator[0] =
+        conventions->thousands_sep[0] != '\0' ? conventions->thousands_sep[0] : ',';
     module.thousandsSeparator[1] = '\0';
     m_dwInstalledProductMask = 0;
     return CWinApp::InitInstance();
@@ -115,10 +123,13 @@ int COVSToolApp::ExitInstance() {
         module.pathInformation->Release();
         module.pathInformation = nullptr;
     }
+    ovs::policy::FreeCache();
     return CWinApp::ExitInstance();
 }
 
-COVSToolApp& OVSToolApp() { return *g_app; }
+COVSToolApp& OVSToolApp() {
+    return *g_app;
+}
 
 HRESULT Tool_LoadLanguageDll(LPCSTR szBaseName, HINSTANCE* phModule, LPCSTR szRegistryRoot) {
     if (szBaseName == nullptr || phModule == nullptr) {
@@ -167,7 +178,9 @@ HMODULE Tool_LoadExtendedDLL(LPCSTR szModuleFileName, LPCSTR szRegistryRoot) {
     return LoadFromFolder(folder, szModuleFileName);
 }
 
-void Tool_SetMainWnd(HWND hWnd) { ovs::Module().mainWindow = hWnd; }
+void Tool_SetMainWnd(HWND hWnd) {
+    ovs::Module().mainWindow = hWnd;
+}
 
 HRESULT Tool_GetOSVersion(OSVERSIONINFOEXW* pVersionInfo) {
     if (pVersionInfo == nullptr) {
@@ -178,8 +191,8 @@ HRESULT Tool_GetOSVersion(OSVERSIONINFOEXW* pVersionInfo) {
         return E_FAIL;
     }
     using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOEXW*);
-    auto getVersion =
-        reinterpret_cast<RtlGetVersionFunction>(reinterpret_cast<void*>(GetProcAddress(ntdll.get(), "RtlGetVersion")));
+    auto getVersion = reinterpret_cast<RtlGetVersionFunction>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll.get(), "RtlGetVersion")));
     if (getVersion == nullptr) {
         return E_FAIL;
     }
@@ -226,6 +239,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
             DeleteCriticalSection(&g_reportLock);
             return TRUE;
         }
-        default: return TRUE;
+        default:
+            return TRUE;
     }
 }

@@ -9,15 +9,24 @@ namespace ovs::registry {
 
 namespace {
 
-// Writes the system's text for a status; missing keys and values (2, 3) are ordinary and silent.
-bool ReportStatus(LSTATUS status, DWORD* errorCode) {
+HKEY RootOf(Hive hive) {
+    return hive == Hive::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+
+bool Reports(Hive hive) {
+    return hive == Hive::LocalMachine;
+}
+
+// Writes the system's text for a status; missing keys and values (2, 3) are ordinary and silent, and
+// so is every status when the hive is read silently.
+bool ReportStatus(LSTATUS status, DWORD* errorCode, Hive hive = Hive::LocalMachine) {
     if (errorCode != nullptr) {
         *errorCode = static_cast<DWORD>(status);
     }
     if (status == ERROR_SUCCESS) {
         return true;
     }
-    if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) {
+    if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND || !Reports(hive)) {
         return false;
     }
     LPSTR text = nullptr;
@@ -31,8 +40,8 @@ bool ReportStatus(LSTATUS status, DWORD* errorCode) {
     return false;
 }
 
-bool IsSilent(DWORD* errorCode) {
-    return *errorCode == ERROR_FILE_NOT_FOUND || *errorCode == ERROR_PATH_NOT_FOUND;
+bool IsSilent(DWORD* errorCode, Hive hive) {
+    return *errorCode == ERROR_FILE_NOT_FOUND || *errorCode == ERROR_PATH_NOT_FOUND || !Reports(hive);
 }
 
 bool KeyPathFits(LPCSTR keyPath) {
@@ -41,39 +50,40 @@ bool KeyPathFits(LPCSTR keyPath) {
 
 } // namespace
 
-bool OpenRegistryKey(LPCSTR keyPath, HKEY* key, DWORD* errorCode) {
+bool OpenRegistryKey(LPCSTR keyPath, HKEY* key, DWORD* errorCode, Hive hive) {
     DWORD status = 0;
-    const bool ok = ReportStatus(RegOpenKeyA(HKEY_LOCAL_MACHINE, keyPath, key), &status);
+    const bool ok = ReportStatus(RegOpenKeyA(RootOf(hive), keyPath, key), &status, hive);
     if (errorCode != nullptr) {
         *errorCode = status;
     }
-    if (!ok && !IsSilent(&status)) {
+    if (!ok && !IsSilent(&status, hive)) {
         Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_ERR, "[OpenRegistryKey] Failed with unintended error. %s",
                        keyPath);
     }
     return ok;
 }
 
-bool CreateRegistryKey(LPCSTR keyPath, HKEY* key, DWORD* errorCode) {
+bool CreateRegistryKey(LPCSTR keyPath, HKEY* key, DWORD* errorCode, Hive hive) {
     DWORD status = 0;
-    const bool ok = ReportStatus(RegCreateKeyA(HKEY_LOCAL_MACHINE, keyPath, key), &status);
+    const bool ok = ReportStatus(RegCreateKeyA(RootOf(hive), keyPath, key), &status, hive);
     if (errorCode != nullptr) {
         *errorCode = status;
     }
-    if (!ok && !IsSilent(&status)) {
+    if (!ok && !IsSilent(&status, hive)) {
         Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_ERR,
                        "[CreateRegistryKey] Failed with unintended error. %s", keyPath);
     }
     return ok;
 }
 
-bool QueryRegistryValue(HKEY key, LPCSTR valueName, DWORD* type, BYTE* data, DWORD* size, DWORD* errorCode) {
+bool QueryRegistryValue(HKEY key, LPCSTR valueName, DWORD* type, BYTE* data, DWORD* size, DWORD* errorCode,
+                        Hive hive) {
     DWORD status = 0;
-    const bool ok = ReportStatus(RegQueryValueExA(key, valueName, nullptr, type, data, size), &status);
+    const bool ok = ReportStatus(RegQueryValueExA(key, valueName, nullptr, type, data, size), &status, hive);
     if (errorCode != nullptr) {
         *errorCode = status;
     }
-    if (!ok && !IsSilent(&status)) {
+    if (!ok && !IsSilent(&status, hive)) {
         Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_ERR,
                        "[QueryRegistryValue] Failed with unintended error. Subkey : %s",
                        valueName != nullptr ? valueName : "");
@@ -81,13 +91,13 @@ bool QueryRegistryValue(HKEY key, LPCSTR valueName, DWORD* type, BYTE* data, DWO
     return ok;
 }
 
-bool CloseRegistryKey(HKEY key, DWORD* errorCode) {
+bool CloseRegistryKey(HKEY key, DWORD* errorCode, Hive hive) {
     DWORD status = 0;
-    const bool ok = ReportStatus(RegCloseKey(key), &status);
+    const bool ok = ReportStatus(RegCloseKey(key), &status, hive);
     if (errorCode != nullptr) {
         *errorCode = status;
     }
-    if (!ok && !IsSilent(&status)) {
+    if (!ok && !IsSilent(&status, hive)) {
         Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_ERR, "%s",
                        "[CloseRegistryKey] Failed with unintended error.");
     }
@@ -100,19 +110,23 @@ namespace {
 // other road out.
 class OpenKey {
 public:
-    OpenKey() = default;
+    explicit OpenKey(Hive hive) : m_hive(hive) {}
     OpenKey(const OpenKey&) = delete;
     OpenKey& operator=(const OpenKey&) = delete;
     ~OpenKey() {
         if (m_key != nullptr) {
-            CloseRegistryKey(m_key, nullptr);
+            CloseRegistryKey(m_key, nullptr, m_hive);
         }
     }
     HKEY* put() { return &m_key; }
     HKEY get() const { return m_key; }
-    bool Close(DWORD* errorCode) { return CloseRegistryKey(std::exchange(m_key, nullptr), errorCode); }
+    bool Close(DWORD* errorCode) {
+        return CloseRegistryKey(std::exchange(m_key, nullptr), errorCode, m_hive);
+    }
+    Hive hive() const { return m_hive; }
 
 private:
+    Hive m_hive;
     HKEY m_key = nullptr;
 };
 
@@ -143,7 +157,8 @@ DWORD ReadDefault(const void* defaultData, DWORD defaultSize, void* buffer, DWOR
 bool ReadStored(OpenKey& key, LPCSTR valueName, DWORD expectedType, BYTE* buffer, DWORD* size,
                 DWORD* errorCode) {
     DWORD type = 0;
-    if (!QueryRegistryValue(key.get(), valueName, &type, buffer, size, errorCode) || type != expectedType) {
+    if (!QueryRegistryValue(key.get(), valueName, &type, buffer, size, errorCode, key.hive()) ||
+        type != expectedType) {
         return false;
     }
     return key.Close(errorCode);
@@ -152,17 +167,17 @@ bool ReadStored(OpenKey& key, LPCSTR valueName, DWORD expectedType, BYTE* buffer
 } // namespace
 
 DWORD ReadValue(LPCSTR keyPath, LPCSTR valueName, const void* defaultData, DWORD defaultSize, void* buffer,
-                DWORD bufferSize, DWORD expectedType, DWORD* errorCode) {
+                DWORD bufferSize, DWORD expectedType, DWORD* errorCode, Hive hive) {
     const bool isText = expectedType == REG_SZ;
     const bool hasBuffer = buffer != nullptr && bufferSize != 0;
     auto fallBack = [&] { return ReadDefault(defaultData, defaultSize, buffer, bufferSize, isText); };
-    OpenKey key;
-    if (!KeyPathFits(keyPath) || !OpenRegistryKey(keyPath, key.put(), errorCode)) {
+    OpenKey key(hive);
+    if (!KeyPathFits(keyPath) || !OpenRegistryKey(keyPath, key.put(), errorCode, hive)) {
         return fallBack();
     }
     DWORD type = 0;
     DWORD storedSize = 0;
-    if (!QueryRegistryValue(key.get(), valueName, &type, nullptr, &storedSize, errorCode) ||
+    if (!QueryRegistryValue(key.get(), valueName, &type, nullptr, &storedSize, errorCode, hive) ||
         type != expectedType) {
         return fallBack();
     }
@@ -197,23 +212,32 @@ DWORD ReadValue(LPCSTR keyPath, LPCSTR valueName, const void* defaultData, DWORD
     return size;
 }
 
-BOOL WriteValue(LPCSTR keyPath, LPCSTR valueName, DWORD type, const void* data, DWORD byteCount) {
-    OpenKey key;
-    if (!KeyPathFits(keyPath) || !CreateRegistryKey(keyPath, key.put(), nullptr)) {
+std::string PlainKeyPath(LPCSTR keyPath, LPCSTR subKey) {
+    std::string path = keyPath != nullptr ? keyPath : "";
+    if (subKey != nullptr && *subKey != '\0') {
+        path.append("\\").append(subKey);
+    }
+    return path;
+}
+
+BOOL WriteValue(LPCSTR keyPath, LPCSTR valueName, DWORD type, const void* data, DWORD byteCount, Hive hive) {
+    OpenKey key(hive);
+    if (!KeyPathFits(keyPath) || !CreateRegistryKey(keyPath, key.put(), nullptr, hive)) {
         return FALSE;
     }
-    const bool written = ReportStatus(
-        RegSetValueExA(key.get(), valueName, 0, type, static_cast<const BYTE*>(data), byteCount), nullptr);
+    const bool written =
+        ReportStatus(RegSetValueExA(key.get(), valueName, 0, type, static_cast<const BYTE*>(data), byteCount),
+                     nullptr, hive);
     const bool closed = key.Close(nullptr);
     return written && closed;
 }
 
-BOOL DeleteValue(LPCSTR keyPath, LPCSTR valueName) {
-    OpenKey key;
-    if (!KeyPathFits(keyPath) || !OpenRegistryKey(keyPath, key.put(), nullptr)) {
+BOOL DeleteValue(LPCSTR keyPath, LPCSTR valueName, Hive hive) {
+    OpenKey key(hive);
+    if (!KeyPathFits(keyPath) || !OpenRegistryKey(keyPath, key.put(), nullptr, hive)) {
         return FALSE;
     }
-    const bool deleted = ReportStatus(RegDeleteValueA(key.get(), valueName), nullptr);
+    const bool deleted = ReportStatus(RegDeleteValueA(key.get(), valueName), nullptr, hive);
     const bool closed = key.Close(nullptr);
     return deleted && closed;
 }
