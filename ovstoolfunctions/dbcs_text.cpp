@@ -1,11 +1,44 @@
 // The lead-byte table of the process and the character walks built on it.
 #include "dbcs_text.h"
+#include "dbcs_scan.h"
 
 namespace ovs::dbcs {
 
 const LeadBytes& Leads() noexcept {
     static const LeadBytes table;
     return table;
+}
+
+namespace {
+
+// Runs of consecutive lead bytes; -1 when there are more than the scanner holds.
+LeadRanges MakeRanges(const LeadBytes& leads) noexcept {
+    LeadRanges ranges;
+    for (int b = 0; b < 256;) {
+        if (!leads(static_cast<unsigned char>(b))) {
+            ++b;
+            continue;
+        }
+        const int first = b;
+        while (b < 256 && leads(static_cast<unsigned char>(b))) {
+            ++b;
+        }
+        if (ranges.count == LeadRanges::kMaxRanges) {
+            ranges.count = -1;
+            return ranges;
+        }
+        ranges.first[ranges.count] = static_cast<unsigned char>(first);
+        ranges.span[ranges.count] = static_cast<unsigned char>(b - 1 - first);
+        ++ranges.count;
+    }
+    return ranges;
+}
+
+} // namespace
+
+const LeadRanges& Ranges() noexcept {
+    static const LeadRanges ranges = MakeRanges(Leads());
+    return ranges;
 }
 
 size_t CharCount(const char* text) noexcept {

@@ -2,35 +2,20 @@
 // character, and the byte-wise helpers for the end of a text and case-insensitive search.
 #include "ovstoolstring.h"
 
+#include "dbcs_scan.h"
 #include "dbcs_text.h"
 
 #include <cstring>
 
 namespace {
 
-using ovs::dbcs::LeadBytes;
-
-// Walks the text and calls found(characterIndex) for every single byte equal to c; stops when
-// found returns false.
+// Calls found(characterIndex) for every single byte of the text equal to c; stops when found
+// returns false.
 template <typename Found>
-void ForEachMatch(const char* text, char c, Found found) {
-    const LeadBytes& leads = ovs::dbcs::Leads();
-    const unsigned char wanted = static_cast<unsigned char>(c);
-    int index = 0;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++index) {
-        const unsigned char b = *p;
-        if (leads(b)) {
-            if (p[1] == 0) {
-                return;
-            }
-            p += 2;
-            continue;
-        }
-        if (b == wanted && !found(index)) {
-            return;
-        }
-        ++p;
-    }
+void ForEachMatch(const CString& text, char c, Found found) {
+    ovs::dbcs::ForEachSingleByte(text.GetString(), static_cast<size_t>(text.GetLength()),
+                                 static_cast<unsigned char>(c),
+                                 [&found](size_t index) { return found(static_cast<int>(index)); });
 }
 
 // Byte position of character index `index` (the end of the text when it has fewer characters).
@@ -52,7 +37,7 @@ int Tool_Find(const CString& strText, char c) {
         return -1;
     }
     int result = -1;
-    ForEachMatch(strText.GetString(), c, [&result](int index) {
+    ForEachMatch(strText, c, [&result](int index) {
         result = index;
         return false;
     });
@@ -64,7 +49,7 @@ int Tool_ReverseFind(const CString& strText, char c) {
         return -1;
     }
     int result = -1;
-    ForEachMatch(strText.GetString(), c, [&result](int index) {
+    ForEachMatch(strText, c, [&result](int index) {
         result = index;
         return true;
     });
@@ -77,7 +62,7 @@ int Tool_NumFind(const CString& strText, char c, int n) {
     }
     int result = -1;
     int matches = 0;
-    ForEachMatch(strText.GetString(), c, [&](int index) {
+    ForEachMatch(strText, c, [&](int index) {
         result = index;
         return ++matches < n;
     });

@@ -6,6 +6,7 @@
 #include "ovstoolstring.h"
 
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -136,6 +137,52 @@ TEST(DbcsSearch, LeadByteAsLastByteIsNoCharacter) {
     EXPECT_STREQ("", Tool_Mid(text, 2, 1)) << "index 2 is past the last whole character";
     EXPECT_STREQ("b", Tool_Right(text, 1));
     EXPECT_STREQ("", Tool_Right(text, 3));
+}
+
+// The character indexes of every single byte equal to c, by walking the text one character at a
+// time with the platform's own lead-byte test.
+std::vector<int> WalkMatches(const std::string& text, char c) {
+    std::vector<int> matches;
+    int index = 0;
+    for (size_t p = 0; p < text.size(); ++index) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(text[p]))) {
+            if (p + 1 == text.size()) {
+                break;
+            }
+            p += 2;
+            continue;
+        }
+        if (text[p] == c) {
+            matches.push_back(index);
+        }
+        ++p;
+    }
+    return matches;
+}
+
+// Random texts across many 64-byte blocks: runs of lead bytes of both parities (0x81 and 0x83 are
+// lead bytes and trail bytes at once), trail bytes equal to the searched byte, a lone last lead.
+TEST(DbcsSearch, AgreesWithTheCharacterWalkOnRandomTexts) {
+    OVS_REQUIRE_CODE_PAGE_932();
+    const char pieces[] = {'\x81', '\x83', '\x5C', 'A',    'x',    '\xE0',
+                           '\x9F', '\xFC', '\xA0', '\x40', '\x7F', '\xFD'};
+    std::mt19937 random(932);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text(random() % 400, ' ');
+        for (char& byte : text) {
+            byte = pieces[random() % sizeof pieces];
+        }
+        const CString value(text.c_str());
+        for (const char c : {'\\', 'A', 'x'}) {
+            const std::vector<int> matches = WalkMatches(text, c);
+            const std::string where = "round " + std::to_string(round) + " searching " + c;
+            ASSERT_EQ(matches.empty() ? -1 : matches.front(), Tool_Find(value, c)) << where;
+            ASSERT_EQ(matches.empty() ? -1 : matches.back(), Tool_ReverseFind(value, c)) << where;
+            for (size_t n = 1; n <= matches.size(); ++n) {
+                ASSERT_EQ(matches[n - 1], Tool_NumFind(value, c, static_cast<int>(n))) << where << " n " << n;
+            }
+        }
+    }
 }
 
 TEST(DbcsSubstring, CountsADoubleByteCharacterOnce) {
