@@ -1,5 +1,5 @@
-// The current user's product tree as the hive holds it, read and written past the library, and a
-// fixture that starts and ends each test with that tree removed.
+// Registry values as the hive holds them (the current user's by default), read and written past the
+// library, and a fixture that starts and ends each test with the current user's product tree removed.
 #pragma once
 
 #include "unique_resource.h"

@@ -1,4 +1,5 @@
 #include "test_support.h"
+#include "current_user_raw.h"
 #include "locale_child.h"
 #include "ovsreg.h"
 #include "ovstooldbgreport.h"
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+using ovs::test::RawValue;
 using ovs::test::RegistryTest;
 
 namespace {
@@ -19,25 +21,9 @@ constexpr char kRoot[] = OVS_REG_PRODUCT_ROOT;
 constexpr char kVersion[] = OVS_REG_CURRENT_VERSION;
 constexpr char kPlainKey[] = "SOFTWARE\\VELDORAN\\Plain";
 
-struct RawValue {
-    DWORD type;
-    std::vector<BYTE> bytes;
-};
-
-// The value as the hive holds it, read past the library.
+// The value as the machine hive holds it, read past the library.
 std::optional<RawValue> RawQuery(const std::string& keyPath, LPCSTR valueName) {
-    ovs::unique_hkey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    RawValue value{0, std::vector<BYTE>(4096)};
-    DWORD size = static_cast<DWORD>(value.bytes.size());
-    if (RegQueryValueExA(key.get(), valueName, nullptr, &value.type, value.bytes.data(), &size) !=
-        ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    value.bytes.resize(size);
-    return value;
+    return ovs::test::RawUserQuery(keyPath, valueName, HKEY_LOCAL_MACHINE);
 }
 
 bool RawKeyExists(const std::string& keyPath) {
