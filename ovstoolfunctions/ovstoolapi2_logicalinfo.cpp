@@ -102,7 +102,12 @@ HRESULT Tool_SetInfoToLogicalPathInt(LPCSTR szPath, LPCSTR szKey, int nValue, LP
     }
 }
 
-HRESULT Tool_RemoveInfoOfLogicalPath(LPCSTR szPath, LPSTR szOut, DWORD dwOutSize) {
+namespace {
+
+// The path after its block (all of it when it has none), rewritten by compose and copied to the
+// caller's buffer; a block that closes before it opens is refused.
+template <typename Compose>
+HRESULT RewriteAfterBlock(LPCSTR szPath, LPSTR szOut, DWORD dwOutSize, Compose compose) {
     if (szPath == nullptr || (szOut == nullptr && dwOutSize > 0)) {
         return E_INVALIDARG;
     }
@@ -111,7 +116,18 @@ HRESULT Tool_RemoveInfoOfLogicalPath(LPCSTR szPath, LPSTR szOut, DWORD dwOutSize
         return E_FAIL;
     }
     try {
-        std::string result(brackets.close != npos ? szPath + brackets.close + 1 : szPath);
+        CopyPadded(szOut, dwOutSize, compose(brackets.close != npos ? szPath + brackets.close + 1 : szPath));
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+} // namespace
+
+HRESULT Tool_RemoveInfoOfLogicalPath(LPCSTR szPath, LPSTR szOut, DWORD dwOutSize) {
+    return RewriteAfterBlock(szPath, szOut, dwOutSize, [](const char* rest) {
+        std::string result(rest);
         const size_t separator = result.find(kItemSeparator);
         if (separator != std::string::npos) {
             result[separator] = kDriveColon;
@@ -119,29 +135,13 @@ HRESULT Tool_RemoveInfoOfLogicalPath(LPCSTR szPath, LPSTR szOut, DWORD dwOutSize
                 result.erase(0, 1);
             }
         }
-        CopyPadded(szOut, dwOutSize, result);
-        return S_OK;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+        return result;
+    });
 }
 
 HRESULT Tool_ClearInfoOfLogicalPath(LPCSTR szPath, LPSTR szOut, DWORD dwOutSize) {
-    if (szPath == nullptr || (szOut == nullptr && dwOutSize > 0)) {
-        return E_INVALIDARG;
-    }
-    const Brackets brackets = FindBrackets(szPath);
-    if (brackets.closeBeforeOpen()) {
-        return E_FAIL;
-    }
-    try {
-        const std::string result =
-            std::string(kEmptyBlock) + (brackets.close != npos ? szPath + brackets.close + 1 : szPath);
-        CopyPadded(szOut, dwOutSize, result);
-        return S_OK;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    return RewriteAfterBlock(szPath, szOut, dwOutSize,
+                             [](const char* rest) { return std::string(kEmptyBlock) + rest; });
 }
 
 namespace {
