@@ -17,7 +17,7 @@ inline constexpr SHORT OVS_SAMPLE_KIND_STANDARD = 1;
 
 struct OVS_SAMPLEINFO {
     SHORT nSampleKind;
-    SHORT nCalibLevel;        // 1-based
+    SHORT nCalibLevel; // 1-based
     FLOAT fSampleAmount;
 };
 static_assert(sizeof(OVS_SAMPLEINFO) == 8);

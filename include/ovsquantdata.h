@@ -15,14 +15,14 @@ inline constexpr int OVS_RRT_TABLES = 20;
 struct OVS_LCPEAK {
     LONG lRetentionTime;
     double dHeight;
-    double dBaseline1;    // baseline level at the peak start
-    double dBaseline2;    // baseline level at the peak end
+    double dBaseline1; // baseline level at the peak start
+    double dBaseline2; // baseline level at the peak end
     LONG lStartTime;
     LONG lEndTime;
     double dConc;
-    WORD wPeakId;         // identification number of the peak
+    WORD wPeakId; // identification number of the peak
     WORD awStatus[16];
-    double dRelativeRT;   // written by Tool_GetRelativeRT
+    double dRelativeRT; // written by Tool_GetRelativeRT
 };
 static_assert(offsetof(OVS_LCPEAK, dHeight) == 8);
 static_assert(offsetof(OVS_LCPEAK, lStartTime) == 32);
@@ -37,7 +37,7 @@ inline constexpr WORD OVS_PEAKSTATUS_NO_RRT = 0x80;
 
 struct OVS_PEAKTABLE {
     LONG lPeakCount;
-    DWORD adwHost[3];     // the host's further header fields
+    DWORD adwHost[3]; // the host's further header fields
 };
 static_assert(sizeof(OVS_PEAKTABLE) == 16);
 
@@ -64,7 +64,7 @@ struct OVS_QUANTRESULTTABLE {
     SHORT anHost[3];
 };
 struct OVS_QUANTRESULT {
-    WORD wISNumber;       // 1-based number of the compound's internal standard
+    WORD wISNumber; // 1-based number of the compound's internal standard
     double dConc;
     double dArea;
     double dHeight;
@@ -81,8 +81,8 @@ inline constexpr SHORT OVS_CALIB_BASIS_AREA = 1;
 
 struct OVS_QUANTMETHODHEADER {
     SHORT nQuantMethod;
-    SHORT nCalibBasis;        // the default basis: 1 area, anything else height
-    SHORT nFactorDirection;   // 0 response / amount, otherwise amount / response
+    SHORT nCalibBasis;      // the default basis: 1 area, anything else height
+    SHORT nFactorDirection; // 0 response / amount, otherwise amount / response
 };
 static_assert(sizeof(OVS_QUANTMETHODHEADER) == 6);
 
@@ -92,11 +92,11 @@ struct OVS_COMPOUNDTABLE {
 };
 struct OVS_COMPOUND {
     WORD wISNumber;
-    SHORT nKind;              // 2 and 4 mark internal standards
+    SHORT nKind; // 2 and 4 mark internal standards
     SHORT nISGroup;
-    SHORT nCalibBasis;        // 0: the method's default
+    SHORT nCalibBasis; // 0: the method's default
     FLOAT afLevelFactor[OVS_CALIB_LEVELS];
-    SHORT nRefCompound;       // 1-based; 0 none
+    SHORT nRefCompound; // 1-based; 0 none
     double dConc;
 };
 static_assert(sizeof(OVS_COMPOUNDTABLE) == 8);
@@ -106,13 +106,13 @@ static_assert(offsetof(OVS_COMPOUND, dConc) == 56);
 static_assert(sizeof(OVS_COMPOUND) == 64);
 
 struct OVS_RELATIVERT_SETTINGS {
-    WORD wZeroTimeMode;       // 0 earliest peak, 1 fixed time
-    FLOAT fZeroTime;          // minutes
+    WORD wZeroTimeMode; // 0 earliest peak, 1 fixed time
+    FLOAT fZeroTime;    // minutes
     BYTE bEnabled;
     BYTE bRefIsFixedTime;
     BYTE bZeroTimeUsed;
     WORD wRefPeakId;
-    FLOAT fRefTime;           // minutes
+    FLOAT fRefTime; // minutes
 };
 static_assert(offsetof(OVS_RELATIVERT_SETTINGS, fZeroTime) == 4);
 static_assert(offsetof(OVS_RELATIVERT_SETTINGS, bEnabled) == 8);
@@ -129,7 +129,9 @@ template <typename Entry, typename Table>
 const Entry* OvsEntriesOf(const Table* pTable) {
     return reinterpret_cast<const Entry*>(pTable + 1);
 }
-inline OVS_LCPEAK* OvsPeaksOf(OVS_PEAKTABLE* pTable) { return OvsEntriesOf<OVS_LCPEAK>(pTable); }
+inline OVS_LCPEAK* OvsPeaksOf(OVS_PEAKTABLE* pTable) {
+    return OvsEntriesOf<OVS_LCPEAK>(pTable);
+}
 inline const OVS_GRRRESULT* OvsResultsOf(const OVS_GRRTABLE* pTable) {
     return OvsEntriesOf<OVS_GRRRESULT>(pTable);
 }

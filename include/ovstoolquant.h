@@ -45,13 +45,15 @@ OVSTOOL_API BOOL Tool_GetTop3(const double* pdValues, LONG lCount, LONG lSlots, 
 // The interpolated intensity at lTime plus 0.5; with nHalfWidth >= 1 the largest of it and the
 // points within nHalfWidth of it.
 OVSTOOL_API double Tool_GetIntensity(const OVS_2DCHROMDATA* p2dChrom, long lTime, int nHalfWidth);
-OVSTOOL_API BOOL Tool_GetNormalizeScale(LONG lFrom, LONG lTo, const OVS_2DCHROMDATA* p2dChrom, LONG lPeakCount,
-                                        const OVS_LCPEAK* pPeaks, LONG lMode, BOOL bZeroMinimum,
-                                        double* pdMinimum, double* pdMaximum);
-OVSTOOL_API BOOL Tool_GetNomalizeScale(const OVS_2DCHROMDATA* p2dChrom, int nPeakCount, const OVS_LCPEAK* pPeaks,
-                                       int nMode, int nSlots, double adMinimum[3], double adMaximum[3]);
+OVSTOOL_API BOOL Tool_GetNormalizeScale(LONG lFrom, LONG lTo, const OVS_2DCHROMDATA* p2dChrom,
+                                        LONG lPeakCount, const OVS_LCPEAK* pPeaks, LONG lMode,
+                                        BOOL bZeroMinimum, double* pdMinimum, double* pdMaximum);
+OVSTOOL_API BOOL Tool_GetNomalizeScale(const OVS_2DCHROMDATA* p2dChrom, int nPeakCount,
+                                       const OVS_LCPEAK* pPeaks, int nMode, int nSlots, double adMinimum[3],
+                                       double adMaximum[3]);
 // Subtracts the straight line through the first and the last point.
 OVSTOOL_API BOOL Tool_BaselineComp(OVS_2DCHROMDATA* p2dChrom);
 // Turns a into a / sqrt(a^2 + b^2) where both reach dThreshold, 0 elsewhere, after compensating the
 // baselines of both.
-OVSTOOL_API HRESULT Tool_CalcRatioChrom(OVS_2DCHROMDATA* pChromA, OVS_2DCHROMDATA* pChromB, double dThreshold);
+OVSTOOL_API HRESULT Tool_CalcRatioChrom(OVS_2DCHROMDATA* pChromA, OVS_2DCHROMDATA* pChromB,
+                                        double dThreshold);

@@ -83,7 +83,8 @@ HRESULT Tool_Allocate2dChrom(OVS_2DCHROMDATA* p2dChrom, DWORD dwPoints) {
 }
 
 HRESULT Tool_Copy2dChrom(OVS_2DCHROMDATA* pDest, const OVS_2DCHROMDATA* pSource) {
-    if (pDest == nullptr || pSource == nullptr || (pSource->dwTotalPoints != 0 && pSource->pdChromInt == nullptr)) {
+    if (pDest == nullptr || pSource == nullptr ||
+        (pSource->dwTotalPoints != 0 && pSource->pdChromInt == nullptr)) {
         return E_INVALIDARG;
     }
     if (pDest == pSource) {

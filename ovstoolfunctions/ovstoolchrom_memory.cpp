@@ -37,9 +37,13 @@ void* Tool_ReallocMemory(void* pBlock, SIZE_T cbSize) {
     return block;
 }
 
-void* Tool_AllocateMemory(SIZE_T cbSize) { return Tool_ReallocMemory(nullptr, cbSize); }
+void* Tool_AllocateMemory(SIZE_T cbSize) {
+    return Tool_ReallocMemory(nullptr, cbSize);
+}
 
-void* Tool_ReleaseMemory(void* pBlock) { return Tool_ReallocMemory(pBlock, 0); }
+void* Tool_ReleaseMemory(void* pBlock) {
+    return Tool_ReallocMemory(pBlock, 0);
+}
 
 void Tool_swapmem(void* pFirst, void* pSecond, short nBytes) {
     if (nBytes <= 0 || pFirst == nullptr || pSecond == nullptr) {

@@ -11,7 +11,9 @@ constexpr WORD kNoPeak = 0xFFFF;
 
 // Minutes to whole milliseconds, truncated, in the record's single precision (so that 0.7 minutes
 // gives 42000 and not 41999).
-LONG MinutesToMilliseconds(FLOAT minutes) { return static_cast<LONG>(minutes * 60.0f * 1000.0f); }
+LONG MinutesToMilliseconds(FLOAT minutes) {
+    return static_cast<LONG>(minutes * 60.0f * 1000.0f);
+}
 
 // The retention time of the first peak with the reference number in the first table that gives a
 // time other than 0; 0 when none does.
@@ -76,7 +78,8 @@ LONG LargestBelow(const double* values, LONG count, double below, bool bounded) 
 
 } // namespace
 
-HRESULT Tool_GetRelativeRT(const OVS_RELATIVERT_SETTINGS* pSettings, OVS_PEAKTABLE* const apTables[OVS_RRT_TABLES]) {
+HRESULT Tool_GetRelativeRT(const OVS_RELATIVERT_SETTINGS* pSettings,
+                           OVS_PEAKTABLE* const apTables[OVS_RRT_TABLES]) {
     if (pSettings == nullptr || apTables == nullptr) {
         return E_POINTER;
     }
@@ -103,8 +106,9 @@ HRESULT Tool_GetRelativeRT(const OVS_RELATIVERT_SETTINGS* pSettings, OVS_PEAKTAB
         OVS_LCPEAK* peaks = OvsPeaksOf(table);
         for (LONG p = 0; p < table->lPeakCount; ++p) {
             if (zero != reference && reference != 0) {
-                peaks[p].dRelativeRT = static_cast<double>(static_cast<LONGLONG>(peaks[p].lRetentionTime) - zero) /
-                                       static_cast<double>(static_cast<LONGLONG>(reference) - zero);
+                peaks[p].dRelativeRT =
+                    static_cast<double>(static_cast<LONGLONG>(peaks[p].lRetentionTime) - zero) /
+                    static_cast<double>(static_cast<LONGLONG>(reference) - zero);
             } else {
                 for (WORD& status : peaks[p].awStatus) {
                     status |= OVS_PEAKSTATUS_NO_RRT;

@@ -77,8 +77,9 @@ double Tool_GetIntensity(const OVS_2DCHROMDATA* p2dChrom, long lTime, int nHalfW
     }
     const LONGLONG i = offset / interval;
     const double y = i == count - 1 ? points[i] + 0.5
-                                    : points[i] + static_cast<double>(offset - interval * i) *
-                                                      (points[i + 1] - points[i]) / static_cast<double>(interval) +
+                                    : points[i] +
+                                          static_cast<double>(offset - interval * i) *
+                                              (points[i + 1] - points[i]) / static_cast<double>(interval) +
                                           0.5;
     if (nHalfWidth < 1) {
         return y;
@@ -135,8 +136,8 @@ BOOL Tool_GetNormalizeScale(LONG lFrom, LONG lTo, const OVS_2DCHROMDATA* p2dChro
     return known;
 }
 
-BOOL Tool_GetNomalizeScale(const OVS_2DCHROMDATA* p2dChrom, int nPeakCount, const OVS_LCPEAK* pPeaks, int nMode,
-                           int nSlots, double adMinimum[3], double adMaximum[3]) {
+BOOL Tool_GetNomalizeScale(const OVS_2DCHROMDATA* p2dChrom, int nPeakCount, const OVS_LCPEAK* pPeaks,
+                           int nMode, int nSlots, double adMinimum[3], double adMaximum[3]) {
     if (nSlots < 3 || nMode < 0 || nMode > 2 || p2dChrom == nullptr || adMinimum == nullptr ||
         adMaximum == nullptr) {
         return FALSE;
@@ -147,8 +148,8 @@ BOOL Tool_GetNomalizeScale(const OVS_2DCHROMDATA* p2dChrom, int nPeakCount, cons
         return FALSE;
     }
     for (LONG p = 0; p < count; ++p) {
-        values[p] = nMode == 2 ? pPeaks[p].dHeight : Tool_GetIntensity(p2dChrom, pPeaks[p].lRetentionTime,
-                                                                      kPeakTopHalfWidth);
+        values[p] = nMode == 2 ? pPeaks[p].dHeight
+                               : Tool_GetIntensity(p2dChrom, pPeaks[p].lRetentionTime, kPeakTopHalfWidth);
     }
     double top[3];
     LONG index[3];
