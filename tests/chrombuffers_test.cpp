@@ -71,6 +71,13 @@ void ExpectPoints(const OVS_2DCHROMDATA& record, DWORD count) {
     }
 }
 
+TEST(ChromAllocation, TheLiveBlockCheckTellsAFreedBlock) {
+    void* block = CoTaskMemAlloc(64);
+    EXPECT_TRUE(IsLiveTaskBlock(block));
+    CoTaskMemFree(block);
+    EXPECT_FALSE(IsLiveTaskBlock(block));
+}
+
 TEST(ChromAllocation, FirstAllocationIsClearedAndLeavesTheHeader) {
     OVS_2DCHROMDATA record{};
     record.dwTotalPoints = 7; // set by the caller, never by the allocation
