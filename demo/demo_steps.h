@@ -16,6 +16,8 @@ void RunFoundationStep();
 void RunPathsStep();
 // A peak table by data-format settings, in this process's locale and in a comma locale.
 void RunNumbersStep();
+// A synthetic chromatogram compensated, measured at its peak tops and thinned for drawing.
+void RunChromStep();
 // "ovsdemo --numbers-table [event]": prints only that table (in the process's locale); true when
 // the command line asked for it.
 bool RunNumbersTableSwitch(int argc, char** argv);

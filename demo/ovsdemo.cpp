@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
     demo::RunFoundationStep();
     demo::RunPathsStep();
     demo::RunNumbersStep();
+    demo::RunChromStep();
     std::fflush(stdout);
     return 0;
 }
