@@ -67,7 +67,7 @@ void DrawThinned(const OVS_2DCHROMDATA& chrom) {
         const DWORD k = static_cast<DWORD>(times[i]) / chrom.dwSamplingInterval;
         const double y = chrom.pdChromInt[k];
         const int bar = static_cast<int>(y / chrom.dMaxIntensity * kBarWidth + 0.5);
-        std::printf("  %6.2f min %8.2f |%s\n", times[i] / 60000.0, y,
+        std::printf("  %7.1f s %8.2f |%s\n", times[i] / 1000.0, y,
                     std::string(bar > 0 ? bar : 0, '#').c_str());
     }
     CoTaskMemFree(times);
