@@ -6,6 +6,7 @@
 // round gives one ratio of report to raw, and the median of those ratios is reported, so that the
 // load of other programs on the machine, which changes more slowly than a round, cancels out.
 #include "OVSTools2.h"
+#include "bench_support.h"
 
 #include <algorithm>
 #include <atomic>
@@ -201,10 +202,7 @@ private:
     CRITICAL_SECTION m_lock;
 };
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using ovs::bench::Median;
 
 struct Case {
     const char* name;
@@ -267,8 +265,8 @@ int main() {
     CloseHandle(rawFile);
     DeleteFileA(rawPath.c_str());
 
-    std::printf("debug report at level 4 (DBG) against WriteFile, %d rounds of %lu ms a side, medians\n", kRounds,
-                kSampleMilliseconds);
+    std::printf("debug report at level 4 (DBG) against WriteFile, %d rounds of %lu ms a side, medians\n",
+                kRounds, kSampleMilliseconds);
     std::printf("line length: report %.1f bytes, raw %.1f bytes (growth of each file per line)\n",
                 reportLines > 0 ? static_cast<double>(reportBytes) / reportLines : 0.0,
                 rawLines > 0 ? static_cast<double>(rawBytes) / rawLines : 0.0);

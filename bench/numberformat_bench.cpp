@@ -5,6 +5,7 @@
 // C++ snprintf of this build, and the Windows runtime's own _snprintf. The sides take turns over
 // several rounds; each round gives a ratio and the median ratio is reported.
 #include "OVSTools2.h"
+#include "bench_support.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,21 +25,8 @@ struct Row {
     int precision;
 };
 
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-template <typename Body>
-double Time(Body body) {
-    LARGE_INTEGER from;
-    LARGE_INTEGER to;
-    QueryPerformanceCounter(&from);
-    body();
-    QueryPerformanceCounter(&to);
-    return Seconds(from, to);
-}
+using ovs::bench::Median;
+using ovs::bench::Time;
 
 std::vector<double> Values() {
     std::mt19937_64 random(12345);
@@ -52,11 +40,6 @@ std::vector<double> Values() {
         }
     }
     return values;
-}
-
-double Median(std::vector<double> ratios) {
-    std::sort(ratios.begin(), ratios.end());
-    return ratios[ratios.size() / 2];
 }
 
 } // namespace

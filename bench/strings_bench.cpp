@@ -9,6 +9,7 @@
 // The lead bytes are those of the process code page. Under Wine that page comes from the Unix
 // locale, so a process that does not run in code page 932 starts itself again in a Japanese locale.
 #include "OVSTools2.h"
+#include "bench_support.h"
 #include "unique_resource.h"
 
 #include <algorithm>
@@ -48,17 +49,8 @@ std::string MakeText(char wantedAt, size_t wantedPosition) {
     return text;
 }
 
-template <typename Body>
-double Time(Body body) {
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER from;
-    LARGE_INTEGER to;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&from);
-    body();
-    QueryPerformanceCounter(&to);
-    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using ovs::bench::Median;
+using ovs::bench::Time;
 
 volatile long long g_sink; // keeps the results alive
 
@@ -88,11 +80,7 @@ Figures Measure(Ours ours, Baseline baseline) {
         oursTimes.push_back(oursTime / kRepeats);
         baselineTimes.push_back(baselineTime / kRepeats);
     }
-    const auto median = [](std::vector<double> values) {
-        std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-        return values[values.size() / 2];
-    };
-    return {median(oursTimes), median(baselineTimes), median(ratios)};
+    return {Median(oursTimes), Median(baselineTimes), Median(ratios)};
 }
 
 void PrintRow(const char* name, const Figures& figures) {
