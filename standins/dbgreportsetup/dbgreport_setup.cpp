@@ -2,15 +2,13 @@
 // set-up interface and IRunnableObject, and its registration under HKCR\CLSID.
 #include "dbgreport_setup.h"
 #include "OVSTools2.h"
+#include "inproc_server.h"
 #include "unique_resource.h"
 
 #include <oleidl.h>
-#include <olectl.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <new>
-#include <string>
 
 namespace {
 
@@ -19,13 +17,10 @@ constexpr char kClassName[] = "Debug report set-up";
 constexpr char kThreadingModel[] = "Both";
 constexpr char kFailVariable[] = "OVS_DBGREPORTSETUP_FAIL";
 
-HMODULE g_module = nullptr;
-LONG g_liveObjects = 0;
 LONG g_created = 0;
 LONG g_runs = 0;
 LONG g_operations = 0;
 LONG g_lastOpen = -1;
-LONG g_serverLocks = 0;
 
 // The failure the environment asks for at the named step ("create", "run", "query"), or S_OK.
 HRESULT RequestedFailure(const char* step) {
@@ -50,7 +45,7 @@ bool NullQueryRequested() {
 class SetupObject final : public IDbgReportSetup, public IRunnableObject {
 public:
     SetupObject() {
-        InterlockedIncrement(&g_liveObjects);
+        ovs::standin::ObjectCreated();
         InterlockedIncrement(&g_created);
     }
     SetupObject(const SetupObject&) = delete;
@@ -115,63 +110,17 @@ public:
     HRESULT STDMETHODCALLTYPE SetContainedObject(BOOL) override { return S_OK; }
 
 private:
-    ~SetupObject() { InterlockedDecrement(&g_liveObjects); }
+    ~SetupObject() { ovs::standin::ObjectDestroyed(); }
 
     LONG m_references = 1;
 };
 
-class SetupFactory final : public IClassFactory {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (out == nullptr) {
-            return E_POINTER;
-        }
-        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-            *out = static_cast<IClassFactory*>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+HRESULT CreateSetup(REFIID iid, void** out) {
+    const HRESULT failure = RequestedFailure("create");
+    if (FAILED(failure)) {
+        return failure;
     }
-    // One factory for the life of the module.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-        if (out == nullptr) {
-            return E_POINTER;
-        }
-        *out = nullptr;
-        if (outer != nullptr) {
-            return CLASS_E_NOAGGREGATION;
-        }
-        const HRESULT failure = RequestedFailure("create");
-        if (FAILED(failure)) {
-            return failure;
-        }
-        SetupObject* object = new (std::nothrow) SetupObject();
-        if (object == nullptr) {
-            return E_OUTOFMEMORY;
-        }
-        const HRESULT hr = object->QueryInterface(iid, out);
-        object->Release();
-        return hr;
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-        if (lock) {
-            InterlockedIncrement(&g_serverLocks);
-        } else {
-            InterlockedDecrement(&g_serverLocks);
-        }
-        return S_OK;
-    }
-};
-
-SetupFactory g_factory;
-
-LONG SetKeyText(HKEY key, const char* name, const std::string& value) {
-    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>(value.size() + 1));
+    return ovs::standin::CreateAndQuery<SetupObject>(iid, out);
 }
 
 } // namespace
@@ -180,59 +129,32 @@ extern "C" {
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
-        g_module = instance;
-        DisableThreadLibraryCalls(instance);
+        ovs::standin::AttachModule(instance);
     }
     return TRUE;
 }
 
 HRESULT __stdcall DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
-    if (out == nullptr) {
-        return E_POINTER;
-    }
-    *out = nullptr;
-    if (clsid != kDbgReportSetupClass) {
-        return CLASS_E_CLASSNOTAVAILABLE;
-    }
-    return g_factory.QueryInterface(iid, out);
+    return ovs::standin::GetClassObject(clsid, kDbgReportSetupClass, CreateSetup, iid, out);
 }
 
 HRESULT __stdcall DllCanUnloadNow() {
-    return g_liveObjects == 0 && g_serverLocks == 0 ? S_OK : S_FALSE;
+    return ovs::standin::CanUnloadNow();
 }
 
 HRESULT __stdcall DllRegisterServer() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(g_module, path, sizeof path);
-    if (length == 0 || length >= sizeof path) {
-        return SELFREG_E_CLASS;
-    }
-    ovs::unique_hkey classKey;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, kClassKey, 0, nullptr, 0, KEY_WRITE, nullptr, classKey.put(),
-                        nullptr) != ERROR_SUCCESS) {
-        return SELFREG_E_CLASS;
-    }
-    ovs::unique_hkey serverKey;
-    if (SetKeyText(classKey.get(), nullptr, kClassName) != ERROR_SUCCESS ||
-        RegCreateKeyExA(classKey.get(), "InprocServer32", 0, nullptr, 0, KEY_WRITE, nullptr, serverKey.put(),
-                        nullptr) != ERROR_SUCCESS ||
-        SetKeyText(serverKey.get(), nullptr, std::string(path, length)) != ERROR_SUCCESS ||
-        SetKeyText(serverKey.get(), "ThreadingModel", kThreadingModel) != ERROR_SUCCESS) {
-        return SELFREG_E_CLASS;
-    }
-    return S_OK;
+    return ovs::standin::RegisterServer(kClassKey, kClassName, kThreadingModel);
 }
 
 HRESULT __stdcall DllUnregisterServer() {
-    const LONG status = RegDeleteTreeA(HKEY_CLASSES_ROOT, kClassKey);
-    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ? S_OK : SELFREG_E_CLASS;
+    return ovs::standin::UnregisterServer(kClassKey);
 }
 
 void __stdcall DbgReportSetupCounters(DbgReportSetupCounts* counts) {
     if (counts == nullptr) {
         return;
     }
-    counts->liveObjects = g_liveObjects;
+    counts->liveObjects = ovs::standin::LiveObjects();
     counts->created = g_created;
     counts->runs = g_runs;
     counts->operations = g_operations;

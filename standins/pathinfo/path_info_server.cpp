@@ -2,14 +2,13 @@
 // path-information interface, the failures the environment asks for, and its registration under
 // HKCR\CLSID.
 #include "path_info_standin.h"
+#include "inproc_server.h"
 #include "unique_resource.h"
 
-#include <olectl.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <string>
 
 namespace {
@@ -20,11 +19,8 @@ constexpr char kThreadingModel[] = "Both";
 constexpr char kFailVariable[] = "OVS_PATHINFO_FAIL";
 constexpr LONG kNoItemStatus = 1;
 
-HMODULE g_module = nullptr;
-LONG g_liveObjects = 0;
 LONG g_created = 0;
 LONG g_calls = 0;
-LONG g_serverLocks = 0;
 
 // The failure the environment asks for the named step ("create", "kind" or an item bit in hex):
 // true with hr and status set when there is one.
@@ -102,7 +98,7 @@ bool FileNameWithoutExtension(const char* path, std::string& text) {
 class PathInfoObject final : public IPathInformation {
 public:
     PathInfoObject() {
-        InterlockedIncrement(&g_liveObjects);
+        ovs::standin::ObjectCreated();
         InterlockedIncrement(&g_created);
     }
     PathInfoObject(const PathInfoObject&) = delete;
@@ -217,64 +213,18 @@ public:
     }
 
 private:
-    ~PathInfoObject() { InterlockedDecrement(&g_liveObjects); }
+    ~PathInfoObject() { ovs::standin::ObjectDestroyed(); }
 
     LONG m_references = 1;
 };
 
-class PathInfoFactory final : public IClassFactory {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (out == nullptr) {
-            return E_POINTER;
-        }
-        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-            *out = static_cast<IClassFactory*>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+HRESULT CreatePathInfo(REFIID iid, void** out) {
+    HRESULT failure = S_OK;
+    LONG unused = 0;
+    if (RequestedFailure("create", failure, unused) && FAILED(failure)) {
+        return failure;
     }
-    // One factory for the life of the module.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-        if (out == nullptr) {
-            return E_POINTER;
-        }
-        *out = nullptr;
-        if (outer != nullptr) {
-            return CLASS_E_NOAGGREGATION;
-        }
-        HRESULT failure = S_OK;
-        LONG unused = 0;
-        if (RequestedFailure("create", failure, unused) && FAILED(failure)) {
-            return failure;
-        }
-        PathInfoObject* object = new (std::nothrow) PathInfoObject();
-        if (object == nullptr) {
-            return E_OUTOFMEMORY;
-        }
-        const HRESULT hr = object->QueryInterface(iid, out);
-        object->Release();
-        return hr;
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-        if (lock) {
-            InterlockedIncrement(&g_serverLocks);
-        } else {
-            InterlockedDecrement(&g_serverLocks);
-        }
-        return S_OK;
-    }
-};
-
-PathInfoFactory g_factory;
-
-LONG SetKeyText(HKEY key, const char* name, const std::string& value) {
-    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>(value.size() + 1));
+    return ovs::standin::CreateAndQuery<PathInfoObject>(iid, out);
 }
 
 } // namespace
@@ -283,59 +233,32 @@ extern "C" {
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
-        g_module = instance;
-        DisableThreadLibraryCalls(instance);
+        ovs::standin::AttachModule(instance);
     }
     return TRUE;
 }
 
 HRESULT __stdcall DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
-    if (out == nullptr) {
-        return E_POINTER;
-    }
-    *out = nullptr;
-    if (clsid != kPathInformationClass) {
-        return CLASS_E_CLASSNOTAVAILABLE;
-    }
-    return g_factory.QueryInterface(iid, out);
+    return ovs::standin::GetClassObject(clsid, kPathInformationClass, CreatePathInfo, iid, out);
 }
 
 HRESULT __stdcall DllCanUnloadNow() {
-    return g_liveObjects == 0 && g_serverLocks == 0 ? S_OK : S_FALSE;
+    return ovs::standin::CanUnloadNow();
 }
 
 HRESULT __stdcall DllRegisterServer() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(g_module, path, sizeof path);
-    if (length == 0 || length >= sizeof path) {
-        return SELFREG_E_CLASS;
-    }
-    ovs::unique_hkey classKey;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, kClassKey, 0, nullptr, 0, KEY_WRITE, nullptr, classKey.put(),
-                        nullptr) != ERROR_SUCCESS) {
-        return SELFREG_E_CLASS;
-    }
-    ovs::unique_hkey serverKey;
-    if (SetKeyText(classKey.get(), nullptr, kClassName) != ERROR_SUCCESS ||
-        RegCreateKeyExA(classKey.get(), "InprocServer32", 0, nullptr, 0, KEY_WRITE, nullptr, serverKey.put(),
-                        nullptr) != ERROR_SUCCESS ||
-        SetKeyText(serverKey.get(), nullptr, std::string(path, length)) != ERROR_SUCCESS ||
-        SetKeyText(serverKey.get(), "ThreadingModel", kThreadingModel) != ERROR_SUCCESS) {
-        return SELFREG_E_CLASS;
-    }
-    return S_OK;
+    return ovs::standin::RegisterServer(kClassKey, kClassName, kThreadingModel);
 }
 
 HRESULT __stdcall DllUnregisterServer() {
-    const LONG status = RegDeleteTreeA(HKEY_CLASSES_ROOT, kClassKey);
-    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ? S_OK : SELFREG_E_CLASS;
+    return ovs::standin::UnregisterServer(kClassKey);
 }
 
 void __stdcall PathInfoCounters(PathInfoCounts* counts) {
     if (counts == nullptr) {
         return;
     }
-    counts->liveObjects = g_liveObjects;
+    counts->liveObjects = ovs::standin::LiveObjects();
     counts->created = g_created;
     counts->calls = g_calls;
 }

@@ -1,0 +1,253 @@
+// The data-file component as an in-process server: a class factory, objects that answer the
+// data-file interfaces from what their setup interface was given, and registration under HKCR\CLSID.
+#include "data_file_standin.h"
+#include "inproc_server.h"
+#include "unique_resource.h"
+
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr char kClassKey[] = "CLSID\\{DE6CF0FB-4458-4089-A929-3FCC5984233E}";
+constexpr char kClassName[] = "Data file";
+constexpr char kThreadingModel[] = "Both";
+constexpr LONG kLogCapacity = 64;
+
+// A table that holds only its header with count 0 (both table headers are 8 bytes).
+std::vector<BYTE> EmptyTable() {
+    return std::vector<BYTE>(sizeof(OVS_COMPOUNDTABLE), 0);
+}
+
+class DataFileObject final : public IOvsSampleInformation,
+                             public IOvsDataProcessingSource,
+                             public IOvsProcessingState,
+                             public IOvsQuantMethod,
+                             public IOvsDataFileSetup {
+public:
+    DataFileObject() { ovs::standin::ObjectCreated(); }
+    DataFileObject(const DataFileObject&) = delete;
+    DataFileObject& operator=(const DataFileObject&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (out == nullptr) {
+            return E_POINTER;
+        }
+        *out = nullptr;
+        HRESULT hr = S_OK;
+        if (iid == IID_IUnknown || iid == IID_IOvsDataFileSetup) {
+            *out = iid == IID_IUnknown ? static_cast<IUnknown*>(static_cast<IOvsDataFileSetup*>(this))
+                                       : static_cast<IOvsDataFileSetup*>(this);
+        } else if (iid == IID_IOvsSampleInformation) {
+            if (Failing(OVS_DFCALL_QUERY_SAMPLE_INFO, hr)) {
+                return hr;
+            }
+            *out = static_cast<IOvsSampleInformation*>(this);
+        } else if (iid == IID_IOvsDataProcessingSource) {
+            if (Failing(OVS_DFCALL_QUERY_SOURCE, hr)) {
+                return hr;
+            }
+            *out = static_cast<IOvsDataProcessingSource*>(this);
+        } else {
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        return static_cast<ULONG>(InterlockedIncrement(&m_references));
+    }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const LONG left = InterlockedDecrement(&m_references);
+        if (left == 0) {
+            delete this;
+        }
+        return static_cast<ULONG>(left);
+    }
+
+    HRESULT STDMETHODCALLTYPE GetSampleInfo(OVS_SAMPLEINFO* info) override {
+        HRESULT hr = S_OK;
+        if (Failing(OVS_DFCALL_GET_SAMPLE_INFO, hr) || info == nullptr) {
+            return info == nullptr ? E_POINTER : hr;
+        }
+        *info = m_sample;
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE OpenProcessing(LPCSTR category, REFIID iid, void** out) override {
+        if (out == nullptr) {
+            return E_POINTER;
+        }
+        *out = nullptr;
+        if (category == nullptr || std::strcmp(category, OVS_DATA_PROCESSING_CATEGORY) != 0) {
+            return E_NOINTERFACE;
+        }
+        HRESULT hr = S_OK;
+        if (iid == IID_IOvsProcessingState) {
+            if (Failing(OVS_DFCALL_OPEN_STATE, hr)) {
+                return hr;
+            }
+            *out = static_cast<IOvsProcessingState*>(this);
+        } else if (iid == IID_IOvsQuantMethod) {
+            if (Failing(OVS_DFCALL_OPEN_METHOD, hr)) {
+                return hr;
+            }
+            *out = static_cast<IOvsQuantMethod*>(this);
+        } else {
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE SelectEntry(LONG entry) override {
+        HRESULT hr = S_OK;
+        if (Failing(OVS_DFCALL_SELECT_ENTRY, hr)) {
+            return hr;
+        }
+        m_selected = entry;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetQuantResultTable(OVS_QUANTRESULTTABLE** table) override {
+        return HandOut(OVS_DFCALL_GET_RESULT_TABLE, m_results, reinterpret_cast<void**>(table));
+    }
+
+    HRESULT STDMETHODCALLTYPE GetMethodHeader(OVS_QUANTMETHODHEADER* header) override {
+        HRESULT hr = S_OK;
+        if (Failing(OVS_DFCALL_GET_METHOD_HEADER, hr) || header == nullptr) {
+            return header == nullptr ? E_POINTER : hr;
+        }
+        *header = m_header;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetCompoundTable(OVS_COMPOUNDTABLE** table) override {
+        return HandOut(OVS_DFCALL_GET_COMPOUND_TABLE, m_compounds, reinterpret_cast<void**>(table));
+    }
+
+    HRESULT STDMETHODCALLTYPE SetSampleInfo(const OVS_SAMPLEINFO* info) override {
+        return info != nullptr ? (m_sample = *info, S_OK) : E_POINTER;
+    }
+    HRESULT STDMETHODCALLTYPE SetMethodHeader(const OVS_QUANTMETHODHEADER* header) override {
+        return header != nullptr ? (m_header = *header, S_OK) : E_POINTER;
+    }
+    HRESULT STDMETHODCALLTYPE SetCompoundTable(const void* bytes, DWORD size) override {
+        return Keep(bytes, size, m_compounds);
+    }
+    HRESULT STDMETHODCALLTYPE SetQuantResultTable(const void* bytes, DWORD size) override {
+        return Keep(bytes, size, m_results);
+    }
+    HRESULT STDMETHODCALLTYPE FailCall(LONG call, HRESULT hr) override {
+        m_failCall = call;
+        m_failure = hr;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetCallLog(LONG* calls, LONG capacity, LONG* count) override {
+        if (count == nullptr || (calls == nullptr && capacity > 0)) {
+            return E_POINTER;
+        }
+        for (LONG i = 0; i < capacity && i < m_logCount && i < kLogCapacity; ++i) {
+            calls[i] = m_log[i];
+        }
+        *count = m_logCount;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetSelectedEntry(LONG* entry) override {
+        return entry != nullptr ? (*entry = m_selected, S_OK) : E_POINTER;
+    }
+
+private:
+    ~DataFileObject() { ovs::standin::ObjectDestroyed(); }
+
+    // Logs the call; true with hr set when the call is to fail.
+    bool Failing(OvsDataFileCall call, HRESULT& hr) {
+        if (m_logCount < kLogCapacity) {
+            m_log[m_logCount] = call;
+        }
+        ++m_logCount;
+        if (call != m_failCall) {
+            return false;
+        }
+        hr = m_failure;
+        return true;
+    }
+
+    HRESULT HandOut(OvsDataFileCall call, const std::vector<BYTE>& bytes, void** out) {
+        if (out == nullptr) {
+            return E_POINTER;
+        }
+        *out = nullptr;
+        HRESULT hr = S_OK;
+        if (Failing(call, hr)) {
+            return hr;
+        }
+        void* copy = CoTaskMemAlloc(bytes.size());
+        if (copy == nullptr) {
+            return E_OUTOFMEMORY;
+        }
+        std::memcpy(copy, bytes.data(), bytes.size());
+        *out = copy;
+        return S_OK;
+    }
+
+    static HRESULT Keep(const void* bytes, DWORD size, std::vector<BYTE>& table) {
+        if (bytes == nullptr || size < sizeof(OVS_COMPOUNDTABLE)) {
+            return E_INVALIDARG;
+        }
+        try {
+            const BYTE* first = static_cast<const BYTE*>(bytes);
+            table.assign(first, first + size);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+        return S_OK;
+    }
+
+    LONG m_references = 1;
+    OVS_SAMPLEINFO m_sample = {};
+    OVS_QUANTMETHODHEADER m_header = {};
+    std::vector<BYTE> m_compounds = EmptyTable();
+    std::vector<BYTE> m_results = EmptyTable();
+    LONG m_failCall = OVS_DFCALL_NONE;
+    HRESULT m_failure = S_OK;
+    LONG m_log[kLogCapacity] = {};
+    LONG m_logCount = 0;
+    LONG m_selected = -1;
+};
+
+// Only for the setup interface, so that creating the object logs no call.
+HRESULT CreateDataFile(REFIID iid, void** out) {
+    if (iid != IID_IOvsDataFileSetup && iid != IID_IUnknown) {
+        return E_NOINTERFACE;
+    }
+    return ovs::standin::CreateAndQuery<DataFileObject>(iid, out);
+}
+
+} // namespace
+
+extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        ovs::standin::AttachModule(instance);
+    }
+    return TRUE;
+}
+
+HRESULT __stdcall DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+    return ovs::standin::GetClassObject(clsid, CLSID_OvsDataFileStandIn, CreateDataFile, iid, out);
+}
+
+HRESULT __stdcall DllCanUnloadNow() {
+    return ovs::standin::CanUnloadNow();
+}
+
+HRESULT __stdcall DllRegisterServer() {
+    return ovs::standin::RegisterServer(kClassKey, kClassName, kThreadingModel);
+}
+
+HRESULT __stdcall DllUnregisterServer() {
+    return ovs::standin::UnregisterServer(kClassKey);
+}
+
+} // extern "C"
