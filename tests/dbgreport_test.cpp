@@ -1265,11 +1265,7 @@ protected:
         RegistryTest::TearDown();
     }
 
-    static HRESULT Call(const char* function) {
-        using Function = HRESULT(__stdcall*)();
-        auto f = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(s_module, function)));
-        return f != nullptr ? f() : E_NOTIMPL;
-    }
+    static HRESULT Call(const char* function) { return ovs::test::CallServerFunction(s_module, function); }
 
     static DbgReportSetupCounts Counts() {
         DbgReportSetupCounts counts = {};
@@ -1416,11 +1412,7 @@ protected:
         DbgReportTest::SetUp();
         m_module = LoadLibraryA(StandInPath().c_str());
         ASSERT_NE(nullptr, m_module);
-        using Function = HRESULT(__stdcall*)();
-        auto registerServer = reinterpret_cast<Function>(
-            reinterpret_cast<void*>(GetProcAddress(m_module, "DllRegisterServer")));
-        ASSERT_NE(nullptr, registerServer);
-        ASSERT_EQ(S_OK, registerServer());
+        ASSERT_EQ(S_OK, ovs::test::CallServerFunction(m_module, "DllRegisterServer"));
     }
     void TearDown() override {
         if (m_module != nullptr) {

@@ -353,11 +353,7 @@ protected:
     void SetUp() override {
         ASSERT_NE(nullptr, s_module) << StandInPath();
         ASSERT_NE(nullptr, s_counters);
-        using Function = HRESULT(__stdcall*)();
-        auto registerServer = reinterpret_cast<Function>(
-            reinterpret_cast<void*>(GetProcAddress(s_module, "DllRegisterServer")));
-        ASSERT_NE(nullptr, registerServer);
-        ASSERT_EQ(S_OK, registerServer());
+        ASSERT_EQ(S_OK, ovs::test::CallServerFunction(s_module, "DllRegisterServer"));
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
         SetEnvironmentVariableA(kFailVariable, nullptr);
     }

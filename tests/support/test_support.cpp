@@ -191,4 +191,10 @@ int DispatchChild(int argc, char** argv) {
     return mode->second(std::vector<std::string>(argv + 3, argv + argc));
 }
 
+HRESULT CallServerFunction(HMODULE module, const char* function) {
+    using Function = HRESULT(__stdcall*)();
+    auto f = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, function)));
+    return f != nullptr ? f() : E_NOTIMPL;
+}
+
 } // namespace ovs::test
