@@ -4,15 +4,11 @@
 #include "inproc_server.h"
 #include "unique_resource.h"
 
-
 #include <cstring>
 #include <vector>
 
 namespace {
 
-constexpr char kClassKey[] = "CLSID\\{DE6CF0FB-4458-4089-A929-3FCC5984233E}";
-constexpr char kClassName[] = "Data file";
-constexpr char kThreadingModel[] = "Both";
 constexpr LONG kLogCapacity = 64;
 
 // A table that holds only its header with count 0 (both table headers are 8 bytes).
@@ -225,29 +221,5 @@ HRESULT CreateDataFile(REFIID iid, void** out) {
 
 } // namespace
 
-extern "C" {
-
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        ovs::standin::AttachModule(instance);
-    }
-    return TRUE;
-}
-
-HRESULT __stdcall DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
-    return ovs::standin::GetClassObject(clsid, CLSID_OvsDataFileStandIn, CreateDataFile, iid, out);
-}
-
-HRESULT __stdcall DllCanUnloadNow() {
-    return ovs::standin::CanUnloadNow();
-}
-
-HRESULT __stdcall DllRegisterServer() {
-    return ovs::standin::RegisterServer(kClassKey, kClassName, kThreadingModel);
-}
-
-HRESULT __stdcall DllUnregisterServer() {
-    return ovs::standin::UnregisterServer(kClassKey);
-}
-
-} // extern "C"
+const ovs::standin::ServedClass ovs::standin::kServedClass{CLSID_OvsDataFileStandIn, "Data file",
+                                                           CreateDataFile};

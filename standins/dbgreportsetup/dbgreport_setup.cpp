@@ -12,9 +12,6 @@
 
 namespace {
 
-constexpr char kClassKey[] = "CLSID\\{3A5292F5-8789-4A44-8744-1B2B33601301}";
-constexpr char kClassName[] = "Debug report set-up";
-constexpr char kThreadingModel[] = "Both";
 constexpr char kFailVariable[] = "OVS_DBGREPORTSETUP_FAIL";
 
 LONG g_created = 0;
@@ -125,30 +122,10 @@ HRESULT CreateSetup(REFIID iid, void** out) {
 
 } // namespace
 
+const ovs::standin::ServedClass ovs::standin::kServedClass{kDbgReportSetupClass, "Debug report set-up",
+                                                           CreateSetup};
+
 extern "C" {
-
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        ovs::standin::AttachModule(instance);
-    }
-    return TRUE;
-}
-
-HRESULT __stdcall DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
-    return ovs::standin::GetClassObject(clsid, kDbgReportSetupClass, CreateSetup, iid, out);
-}
-
-HRESULT __stdcall DllCanUnloadNow() {
-    return ovs::standin::CanUnloadNow();
-}
-
-HRESULT __stdcall DllRegisterServer() {
-    return ovs::standin::RegisterServer(kClassKey, kClassName, kThreadingModel);
-}
-
-HRESULT __stdcall DllUnregisterServer() {
-    return ovs::standin::UnregisterServer(kClassKey);
-}
 
 void __stdcall DbgReportSetupCounters(DbgReportSetupCounts* counts) {
     if (counts == nullptr) {

@@ -1,4 +1,5 @@
-// The shared parts of the in-process stand-in servers.
+// The shared parts of the in-process stand-in servers: the class factory, the count of live
+// objects, and the COM server exports of the module that serves kServedClass.
 #include "inproc_server.h"
 #include "unique_resource.h"
 
@@ -17,8 +18,6 @@ LONG g_serverLocks = 0;
 // The module's one factory; it lives as long as the module, so its references are not counted.
 class ClassFactory final : public IClassFactory {
 public:
-    void Serve(CreateObject create) noexcept { m_create = create; }
-
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (out == nullptr) {
             return E_POINTER;
@@ -41,7 +40,7 @@ public:
         if (outer != nullptr) {
             return CLASS_E_NOAGGREGATION;
         }
-        return m_create(iid, out);
+        return kServedClass.create(iid, out);
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
         if (lock) {
@@ -51,9 +50,6 @@ public:
         }
         return S_OK;
     }
-
-private:
-    CreateObject m_create = nullptr;
 };
 
 ClassFactory g_factory;
@@ -63,12 +59,18 @@ LONG SetKeyText(HKEY key, const char* name, const std::string& value) {
                           static_cast<DWORD>(value.size() + 1));
 }
 
-} // namespace
-
-void AttachModule(HINSTANCE module) noexcept {
-    g_module = module;
-    DisableThreadLibraryCalls(module);
+// "CLSID\{...}" under HKEY_CLASSES_ROOT.
+std::string ClassKey() {
+    wchar_t text[40];
+    StringFromGUID2(kServedClass.clsid, text, 40);
+    std::string key = "CLSID\\";
+    for (const wchar_t* c = text; *c != L'\0'; ++c) {
+        key += static_cast<char>(*c); // a GUID's text is plain ASCII
+    }
+    return key;
 }
+
+} // namespace
 
 void ObjectCreated() noexcept {
     InterlockedIncrement(&g_liveObjects);
@@ -82,24 +84,36 @@ LONG LiveObjects() noexcept {
     return g_liveObjects;
 }
 
-HRESULT CanUnloadNow() noexcept {
-    return g_liveObjects == 0 && g_serverLocks == 0 ? S_OK : S_FALSE;
+} // namespace ovs::standin
+
+using namespace ovs::standin;
+
+extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_module = instance;
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
 }
 
-HRESULT GetClassObject(REFCLSID wanted, REFCLSID served, CreateObject create, REFIID iid,
-                       void** out) noexcept {
+HRESULT __stdcall DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
     if (out == nullptr) {
         return E_POINTER;
     }
     *out = nullptr;
-    if (wanted != served) {
+    if (clsid != kServedClass.clsid) {
         return CLASS_E_CLASSNOTAVAILABLE;
     }
-    g_factory.Serve(create);
     return g_factory.QueryInterface(iid, out);
 }
 
-HRESULT RegisterServer(const char* classKey, const char* className, const char* threadingModel) noexcept {
+HRESULT __stdcall DllCanUnloadNow() {
+    return g_liveObjects == 0 && g_serverLocks == 0 ? S_OK : S_FALSE;
+}
+
+HRESULT __stdcall DllRegisterServer() {
     char path[MAX_PATH];
     const DWORD length = GetModuleFileNameA(g_module, path, sizeof path);
     if (length == 0 || length >= sizeof path) {
@@ -107,21 +121,21 @@ HRESULT RegisterServer(const char* classKey, const char* className, const char* 
     }
     ovs::unique_hkey key;
     ovs::unique_hkey serverKey;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, classKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr) !=
-            ERROR_SUCCESS ||
-        SetKeyText(key.get(), nullptr, className) != ERROR_SUCCESS ||
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, ClassKey().c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(),
+                        nullptr) != ERROR_SUCCESS ||
+        SetKeyText(key.get(), nullptr, kServedClass.className) != ERROR_SUCCESS ||
         RegCreateKeyExA(key.get(), "InprocServer32", 0, nullptr, 0, KEY_WRITE, nullptr, serverKey.put(),
                         nullptr) != ERROR_SUCCESS ||
         SetKeyText(serverKey.get(), nullptr, std::string(path, length)) != ERROR_SUCCESS ||
-        SetKeyText(serverKey.get(), "ThreadingModel", threadingModel) != ERROR_SUCCESS) {
+        SetKeyText(serverKey.get(), "ThreadingModel", "Both") != ERROR_SUCCESS) {
         return SELFREG_E_CLASS;
     }
     return S_OK;
 }
 
-HRESULT UnregisterServer(const char* classKey) noexcept {
-    const LONG status = RegDeleteTreeA(HKEY_CLASSES_ROOT, classKey);
+HRESULT __stdcall DllUnregisterServer() {
+    const LONG status = RegDeleteTreeA(HKEY_CLASSES_ROOT, ClassKey().c_str());
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ? S_OK : SELFREG_E_CLASS;
 }
 
-} // namespace ovs::standin
+} // extern "C"

@@ -1,6 +1,7 @@
-// What every in-process stand-in server shares: its module handle, the count of live objects and
-// server locks that DllCanUnloadNow answers from, the module's one class factory, and the
-// registration of its class under HKCR\CLSID.
+// What every in-process stand-in server shares: the module's one class factory, the count of live
+// objects and server locks that DllCanUnloadNow answers from, and the COM server exports
+// (DllMain, DllGetClassObject, DllCanUnloadNow, DllRegisterServer, DllUnregisterServer), which
+// register the class under HKCR\CLSID with the threading model "Both".
 #pragma once
 
 #include <windows.h>
@@ -10,24 +11,21 @@
 
 namespace ovs::standin {
 
-// Called by DllMain on DLL_PROCESS_ATTACH.
-void AttachModule(HINSTANCE module) noexcept;
-void ObjectCreated() noexcept;
-void ObjectDestroyed() noexcept;
-LONG LiveObjects() noexcept;
-// S_OK when no object lives and no client locks the server.
-HRESULT CanUnloadNow() noexcept;
-
 // Makes a new object and queries it for iid.
 using CreateObject = HRESULT (*)(REFIID iid, void** out);
 
-// DllGetClassObject of a module that serves the one class `served`, whose objects `create` makes.
-HRESULT GetClassObject(REFCLSID wanted, REFCLSID served, CreateObject create, REFIID iid,
-                       void** out) noexcept;
+struct ServedClass {
+    const CLSID& clsid;
+    const char* className;
+    CreateObject create;
+};
 
-// classKey is "CLSID\{...}"; the server is this module, with the given threading model.
-HRESULT RegisterServer(const char* classKey, const char* className, const char* threadingModel) noexcept;
-HRESULT UnregisterServer(const char* classKey) noexcept;
+// The one class a server module serves; each module defines it.
+extern const ServedClass kServedClass;
+
+void ObjectCreated() noexcept;
+void ObjectDestroyed() noexcept;
+LONG LiveObjects() noexcept;
 
 // A new T (which starts with one reference of its own) queried for iid.
 template <typename T>

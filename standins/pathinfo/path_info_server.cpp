@@ -5,7 +5,6 @@
 #include "inproc_server.h"
 #include "unique_resource.h"
 
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,9 +12,6 @@
 
 namespace {
 
-constexpr char kClassKey[] = "CLSID\\{DF6D750E-0B70-44A4-893E-D51F2D6BE1F4}";
-constexpr char kClassName[] = "Path information";
-constexpr char kThreadingModel[] = "Both";
 constexpr char kFailVariable[] = "OVS_PATHINFO_FAIL";
 constexpr LONG kNoItemStatus = 1;
 
@@ -229,30 +225,10 @@ HRESULT CreatePathInfo(REFIID iid, void** out) {
 
 } // namespace
 
+const ovs::standin::ServedClass ovs::standin::kServedClass{kPathInformationClass, "Path information",
+                                                           CreatePathInfo};
+
 extern "C" {
-
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        ovs::standin::AttachModule(instance);
-    }
-    return TRUE;
-}
-
-HRESULT __stdcall DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
-    return ovs::standin::GetClassObject(clsid, kPathInformationClass, CreatePathInfo, iid, out);
-}
-
-HRESULT __stdcall DllCanUnloadNow() {
-    return ovs::standin::CanUnloadNow();
-}
-
-HRESULT __stdcall DllRegisterServer() {
-    return ovs::standin::RegisterServer(kClassKey, kClassName, kThreadingModel);
-}
-
-HRESULT __stdcall DllUnregisterServer() {
-    return ovs::standin::UnregisterServer(kClassKey);
-}
 
 void __stdcall PathInfoCounters(PathInfoCounts* counts) {
     if (counts == nullptr) {
