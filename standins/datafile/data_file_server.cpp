@@ -22,7 +22,7 @@ class DataFileObject final : public IOvsSampleInformation,
                              public IOvsQuantMethod,
                              public IOvsDataFileSetup {
 public:
-    DataFileObject() { ovs::standin::ObjectCreated(); }
+    DataFileObject() = default;
     DataFileObject(const DataFileObject&) = delete;
     DataFileObject& operator=(const DataFileObject&) = delete;
 
@@ -51,16 +51,8 @@ public:
         AddRef();
         return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override {
-        return static_cast<ULONG>(InterlockedIncrement(&m_references));
-    }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG left = InterlockedDecrement(&m_references);
-        if (left == 0) {
-            delete this;
-        }
-        return static_cast<ULONG>(left);
-    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return m_references.Add(); }
+    ULONG STDMETHODCALLTYPE Release() override { return m_references.Release(this); }
 
     HRESULT STDMETHODCALLTYPE GetSampleInfo(OVS_SAMPLEINFO* info) override {
         HRESULT hr = S_OK;
@@ -153,7 +145,8 @@ public:
     }
 
 private:
-    ~DataFileObject() { ovs::standin::ObjectDestroyed(); }
+    friend class ovs::standin::References<DataFileObject>;
+    ~DataFileObject() = default;
 
     // Logs the call; true with hr set when the call is to fail.
     bool Failing(OvsDataFileCall call, HRESULT& hr) {
@@ -199,7 +192,7 @@ private:
         return S_OK;
     }
 
-    LONG m_references = 1;
+    ovs::standin::References<DataFileObject> m_references;
     OVS_SAMPLEINFO m_sample = {};
     OVS_QUANTMETHODHEADER m_header = {};
     std::vector<BYTE> m_compounds = EmptyTable();

@@ -41,10 +41,7 @@ bool NullQueryRequested() {
 
 class SetupObject final : public IDbgReportSetup, public IRunnableObject {
 public:
-    SetupObject() {
-        ovs::standin::ObjectCreated();
-        InterlockedIncrement(&g_created);
-    }
+    SetupObject() { InterlockedIncrement(&g_created); }
     SetupObject(const SetupObject&) = delete;
     SetupObject& operator=(const SetupObject&) = delete;
 
@@ -72,16 +69,8 @@ public:
         AddRef();
         return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override {
-        return static_cast<ULONG>(InterlockedIncrement(&m_references));
-    }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG left = InterlockedDecrement(&m_references);
-        if (left == 0) {
-            delete this;
-        }
-        return static_cast<ULONG>(left);
-    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return m_references.Add(); }
+    ULONG STDMETHODCALLTYPE Release() override { return m_references.Release(this); }
 
     HRESULT STDMETHODCALLTYPE InitDbgReport() override {
         InterlockedIncrement(&g_operations);
@@ -107,9 +96,10 @@ public:
     HRESULT STDMETHODCALLTYPE SetContainedObject(BOOL) override { return S_OK; }
 
 private:
-    ~SetupObject() { ovs::standin::ObjectDestroyed(); }
+    friend class ovs::standin::References<SetupObject>;
+    ~SetupObject() = default;
 
-    LONG m_references = 1;
+    ovs::standin::References<SetupObject> m_references;
 };
 
 HRESULT CreateSetup(REFIID iid, void** out) {

@@ -27,6 +27,30 @@ void ObjectCreated() noexcept;
 void ObjectDestroyed() noexcept;
 LONG LiveObjects() noexcept;
 
+// The reference count of a COM object of class Object, which starts with one reference, counts
+// among the live objects while it exists, and is deleted by its last Release (Object befriends
+// this class when its destructor is private).
+template <typename Object>
+class References {
+public:
+    References() noexcept { ObjectCreated(); }
+    ~References() { ObjectDestroyed(); }
+    References(const References&) = delete;
+    References& operator=(const References&) = delete;
+
+    ULONG Add() noexcept { return static_cast<ULONG>(InterlockedIncrement(&m_count)); }
+    ULONG Release(Object* object) noexcept {
+        const LONG left = InterlockedDecrement(&m_count);
+        if (left == 0) {
+            delete object;
+        }
+        return static_cast<ULONG>(left);
+    }
+
+private:
+    LONG m_count = 1;
+};
+
 // A new T (which starts with one reference of its own) queried for iid.
 template <typename T>
 HRESULT CreateAndQuery(REFIID iid, void** out) {

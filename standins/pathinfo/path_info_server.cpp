@@ -93,10 +93,7 @@ bool FileNameWithoutExtension(const char* path, std::string& text) {
 
 class PathInfoObject final : public IPathInformation {
 public:
-    PathInfoObject() {
-        ovs::standin::ObjectCreated();
-        InterlockedIncrement(&g_created);
-    }
+    PathInfoObject() { InterlockedIncrement(&g_created); }
     PathInfoObject(const PathInfoObject&) = delete;
     PathInfoObject& operator=(const PathInfoObject&) = delete;
 
@@ -112,16 +109,8 @@ public:
         AddRef();
         return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override {
-        return static_cast<ULONG>(InterlockedIncrement(&m_references));
-    }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG left = InterlockedDecrement(&m_references);
-        if (left == 0) {
-            delete this;
-        }
-        return static_cast<ULONG>(left);
-    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return m_references.Add(); }
+    ULONG STDMETHODCALLTYPE Release() override { return m_references.Release(this); }
 
     HRESULT STDMETHODCALLTYPE Unused03() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Unused04() override { return E_NOTIMPL; }
@@ -209,9 +198,10 @@ public:
     }
 
 private:
-    ~PathInfoObject() { ovs::standin::ObjectDestroyed(); }
+    friend class ovs::standin::References<PathInfoObject>;
+    ~PathInfoObject() = default;
 
-    LONG m_references = 1;
+    ovs::standin::References<PathInfoObject> m_references;
 };
 
 HRESULT CreatePathInfo(REFIID iid, void** out) {
