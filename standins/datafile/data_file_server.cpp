@@ -31,36 +31,23 @@ public:
             return E_POINTER;
         }
         *out = nullptr;
-        HRESULT hr = S_OK;
         if (iid == IID_IUnknown || iid == IID_IOvsDataFileSetup) {
-            *out = iid == IID_IUnknown ? static_cast<IUnknown*>(static_cast<IOvsDataFileSetup*>(this))
-                                       : static_cast<IOvsDataFileSetup*>(this);
-        } else if (iid == IID_IOvsSampleInformation) {
-            if (Failing(OVS_DFCALL_QUERY_SAMPLE_INFO, hr)) {
-                return hr;
-            }
-            *out = static_cast<IOvsSampleInformation*>(this);
-        } else if (iid == IID_IOvsDataProcessingSource) {
-            if (Failing(OVS_DFCALL_QUERY_SOURCE, hr)) {
-                return hr;
-            }
-            *out = static_cast<IOvsDataProcessingSource*>(this);
-        } else {
-            return E_NOINTERFACE;
+            // IUnknown is answered through the setup interface, so both give the same pointer.
+            return Offer(OVS_DFCALL_NONE, static_cast<IOvsDataFileSetup*>(this), out);
         }
-        AddRef();
-        return S_OK;
+        if (iid == IID_IOvsSampleInformation) {
+            return Offer(OVS_DFCALL_QUERY_SAMPLE_INFO, static_cast<IOvsSampleInformation*>(this), out);
+        }
+        if (iid == IID_IOvsDataProcessingSource) {
+            return Offer(OVS_DFCALL_QUERY_SOURCE, static_cast<IOvsDataProcessingSource*>(this), out);
+        }
+        return E_NOINTERFACE;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return m_references.Add(); }
     ULONG STDMETHODCALLTYPE Release() override { return m_references.Release(this); }
 
     HRESULT STDMETHODCALLTYPE GetSampleInfo(OVS_SAMPLEINFO* info) override {
-        HRESULT hr = S_OK;
-        if (Failing(OVS_DFCALL_GET_SAMPLE_INFO, hr) || info == nullptr) {
-            return info == nullptr ? E_POINTER : hr;
-        }
-        *info = m_sample;
-        return S_OK;
+        return CopyOut(OVS_DFCALL_GET_SAMPLE_INFO, m_sample, info);
     }
 
     HRESULT STDMETHODCALLTYPE OpenProcessing(LPCSTR category, REFIID iid, void** out) override {
@@ -71,22 +58,13 @@ public:
         if (category == nullptr || std::strcmp(category, OVS_DATA_PROCESSING_CATEGORY) != 0) {
             return E_NOINTERFACE;
         }
-        HRESULT hr = S_OK;
         if (iid == IID_IOvsProcessingState) {
-            if (Failing(OVS_DFCALL_OPEN_STATE, hr)) {
-                return hr;
-            }
-            *out = static_cast<IOvsProcessingState*>(this);
-        } else if (iid == IID_IOvsQuantMethod) {
-            if (Failing(OVS_DFCALL_OPEN_METHOD, hr)) {
-                return hr;
-            }
-            *out = static_cast<IOvsQuantMethod*>(this);
-        } else {
-            return E_NOINTERFACE;
+            return Offer(OVS_DFCALL_OPEN_STATE, static_cast<IOvsProcessingState*>(this), out);
         }
-        AddRef();
-        return S_OK;
+        if (iid == IID_IOvsQuantMethod) {
+            return Offer(OVS_DFCALL_OPEN_METHOD, static_cast<IOvsQuantMethod*>(this), out);
+        }
+        return E_NOINTERFACE;
     }
 
     HRESULT STDMETHODCALLTYPE SelectEntry(LONG entry) override {
@@ -102,12 +80,7 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE GetMethodHeader(OVS_QUANTMETHODHEADER* header) override {
-        HRESULT hr = S_OK;
-        if (Failing(OVS_DFCALL_GET_METHOD_HEADER, hr) || header == nullptr) {
-            return header == nullptr ? E_POINTER : hr;
-        }
-        *header = m_header;
-        return S_OK;
+        return CopyOut(OVS_DFCALL_GET_METHOD_HEADER, m_header, header);
     }
     HRESULT STDMETHODCALLTYPE GetCompoundTable(OVS_COMPOUNDTABLE** table) override {
         return HandOut(OVS_DFCALL_GET_COMPOUND_TABLE, m_compounds, reinterpret_cast<void**>(table));
@@ -159,6 +132,29 @@ private:
         }
         hr = m_failure;
         return true;
+    }
+
+    // Hands out one of the object's interfaces, unless the call is to fail (OVS_DFCALL_NONE is
+    // neither logged nor failed).
+    HRESULT Offer(OvsDataFileCall call, void* iface, void** out) {
+        HRESULT hr = S_OK;
+        if (call != OVS_DFCALL_NONE && Failing(call, hr)) {
+            return hr;
+        }
+        *out = iface;
+        AddRef();
+        return S_OK;
+    }
+
+    // Copies a record out; the call is logged (and may fail) even when out is null.
+    template <typename Record>
+    HRESULT CopyOut(OvsDataFileCall call, const Record& record, Record* out) {
+        HRESULT hr = S_OK;
+        if (Failing(call, hr) || out == nullptr) {
+            return out == nullptr ? E_POINTER : hr;
+        }
+        *out = record;
+        return S_OK;
     }
 
     HRESULT HandOut(OvsDataFileCall call, const std::vector<BYTE>& bytes, void** out) {
