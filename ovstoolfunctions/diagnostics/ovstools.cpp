@@ -4,8 +4,8 @@
 #include "ovstoolmodule.h"
 #include "ovstooldbgreport.h"
 #include "ovsreg.h"
-#include "path_join.h"
-#include "policy_cache.h"
+#include "paths/path_join.h"
+#include "config/policy_cache.h"
 
 #include <clocale>
 #include <optional>

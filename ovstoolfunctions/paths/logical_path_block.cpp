@@ -1,7 +1,7 @@
 // Finding the block of a logical path and the items in it.
 #include "logical_path_block.h"
 
-#include "dbcs_text.h"
+#include "text/dbcs_text.h"
 
 #include <cstdlib>
 #include <cstring>

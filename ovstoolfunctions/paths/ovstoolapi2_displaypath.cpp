@@ -5,7 +5,7 @@
 #include "ovstoolstring.h"
 
 #include "callframe.h"
-#include "dbcs_text.h"
+#include "text/dbcs_text.h"
 
 #include <vector>
 
