@@ -5,6 +5,7 @@
 #include "ovstooldbgreport.h"
 #include "ovsreg.h"
 #include "ovsregcurrentuser.h"
+#include "ovsregstorage.h"
 #include "ovstoolseparators.h"
 #include "ovstoolnumberformat.h"
 #include "ovstoolstatistics.h"
