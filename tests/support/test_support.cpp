@@ -152,8 +152,8 @@ ChildMode::ChildMode(const char* name, ChildMain main) {
     Modes()[name] = std::move(main);
 }
 
-ChildResult RunChild(const std::string& mode, const std::vector<std::string>& args,
-                     const std::map<std::string, std::string>& environment, DWORD timeoutMs) {
+unique_handle StartChild(const std::string& mode, const std::vector<std::string>& args,
+                         const std::map<std::string, std::string>& environment) {
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     std::string commandLine = Quote(self) + " --child " + Quote(mode);
@@ -166,16 +166,24 @@ ChildResult RunChild(const std::string& mode, const std::vector<std::string>& ar
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(self, commandLine.data(), nullptr, nullptr, FALSE, 0, block.data(), nullptr, &startup,
                         &process)) {
-        return {GetLastError(), false};
+        return unique_handle();
     }
     CloseHandle(process.hThread);
-    const bool finished = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
-    DWORD exitCode = 0;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    if (!finished) {
-        TerminateProcess(process.hProcess, 1);
+    return unique_handle(process.hProcess);
+}
+
+ChildResult RunChild(const std::string& mode, const std::vector<std::string>& args,
+                     const std::map<std::string, std::string>& environment, DWORD timeoutMs) {
+    const unique_handle process = StartChild(mode, args, environment);
+    if (!process) {
+        return {GetLastError(), false};
     }
-    CloseHandle(process.hProcess);
+    const bool finished = WaitForSingleObject(process.get(), timeoutMs) == WAIT_OBJECT_0;
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.get(), &exitCode);
+    if (!finished) {
+        TerminateProcess(process.get(), 1);
+    }
     return {exitCode, finished};
 }
 

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "unique_resource.h"
+
 #include <functional>
 #include <map>
 #include <string>
@@ -70,6 +72,11 @@ struct ChildResult {
     DWORD exitCode;
     bool finished;
 };
+
+// Starts this executable as "--child <mode> args..." without waiting for it; the handle of the
+// process, or none when it could not start (GetLastError tells why).
+unique_handle StartChild(const std::string& mode, const std::vector<std::string>& args = {},
+                         const std::map<std::string, std::string>& environment = {});
 
 // Starts this executable as "--child <mode> args...", with the given environment variables added
 // or replaced, and waits for its end (at most timeoutMs).
