@@ -261,7 +261,7 @@ TEST_F(StorageServerTest, UnreachableServersRaiseComErrors) {
     EXPECT_EQ(REGDB_E_CLASSNOTREG, RaisedBy(ReadInt));
     EXPECT_EQ(S_OK, RaisedBy([] { EXPECT_FALSE(Tool_RemoveRegStorage(kKey, nullptr, kSub, nullptr)); }));
     ASSERT_TRUE(ovs::test::RunStorageServerSwitch("/RegServer"));
-    EXPECT_EQ(7, Tool_GetRegStorageInt(kKey, nullptr, kSub, "X", 7, 0));
+    EXPECT_EQ(S_OK, RaisedBy([] { EXPECT_EQ(7, Tool_GetRegStorageInt(kKey, nullptr, kSub, "X", 7, 0)); }));
 }
 
 // Writes args[1] values named "<args[0]>-<i>" = i.

@@ -1,8 +1,10 @@
 // OVSRegStorageServer.exe: registers its class for every client of the machine (multiple use) and
-// ends after a quiet spell. It does not wait for its objects to be released: the objects of a
-// client that was killed are never released.
+// ends after a quiet spell, or at once when a test host signals its stop event. It does not wait
+// for its objects to be released: the objects of a client that was killed are never released.
+// Killing the server instead would leave its class registered with the system's activation
+// service under Wine, and no new server could be started.
 #include "regstorage_server.h"
-#include "unique_resource.h"
+#include "storage_server_switch.h"
 
 #include <algorithm>
 #include <cstring>
@@ -29,11 +31,12 @@ bool Admit() {
     return !g_stopping;
 }
 
-// After a quiet spell: takes no more objects from now on and lets COM stop sending activations
-// here (the last server-process reference suspends the class), so that a new server starts.
-bool StopWhenQuiet() {
+// After a quiet spell or when asked: takes no more objects from now on and lets COM stop sending
+// activations here (the last server-process reference suspends the class), so that a new server
+// starts.
+bool Stop(bool asked) {
     std::lock_guard<std::mutex> hold(g_activityLock);
-    if (GetTickCount64() - g_lastActivity < kQuietSpellMs) {
+    if (!asked && GetTickCount64() - g_lastActivity < kQuietSpellMs) {
         return false;
     }
     g_stopping = true;
@@ -105,8 +108,8 @@ int Serve() {
     if (FAILED(CoRegisterClassObject(kServerClass, &factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &cookie))) {
         return 1;
     }
-    while (!StopWhenQuiet()) {
-        Sleep(kIdleCheckMs);
+    const ovs::unique_handle stopEvent(CreateEventA(nullptr, FALSE, FALSE, kStopEventName));
+    while (!Stop(WaitForSingleObject(stopEvent.get(), kIdleCheckMs) == WAIT_OBJECT_0)) {
     }
     CoRevokeClassObject(cookie);
     return 0;

@@ -1,5 +1,6 @@
 // For hosts that install the storage server themselves (test support, benchmark, demo): runs
-// OVSRegStorageServer.exe from the host's own folder with a switch ("/RegServer", "/UnregServer").
+// OVSRegStorageServer.exe from the host's own folder with a switch ("/RegServer", "/UnregServer"),
+// and names the event that ends a running server in order.
 #pragma once
 
 #include "unique_resource.h"
@@ -9,6 +10,8 @@
 #include <string>
 
 namespace regstorage {
+
+constexpr char kStopEventName[] = "OVSRegStorageServer_Stop";
 
 // The server's path beside the running executable.
 inline std::string ServerPathBesideHost() {

@@ -67,9 +67,9 @@ DWORD StorageServerProcessId() {
 }
 
 bool StopStorageServer() {
-    const DWORD processId = StorageServerProcessId();
-    const unique_handle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId));
-    return process && TerminateProcess(process.get(), 1) && WaitForSingleObject(process.get(), 5000) == WAIT_OBJECT_0;
+    const unique_handle process(OpenProcess(SYNCHRONIZE, FALSE, StorageServerProcessId()));
+    const unique_handle stop(OpenEventA(EVENT_MODIFY_STATE, FALSE, regstorage::kStopEventName));
+    return process && stop && SetEvent(stop.get()) && WaitForSingleObject(process.get(), 10000) == WAIT_OBJECT_0;
 }
 
 } // namespace ovs::test

@@ -36,7 +36,8 @@ com_ptr<IOVSRegStorage> ConnectStorageServer();
 HRESULT StorageAnswerBusy(long requests);
 // The process id of the running server (starting it when none runs); 0 on failure.
 DWORD StorageServerProcessId();
-// Ends the running server, so that the next call starts a new one; true when it ended.
+// Ends the running server in order (killing it would leave its class registered with Wine's
+// activation service), so that the next call starts a new one; true when it ended.
 bool StopStorageServer();
 
 } // namespace ovs::test
