@@ -32,7 +32,8 @@ bool PrepareServer() {
     const DWORD tempLength = GetTempPathA(sizeof temp, temp);
     const std::string folder = std::string(temp, tempLength) + "ovs_regstorage_bench";
     CreateDirectoryA(folder.c_str(), nullptr);
-    return Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "Path", "Sys Path", folder.c_str()) != FALSE;
+    return Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "Path", "Sys Path", folder.c_str()) !=
+           FALSE;
 }
 
 RegStorageKey BenchKey() {
@@ -101,10 +102,13 @@ int main() {
     for (int round = 0; round < kRounds; ++round) {
         const double read = Sample([](int) { Tool_GetRegStorageInt(kKey, nullptr, kSub, kValue, 0, 0); });
         const double bareRead = Sample([](int) { BareRead(); });
-        const double write = Sample([](int i) { Tool_WriteRegStorageInt(kKey, nullptr, kSub, kValue, i, 0); });
+        const double write =
+            Sample([](int i) { Tool_WriteRegStorageInt(kKey, nullptr, kSub, kValue, i, 0); });
         const double bareWrite = Sample([](int i) { BareWrite(i); });
-        const double registryRead = Sample([](int) { Tool_GetRegistryInt(kKey, nullptr, 0, kSub, kValue, 0); });
-        const double registryWrite = Sample([](int i) { Tool_WriteRegistryInt(kKey, nullptr, 0, kSub, kValue, i); });
+        const double registryRead =
+            Sample([](int) { Tool_GetRegistryInt(kKey, nullptr, 0, kSub, kValue, 0); });
+        const double registryWrite =
+            Sample([](int i) { Tool_WriteRegistryInt(kKey, nullptr, 0, kSub, kValue, i); });
         readVsBare.push_back(read / bareRead);
         writeVsBare.push_back(write / bareWrite);
         readVsRegistry.push_back(read / registryRead);

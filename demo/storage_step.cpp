@@ -30,7 +30,8 @@ void ShowStorage() {
     const BOOL written = Tool_WriteRegStorageString(OVS_REG_PRODUCT_ROOT, "System2", kSubKey, "Column",
                                                     "C18, 150 x 4.6 mm", 0);
     char column[64];
-    Tool_GetRegStorageString(OVS_REG_PRODUCT_ROOT, "System2", kSubKey, "Column", "(none)", column, sizeof column, 0);
+    Tool_GetRegStorageString(OVS_REG_PRODUCT_ROOT, "System2", kSubKey, "Column", "(none)", column,
+                             sizeof column, 0);
     std::printf("System2 Column written %s, read back: %s\n", written ? "yes" : "no", column);
 
     Tool_WriteRegistryInt(OVS_REG_PRODUCT_ROOT, nullptr, 2, kSubKey, "FlowRate", 1250);
@@ -58,7 +59,8 @@ void RunStorageStep() {
     try {
         ShowStorage();
     } catch (const _com_error& error) {
-        std::printf("the storage server could not be reached: 0x%08lX\n", static_cast<unsigned long>(error.Error()));
+        std::printf("the storage server could not be reached: 0x%08lX\n",
+                    static_cast<unsigned long>(error.Error()));
     }
     if (started) {
         CoUninitialize();

@@ -41,8 +41,9 @@ TEST_F(StorageServerTest, SystemNamesSelectTheScopeOfTheValue) {
         long scope;
         long systemIndex;
     };
-    const Case cases[] = {{"System3", kPerSystem, 3}, {"CurrentVersion", kCommon, -1}, {nullptr, kCommon, -1},
-                          {"System0", kCommon, -1},   {"system12", kPerSystem, 12},   {"Systemx", kCommon, -1}};
+    const Case cases[] = {{"System3", kPerSystem, 3},   {"CurrentVersion", kCommon, -1},
+                          {nullptr, kCommon, -1},       {"System0", kCommon, -1},
+                          {"system12", kPerSystem, 12}, {"Systemx", kCommon, -1}};
     int written = 100;
     for (const Case& c : cases) {
         const std::string name = "V" + std::to_string(written);
@@ -69,11 +70,13 @@ TEST_F(StorageServerTest, ValuesComeBackAsWrittenOrAsTheDefault) {
     EXPECT_EQ(-123456, Tool_GetRegStorageInt2(kKey, "System2", kSub, "Int", 5, 0, FALSE));
     EXPECT_EQ(-123456, Tool_GetRegStorageInt2(kKey, "System2", kSub, "Int", 5, 0, 7));
     BYTE read[8] = {};
-    EXPECT_TRUE(Tool_GetRegStorageBinary2(kKey, "System2", kSub, "Block", nullptr, 0, read, sizeof read, 0, TRUE));
+    EXPECT_TRUE(
+        Tool_GetRegStorageBinary2(kKey, "System2", kSub, "Block", nullptr, 0, read, sizeof read, 0, TRUE));
     EXPECT_EQ(0, std::memcmp(block, read, sizeof block));
     // Size query: word B is the byte count, the text with its terminator.
     DWORD size = 0;
-    EXPECT_EQ(S_OK, Tool_GetProperty(nullptr, 0, &size, kPerSystem, -1, 0, 2, 1, kKey, kSub, "Text", nullptr));
+    EXPECT_EQ(S_OK,
+              Tool_GetProperty(nullptr, 0, &size, kPerSystem, -1, 0, 2, 1, kKey, kSub, "Text", nullptr));
     EXPECT_EQ(sizeof "Säule 7", size);
 
     // Absent, or in a buffer too small: the default, cut to the buffer; no default: FALSE.
@@ -108,7 +111,8 @@ int HoldStore(const std::vector<std::string>& args) {
     const ovs::com_ptr<IOVSRegStorage> storage = ovs::test::ConnectStorageServer();
     LONG status = 0;
     int value = std::stoi(args[1]);
-    RegStorageKey key = {-1, 0, -1, 1, const_cast<char*>(kKey), const_cast<char*>(kSub), const_cast<char*>("Held")};
+    RegStorageKey key = {
+        -1, 0, -1, 1, const_cast<char*>(kKey), const_cast<char*>(kSub), const_cast<char*>("Held")};
     if (!storage || FAILED(storage->OpenForWrite(kCommon, -1, 0, -1, 0, &status)) ||
         FAILED(storage->WriteValue(&key, 1, reinterpret_cast<const byte*>(&value), sizeof value, &status))) {
         return 1;
@@ -180,8 +184,8 @@ TEST_F(StorageServerTest, RegistryValuesMoveIntoTheStorage) {
     char stored[64];
     EXPECT_EQ(S_OK, ReadProperty(kPerSystem, 2, "Column", stored, sizeof stored).result);
     EXPECT_EQ(sizeof stored, ReadProperty(kPerSystem, 2, "Column", stored, sizeof stored).wordB);
-    EXPECT_EQ(3, Tool_GetRegStorageStringAutoConvert(kKey, "System2", nullptr, 0, kSub, "Column", "none", text,
-                                                     sizeof text, &converted, 0));
+    EXPECT_EQ(3, Tool_GetRegStorageStringAutoConvert(kKey, "System2", nullptr, 0, kSub, "Column", "none",
+                                                     text, sizeof text, &converted, 0));
     EXPECT_FALSE(converted);
     // Nowhere: the default, not converted.
     EXPECT_EQ(4, Tool_GetRegStorageStringAutoConvert(kKey, nullptr, nullptr, 0, kSub, "Nowhere", "none", text,
@@ -191,7 +195,8 @@ TEST_F(StorageServerTest, RegistryValuesMoveIntoTheStorage) {
     Tool_WriteRegistryInt(kKey, nullptr, 0, kSub, "Flow", 250);
     EXPECT_EQ(250, Tool_GetRegStorageIntAutoConvert(kKey, nullptr, nullptr, 0, kSub, "Flow", 1, nullptr, 0));
     EXPECT_EQ(250, ReadProperty(kCommon, -1, "Flow").value);
-    EXPECT_EQ(0, Tool_GetRegStorageIntAutoConvert(kKey, nullptr, nullptr, 0, nullptr, "Flow", 1, &converted, 0));
+    EXPECT_EQ(0,
+              Tool_GetRegStorageIntAutoConvert(kKey, nullptr, nullptr, 0, nullptr, "Flow", 1, &converted, 0));
 
     // ImportReg: a differing registry value wins and leaves the registry; an equal one stays.
     // The system name is the registry's version key.
@@ -251,7 +256,8 @@ TEST_F(StorageServerTest, UnreachableServersRaiseComErrors) {
     const CLSID serverClass = {0x32BF2667, 0x28F8, 0x4C93, {0x81, 0x53, 0x45, 0xCE, 0x4A, 0x25, 0xAC, 0xF9}};
     NotAStorage impostor;
     DWORD cookie = 0;
-    ASSERT_EQ(S_OK, CoRegisterClassObject(serverClass, &impostor, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie));
+    ASSERT_EQ(S_OK, CoRegisterClassObject(serverClass, &impostor, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                          &cookie));
     EXPECT_EQ(E_POINTER, RaisedBy(ReadInt));
     CoRevokeClassObject(cookie);
 
@@ -268,7 +274,8 @@ TEST_F(StorageServerTest, UnreachableServersRaiseComErrors) {
 int WriteMany(const std::vector<std::string>& args) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     for (int i = 0; i < std::stoi(args[1]); ++i) {
-        if (!Tool_WriteRegStorageInt(kKey, "System1", kSub, (args[0] + "-" + std::to_string(i)).c_str(), i, 0)) {
+        if (!Tool_WriteRegStorageInt(kKey, "System1", kSub, (args[0] + "-" + std::to_string(i)).c_str(), i,
+                                     0)) {
             return 1;
         }
     }
@@ -291,8 +298,8 @@ int ValuesPresent(const std::vector<std::string>& writers, int each) {
             int value = -1;
             DWORD wordA = 0;
             DWORD wordB = 0;
-            present += SUCCEEDED(storage->ReadValue(&key, &wordA, reinterpret_cast<byte*>(&value), sizeof value,
-                                                    &wordB, &status)) &&
+            present += SUCCEEDED(storage->ReadValue(&key, &wordA, reinterpret_cast<byte*>(&value),
+                                                    sizeof value, &wordB, &status)) &&
                        value == i;
         }
     }
@@ -322,8 +329,8 @@ TEST_F(StorageServerTest, CommittedValuesSurviveConcurrentWritersAndARestart) {
     ovs::test::TempFolder other;
     const std::string file = other / "RegStorage.dat";
     {
-        const ovs::unique_hfile broken(
-            CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        const ovs::unique_hfile broken(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                   FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD done = 0;
         WriteFile(broken.get(), "garbage", 7, &done, nullptr);
     }

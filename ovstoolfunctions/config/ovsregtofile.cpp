@@ -11,11 +11,12 @@ namespace {
 constexpr char kRemoveBusy[] = "Sleep(10) in RemoveRegStorage";
 
 // Reads text into the buffer; a cut default is terminated within the buffer.
-BOOL ReadText(LPCSTR key, LPCSTR systemName, LPCSTR subKey, LPCSTR valueName, LPCSTR defaultText, LPSTR buffer,
-              DWORD size) {
+BOOL ReadText(LPCSTR key, LPCSTR systemName, LPCSTR subKey, LPCSTR valueName, LPCSTR defaultText,
+              LPSTR buffer, DWORD size) {
     const DWORD room = buffer != nullptr ? size : 0;
     const DWORD defaultSize = defaultText != nullptr ? static_cast<DWORD>(std::strlen(defaultText) + 1) : 0;
-    const bool read = ReadStorage(key, systemName, subKey, valueName, defaultText, defaultSize, buffer, room, true);
+    const bool read =
+        ReadStorage(key, systemName, subKey, valueName, defaultText, defaultSize, buffer, room, true);
     if (room > 0 && std::memchr(buffer, '\0', room) == nullptr) {
         buffer[room - 1] = '\0';
     }
@@ -36,26 +37,26 @@ BOOL Tool_GetRegStorageString(LPCSTR szKey, LPCSTR szSystemName, LPCSTR szSubKey
     return ReadText(szKey, szSystemName, szSubKey, szValueName, szDefault, szBuffer, dwBufferSize);
 }
 
-int Tool_GetRegStorageInt(LPCSTR szKey, LPCSTR szSystemName, LPCSTR szSubKey, LPCSTR szValueName, int nDefault,
-                          DWORD) {
+int Tool_GetRegStorageInt(LPCSTR szKey, LPCSTR szSystemName, LPCSTR szSubKey, LPCSTR szValueName,
+                          int nDefault, DWORD) {
     return ReadInt(szKey, szSystemName, szSubKey, szValueName, nDefault, true);
 }
 
-int Tool_GetRegStorageInt2(LPCSTR szKey, LPCSTR szSystemName, LPCSTR szSubKey, LPCSTR szValueName, int nDefault,
-                           DWORD, BOOL bReadFlag) {
+int Tool_GetRegStorageInt2(LPCSTR szKey, LPCSTR szSystemName, LPCSTR szSubKey, LPCSTR szValueName,
+                           int nDefault, DWORD, BOOL bReadFlag) {
     return ReadInt(szKey, szSystemName, szSubKey, szValueName, nDefault, bReadFlag != FALSE);
 }
 
 BOOL Tool_GetRegStorageBinary(LPCSTR szKey, LPCSTR szSystemName, LPCSTR szSubKey, LPCSTR szValueName,
                               const void* pDefault, DWORD dwDefaultSize, void* pBuffer, DWORD dwBufferSize,
                               DWORD dwReserved) {
-    return Tool_GetRegStorageBinary2(szKey, szSystemName, szSubKey, szValueName, pDefault, dwDefaultSize, pBuffer,
-                                     dwBufferSize, dwReserved, TRUE);
+    return Tool_GetRegStorageBinary2(szKey, szSystemName, szSubKey, szValueName, pDefault, dwDefaultSize,
+                                     pBuffer, dwBufferSize, dwReserved, TRUE);
 }
 
 BOOL Tool_GetRegStorageBinary2(LPCSTR szKey, LPCSTR szSystemName, LPCSTR szSubKey, LPCSTR szValueName,
-                               const void* pDefault, DWORD dwDefaultSize, void* pBuffer, DWORD dwBufferSize, DWORD,
-                               BOOL bReadFlag) {
+                               const void* pDefault, DWORD dwDefaultSize, void* pBuffer, DWORD dwBufferSize,
+                               DWORD, BOOL bReadFlag) {
     return ReadStorage(szKey, szSystemName, szSubKey, szValueName, pDefault, dwDefaultSize, pBuffer,
                        pBuffer != nullptr ? dwBufferSize : 0, bReadFlag != FALSE);
 }
@@ -69,8 +70,8 @@ BOOL Tool_WriteRegStorageString(LPCSTR szKey, LPCSTR szSystemName, LPCSTR szSubK
                         static_cast<DWORD>(std::strlen(szText) + 1));
 }
 
-BOOL Tool_WriteRegStorageInt(LPCSTR szKey, LPCSTR szSystemName, LPCSTR szSubKey, LPCSTR szValueName, int nValue,
-                             DWORD) {
+BOOL Tool_WriteRegStorageInt(LPCSTR szKey, LPCSTR szSystemName, LPCSTR szSubKey, LPCSTR szValueName,
+                             int nValue, DWORD) {
     return WriteStorage(szKey, szSystemName, szSubKey, szValueName, &nValue, sizeof nValue);
 }
 

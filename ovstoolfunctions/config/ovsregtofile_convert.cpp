@@ -42,18 +42,19 @@ std::string SystemNameFor(const StorageValue& value, const Scope& scope) {
 template <typename RegistryRead>
 bool ReadOrConvert(const StorageValue& value, void* buffer, DWORD size, BOOL* converted,
                    RegistryRead readRegistry) {
-    const Scope scope =
-        value.systemName != nullptr ? ScopeFromSystemName(value.systemName) : ScopeFromSystemIndex(value.systemNumber);
+    const Scope scope = value.systemName != nullptr ? ScopeFromSystemName(value.systemName)
+                                                    : ScopeFromSystemIndex(value.systemNumber);
     Session session;
     RegStorageKey item = RegistryValueKey(scope, value.key, value.subKey, value.valueName);
     if (session.OpenForRead(scope.scope, item, 1).Failed()) {
         return false;
     }
-    if (session.Read(item, buffer, size, nullptr, nullptr, kAutoConvertBusy).Failed() && readRegistry() == 0) {
+    if (session.Read(item, buffer, size, nullptr, nullptr, kAutoConvertBusy).Failed() &&
+        readRegistry() == 0) {
         const std::string systemName = SystemNameFor(value, scope);
         // A converted flag promises that the value is now in the storage.
-        if (WriteStorage(value.key, systemName.empty() ? nullptr : systemName.c_str(), value.subKey, value.valueName,
-                         buffer, size) &&
+        if (WriteStorage(value.key, systemName.empty() ? nullptr : systemName.c_str(), value.subKey,
+                         value.valueName, buffer, size) &&
             converted != nullptr) {
             *converted = TRUE;
         }
@@ -64,8 +65,9 @@ bool ReadOrConvert(const StorageValue& value, void* buffer, DWORD size, BOOL* co
 
 } // namespace
 
-int Tool_GetRegStorageIntAutoConvert(LPCSTR szKey, LPCSTR szSystemName, LPCSTR szVersionKey, int nSystemNumber,
-                                     LPCSTR szSubKey, LPCSTR szValueName, int nDefault, BOOL* pbConverted, DWORD) {
+int Tool_GetRegStorageIntAutoConvert(LPCSTR szKey, LPCSTR szSystemName, LPCSTR szVersionKey,
+                                     int nSystemNumber, LPCSTR szSubKey, LPCSTR szValueName, int nDefault,
+                                     BOOL* pbConverted, DWORD) {
     if (pbConverted != nullptr) {
         *pbConverted = FALSE;
     }
@@ -76,16 +78,18 @@ int Tool_GetRegStorageIntAutoConvert(LPCSTR szKey, LPCSTR szSystemName, LPCSTR s
     const StorageValue value = {szKey, szSystemName, nSystemNumber, szSubKey, szValueName};
     const bool opened = ReadOrConvert(value, &result, sizeof result, pbConverted, [&] {
         DWORD status = ERROR_FILE_NOT_FOUND;
-        result = Tool_GetRegistryInt(szKey, szVersionKey, nSystemNumber, szSubKey, szValueName, nDefault, &status);
+        result =
+            Tool_GetRegistryInt(szKey, szVersionKey, nSystemNumber, szSubKey, szValueName, nDefault, &status);
         return status;
     });
     // A storage that cannot be opened reads as the default.
     return opened ? result : nDefault;
 }
 
-int Tool_GetRegStorageStringAutoConvert(LPCSTR szKey, LPCSTR szSystemName, LPCSTR szVersionKey, int nSystemNumber,
-                                        LPCSTR szSubKey, LPCSTR szValueName, LPCSTR szDefault, LPSTR szBuffer,
-                                        DWORD dwBufferSize, BOOL* pbConverted, DWORD) {
+int Tool_GetRegStorageStringAutoConvert(LPCSTR szKey, LPCSTR szSystemName, LPCSTR szVersionKey,
+                                        int nSystemNumber, LPCSTR szSubKey, LPCSTR szValueName,
+                                        LPCSTR szDefault, LPSTR szBuffer, DWORD dwBufferSize,
+                                        BOOL* pbConverted, DWORD) {
     if (pbConverted != nullptr) {
         *pbConverted = FALSE;
     }
@@ -108,9 +112,11 @@ int Tool_GetRegStorageStringAutoConvert(LPCSTR szKey, LPCSTR szSystemName, LPCST
 
 int Tool_GetRegStorageInt_ImportReg(LPCSTR szKey, LPCSTR szSystemName, LPCSTR szSubKey, LPCSTR szValueName,
                                     int nDefault, DWORD dwReserved) {
-    const int stored = Tool_GetRegStorageInt(szKey, szSystemName, szSubKey, szValueName, nDefault, dwReserved);
+    const int stored =
+        Tool_GetRegStorageInt(szKey, szSystemName, szSubKey, szValueName, nDefault, dwReserved);
     DWORD status = ERROR_FILE_NOT_FOUND;
-    const int registered = Tool_GetRegistryInt(szKey, szSystemName, 0, szSubKey, szValueName, nDefault, &status);
+    const int registered =
+        Tool_GetRegistryInt(szKey, szSystemName, 0, szSubKey, szValueName, nDefault, &status);
     if (status != ERROR_SUCCESS || registered == stored) {
         return stored;
     }
@@ -120,14 +126,16 @@ int Tool_GetRegStorageInt_ImportReg(LPCSTR szKey, LPCSTR szSystemName, LPCSTR sz
     return registered;
 }
 
-BOOL Tool_GetRegStorageString_ImportReg(LPCSTR szKey, LPCSTR szSystemName, LPCSTR szSubKey, LPCSTR szValueName,
-                                        LPCSTR szDefault, LPSTR szBuffer, DWORD dwBufferSize, DWORD dwReserved) {
+BOOL Tool_GetRegStorageString_ImportReg(LPCSTR szKey, LPCSTR szSystemName, LPCSTR szSubKey,
+                                        LPCSTR szValueName, LPCSTR szDefault, LPSTR szBuffer,
+                                        DWORD dwBufferSize, DWORD dwReserved) {
     const DWORD size = szBuffer != nullptr ? dwBufferSize : 0;
     DWORD status = ERROR_FILE_NOT_FOUND;
     Tool_GetRegistryString(szKey, szSystemName, 0, szSubKey, szValueName, szDefault, szBuffer, size, &status);
     // With no buffer there is nothing read to compare.
     const bool registered = status == ERROR_SUCCESS && size > 0;
-    const std::string registryText = registered ? std::string(szBuffer, strnlen(szBuffer, size)) : std::string();
+    const std::string registryText =
+        registered ? std::string(szBuffer, strnlen(szBuffer, size)) : std::string();
     if (!Tool_GetRegStorageString(szKey, szSystemName, szSubKey, szValueName, szDefault, szBuffer, size,
                                   dwReserved)) {
         return FALSE;

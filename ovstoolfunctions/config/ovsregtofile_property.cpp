@@ -48,16 +48,16 @@ HRESULT SetProperty(long scope, RegStorageKey& item, const void* data, DWORD siz
 
 } // namespace
 
-HRESULT Tool_GetProperty(void* pBuffer, DWORD dwBufferSize, DWORD* pdwWordB, int nScope, int nIndex1, int nIndex2,
-                         int nSystemIndex, int nItemId, LPCSTR szKeyName, LPCSTR szSubKeyName, LPCSTR szValueName,
-                         DWORD* pdwWordA) {
+HRESULT Tool_GetProperty(void* pBuffer, DWORD dwBufferSize, DWORD* pdwWordB, int nScope, int nIndex1,
+                         int nIndex2, int nSystemIndex, int nItemId, LPCSTR szKeyName, LPCSTR szSubKeyName,
+                         LPCSTR szValueName, DWORD* pdwWordA) {
     RegStorageKey item = {nIndex1, nIndex2, nSystemIndex, nItemId, szKeyName, szSubKeyName, szValueName};
     return GetProperty(nScope, item, pBuffer, dwBufferSize, pdwWordB, pdwWordA);
 }
 
 HRESULT Tool_SetProperty(const void* pData, DWORD dwByteCount, int nScope, int nIndex1, int nIndex2,
-                         int nSystemIndex, int nItemId, LPCSTR szKeyName, LPCSTR szSubKeyName, LPCSTR szValueName,
-                         int nKind) {
+                         int nSystemIndex, int nItemId, LPCSTR szKeyName, LPCSTR szSubKeyName,
+                         LPCSTR szValueName, int nKind) {
     RegStorageKey item = {nIndex1, nIndex2, nSystemIndex, nItemId, szKeyName, szSubKeyName, szValueName};
     return SetProperty(nScope, item, pData, dwByteCount, nKind);
 }

@@ -68,7 +68,8 @@ RegStorageKey RegistryValueKey(const Scope& scope, LPCSTR key, LPCSTR subKey, LP
 
 Session::Session() {
     com_ptr<IUnknown> unknown;
-    HRESULT hr = CoCreateInstance(kServerClass, nullptr, kEveryServerContext, IID_IUnknown, unknown.put_void());
+    HRESULT hr =
+        CoCreateInstance(kServerClass, nullptr, kEveryServerContext, IID_IUnknown, unknown.put_void());
     if (SUCCEEDED(hr)) {
         hr = OleRun(unknown.get());
     }
@@ -82,8 +83,8 @@ Session::Session() {
 
 Outcome Session::OpenForRead(long scope, const RegStorageKey& key, long secondFlag) {
     Outcome outcome = {S_OK, 0};
-    outcome.hr =
-        m_storage->OpenForRead(scope, key.index1, key.index2, key.systemIndex, 1, secondFlag, &outcome.status);
+    outcome.hr = m_storage->OpenForRead(scope, key.index1, key.index2, key.systemIndex, 1, secondFlag,
+                                        &outcome.status);
     return outcome;
 }
 
@@ -139,7 +140,8 @@ bool ReadStorage(LPCSTR key, LPCSTR systemName, LPCSTR subKey, LPCSTR valueName,
     return !session.Commit().Failed();
 }
 
-bool WriteStorage(LPCSTR key, LPCSTR systemName, LPCSTR subKey, LPCSTR valueName, const void* data, DWORD size) {
+bool WriteStorage(LPCSTR key, LPCSTR systemName, LPCSTR subKey, LPCSTR valueName, const void* data,
+                  DWORD size) {
     Session session;
     const Scope scope = ScopeFromSystemName(systemName);
     RegStorageKey item = RegistryValueKey(scope, key, subKey, valueName);

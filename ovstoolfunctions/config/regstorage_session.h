@@ -89,6 +89,7 @@ private:
 // Reads into buffer; a failed read copies the default (at most size bytes) when there is one.
 bool ReadStorage(LPCSTR key, LPCSTR systemName, LPCSTR subKey, LPCSTR valueName, const void* defaultData,
                  DWORD defaultSize, void* buffer, DWORD size, bool readFlag);
-bool WriteStorage(LPCSTR key, LPCSTR systemName, LPCSTR subKey, LPCSTR valueName, const void* data, DWORD size);
+bool WriteStorage(LPCSTR key, LPCSTR systemName, LPCSTR subKey, LPCSTR valueName, const void* data,
+                  DWORD size);
 
 } // namespace ovs::regstorage

@@ -98,8 +98,9 @@ bool ReadWholeFile(const std::string& path, std::string& text, bool& missing) {
     }
     text.resize(static_cast<size_t>(size.QuadPart));
     DWORD done = 0;
-    return text.empty() || (ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr) &&
-                            done == text.size());
+    return text.empty() ||
+           (ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr) &&
+            done == text.size());
 }
 
 } // namespace
@@ -128,8 +129,8 @@ bool SaveStoreFile(const std::string& path, const Values& values) {
     for (const auto& [key, value] : values) {
         text += std::to_string(key.index1) + " " + std::to_string(key.index2) + " " +
                 std::to_string(key.systemIndex) + " " + std::to_string(key.itemId) + " " +
-                std::to_string(value.kind) + " " + NameField(key.keyName) + " " + NameField(key.subKeyName) + " " +
-                NameField(key.valueName) + " :" + Hex(value.bytes.data(), value.bytes.size()) + "\n";
+                std::to_string(value.kind) + " " + NameField(key.keyName) + " " + NameField(key.subKeyName) +
+                " " + NameField(key.valueName) + " :" + Hex(value.bytes.data(), value.bytes.size()) + "\n";
     }
     const std::string temp = path + kTempSuffix;
     {
@@ -141,7 +142,8 @@ bool SaveStoreFile(const std::string& path, const Values& values) {
             return false;
         }
     }
-    return MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    return MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+           FALSE;
 }
 
 } // namespace regstorage

@@ -15,8 +15,8 @@ std::optional<std::string> Name(const char* text) {
 }
 
 ValueKey KeyOf(const RegStorageKey& key) {
-    return {key.index1, key.index2, key.systemIndex, key.itemId, Name(key.keyName), Name(key.subKeyName),
-            Name(key.valueName)};
+    return {key.index1,        key.index2,           key.systemIndex,    key.itemId,
+            Name(key.keyName), Name(key.subKeyName), Name(key.valueName)};
 }
 
 HRESULT Answer(HRESULT hr, LONG* status) {
@@ -40,7 +40,9 @@ public:
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_references)); }
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        return static_cast<ULONG>(InterlockedIncrement(&m_references));
+    }
     ULONG STDMETHODCALLTYPE Release() override {
         const LONG left = InterlockedDecrement(&m_references);
         if (left == 0) {
@@ -81,8 +83,8 @@ public:
         StoredValue value = {kind, std::vector<BYTE>(data, data + size)};
         return Answer(TheStore().Write(this, KeyOf(*key), std::move(value)), status);
     }
-    HRESULT STDMETHODCALLTYPE ReadValue(RegStorageKey* key, DWORD* wordA, byte* buffer, DWORD size, DWORD* wordB,
-                                        LONG* status) override {
+    HRESULT STDMETHODCALLTYPE ReadValue(RegStorageKey* key, DWORD* wordA, byte* buffer, DWORD size,
+                                        DWORD* wordB, LONG* status) override {
         HRESULT hr = Ready(key);
         if (FAILED(hr) || wordA == nullptr || wordB == nullptr) {
             return Answer(FAILED(hr) ? hr : E_POINTER, status);

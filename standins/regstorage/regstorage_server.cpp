@@ -105,7 +105,8 @@ int Serve() {
     DWORD cookie = 0;
     NoteActivity();
     CoAddRefServerProcess();
-    if (FAILED(CoRegisterClassObject(kServerClass, &factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &cookie))) {
+    if (FAILED(CoRegisterClassObject(kServerClass, &factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
+                                     &cookie))) {
         return 1;
     }
     const ovs::unique_handle stopEvent(CreateEventA(nullptr, FALSE, FALSE, kStopEventName));

@@ -14,8 +14,8 @@ constexpr char kUnreadableSuffix[] = ".unreadable";
 
 std::string SystemFolder() {
     char folder[MAX_PATH];
-    Tool_GetRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, kPathSubKey, kSysPathValue, kDefaultSysPath, folder,
-                           sizeof folder);
+    Tool_GetRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, kPathSubKey, kSysPathValue, kDefaultSysPath,
+                           folder, sizeof folder);
     return folder;
 }
 
@@ -27,12 +27,13 @@ std::optional<WIN32_FILE_ATTRIBUTE_DATA> FileStamp(const std::string& path) {
     return data;
 }
 
-bool SameStamp(const std::optional<WIN32_FILE_ATTRIBUTE_DATA>& a, const std::optional<WIN32_FILE_ATTRIBUTE_DATA>& b) {
+bool SameStamp(const std::optional<WIN32_FILE_ATTRIBUTE_DATA>& a,
+               const std::optional<WIN32_FILE_ATTRIBUTE_DATA>& b) {
     if (!a || !b) {
         return a.has_value() == b.has_value();
     }
-    return CompareFileTime(&a->ftLastWriteTime, &b->ftLastWriteTime) == 0 && a->nFileSizeLow == b->nFileSizeLow &&
-           a->nFileSizeHigh == b->nFileSizeHigh;
+    return CompareFileTime(&a->ftLastWriteTime, &b->ftLastWriteTime) == 0 &&
+           a->nFileSizeLow == b->nFileSizeLow && a->nFileSizeHigh == b->nFileSizeHigh;
 }
 
 } // namespace

@@ -29,7 +29,8 @@ bool RunStorageServerSwitch(const char* serverSwitch) {
 }
 
 bool RegisterStorageServer() {
-    if (KeyText(kServerKey) == "\"" + regstorage::ServerPathBesideHost() + "\"" && !KeyText(kProxyKey).empty()) {
+    if (KeyText(kServerKey) == "\"" + regstorage::ServerPathBesideHost() + "\"" &&
+        !KeyText(kProxyKey).empty()) {
         return true;
     }
     return RunStorageServerSwitch("/RegServer");
@@ -69,7 +70,8 @@ DWORD StorageServerProcessId() {
 bool StopStorageServer() {
     const unique_handle process(OpenProcess(SYNCHRONIZE, FALSE, StorageServerProcessId()));
     const unique_handle stop(OpenEventA(EVENT_MODIFY_STATE, FALSE, regstorage::kStopEventName));
-    return process && stop && SetEvent(stop.get()) && WaitForSingleObject(process.get(), 10000) == WAIT_OBJECT_0;
+    return process && stop && SetEvent(stop.get()) &&
+           WaitForSingleObject(process.get(), 10000) == WAIT_OBJECT_0;
 }
 
 } // namespace ovs::test
