@@ -8,6 +8,8 @@ install(TARGETS OVSTools2 ovsframework EXPORT OVSTools2Targets
 install(FILES ${MINGW_RUNTIME_DLLS} DESTINATION bin)
 install(DIRECTORY include/ DESTINATION include)
 install(DIRECTORY framework/include/ DESTINATION include/framework)
+# The toolchain file travels with the package, so that a host cross-compiles the same way.
+install(FILES cmake/mingw-w64-x86_64.cmake DESTINATION lib/cmake/OVSTools2)
 install(EXPORT OVSTools2Targets NAMESPACE OVSTools2:: DESTINATION lib/cmake/OVSTools2)
 configure_package_config_file(cmake/OVSTools2Config.cmake.in
     ${CMAKE_BINARY_DIR}/OVSTools2Config.cmake INSTALL_DESTINATION lib/cmake/OVSTools2)

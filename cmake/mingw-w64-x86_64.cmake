@@ -11,4 +11,6 @@ set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Packages are searched in the MinGW root and then in the host's prefixes, so that a package
+# installed anywhere (CMAKE_PREFIX_PATH) is found.
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
