@@ -8,6 +8,7 @@
 #include <unknwn.h>
 
 #include <new>
+#include <string>
 
 namespace ovs::standin {
 
@@ -50,6 +51,62 @@ public:
 private:
     LONG m_count = 1;
 };
+
+// A class factory that lives as long as its module (its references are not counted) and makes its
+// objects with `create`. Out-of-process stand-ins use it too.
+class StaticClassFactory final : public IClassFactory {
+public:
+    explicit StaticClassFactory(CreateObject create) noexcept : m_create(create) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (out == nullptr) {
+            return E_POINTER;
+        }
+        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
+            *out = static_cast<IClassFactory*>(this);
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
+        if (out == nullptr) {
+            return E_POINTER;
+        }
+        *out = nullptr;
+        if (outer != nullptr) {
+            return CLASS_E_NOAGGREGATION;
+        }
+        return m_create(iid, out);
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+        if (lock) {
+            InterlockedIncrement(&m_locks);
+        } else {
+            InterlockedDecrement(&m_locks);
+        }
+        return S_OK;
+    }
+    LONG Locks() const noexcept { return m_locks; }
+
+private:
+    CreateObject m_create;
+    LONG m_locks = 0;
+};
+
+// "CLSID\{...}" under HKEY_CLASSES_ROOT.
+inline std::string ClassKey(const CLSID& clsid) {
+    wchar_t text[40];
+    StringFromGUID2(clsid, text, 40);
+    std::string key = "CLSID\\";
+    for (const wchar_t* c = text; *c != L'\0'; ++c) {
+        key += static_cast<char>(*c); // a GUID's text is plain ASCII
+    }
+    return key;
+}
 
 // A new T (which starts with one reference of its own) queried for iid.
 template <typename T>

@@ -1,6 +1,7 @@
 // Registration of the server: its class as a local server (quoted path) and the proxy/stub DLL of
 // its interface, which sits beside the executable.
 #include "regstorage_server.h"
+#include "inproc_server.h"
 #include "unique_resource.h"
 
 #include <string>
@@ -11,16 +12,6 @@ namespace {
 
 constexpr char kClassName[] = "OVSRegStorage Server";
 constexpr char kProxyStubDll[] = "OVSRegStoragePS.dll";
-
-std::string ClassKey() {
-    wchar_t text[40];
-    StringFromGUID2(kServerClass, text, 40);
-    std::string key = "CLSID\\";
-    for (const wchar_t* c = text; *c != L'\0'; ++c) {
-        key += static_cast<char>(*c); // a GUID's text is plain ASCII
-    }
-    return key;
-}
 
 std::string ModulePath() {
     char path[MAX_PATH];
@@ -53,7 +44,7 @@ HRESULT CallProxyStub(const char* function) {
 
 HRESULT RegisterServer() {
     const std::string path = ModulePath();
-    const std::string key = ClassKey();
+    const std::string key = ovs::standin::ClassKey(kServerClass);
     if (path.empty() || !SetText(HKEY_CLASSES_ROOT, key.c_str(), kClassName) ||
         !SetText(HKEY_CLASSES_ROOT, (key + "\\LocalServer32").c_str(), "\"" + path + "\"")) {
         return E_ACCESSDENIED;
@@ -62,7 +53,7 @@ HRESULT RegisterServer() {
 }
 
 HRESULT UnregisterServer() {
-    const LONG status = RegDeleteTreeA(HKEY_CLASSES_ROOT, ClassKey().c_str());
+    const LONG status = RegDeleteTreeA(HKEY_CLASSES_ROOT, ovs::standin::ClassKey(kServerClass).c_str());
     const HRESULT proxy = CallProxyStub("DllUnregisterServer");
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ? proxy : HRESULT_FROM_WIN32(status);
 }

@@ -4,6 +4,7 @@
 // Killing the server instead would leave its class registered with the system's activation
 // service under Wine, and no new server could be started.
 #include "regstorage_server.h"
+#include "inproc_server.h"
 #include "storage_server_switch.h"
 
 #include <algorithm>
@@ -44,47 +45,19 @@ bool Stop(bool asked) {
     return true;
 }
 
-class ClassFactory final : public IClassFactory {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (out == nullptr) {
-            return E_POINTER;
-        }
-        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-            *out = static_cast<IClassFactory*>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+// Makes the objects of the class factory while the server still takes them.
+HRESULT CreateAdmitted(REFIID iid, void** out) {
+    if (!Admit()) {
+        return CO_E_SERVER_STOPPING;
     }
-    // The factory lives as long as the process.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-        if (out == nullptr) {
-            return E_POINTER;
-        }
-        *out = nullptr;
-        if (outer != nullptr) {
-            return CLASS_E_NOAGGREGATION;
-        }
-        if (!Admit()) {
-            return CO_E_SERVER_STOPPING;
-        }
-        IOVSRegStorage* object = CreateStorageObject();
-        if (object == nullptr) {
-            return E_OUTOFMEMORY;
-        }
-        const HRESULT hr = object->QueryInterface(iid, out);
-        object->Release();
-        return hr;
+    IOVSRegStorage* object = CreateStorageObject();
+    if (object == nullptr) {
+        return E_OUTOFMEMORY;
     }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override {
-        NoteActivity();
-        return S_OK;
-    }
-};
+    const HRESULT hr = object->QueryInterface(iid, out);
+    object->Release();
+    return hr;
+}
 
 // "/Name" or "-Name" as a word of the command line, in any case.
 bool HasSwitch(const std::string& commandLine, const char* name) {
@@ -101,7 +74,7 @@ bool HasSwitch(const std::string& commandLine, const char* name) {
 }
 
 int Serve() {
-    ClassFactory factory;
+    ovs::standin::StaticClassFactory factory(CreateAdmitted);
     DWORD cookie = 0;
     NoteActivity();
     CoAddRefServerProcess();
