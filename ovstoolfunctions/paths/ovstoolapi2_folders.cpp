@@ -107,8 +107,9 @@ short Tool_MakeDirectories(LPCSTR szDir) {
             return -1;
         }
     }
-    // The parts that are never made (a network server and share) must exist as well.
-    return IsExistingFolder(dir.c_str()) ? 0 : -1;
+    // The parts that are never made (a network server and share) must exist as well. The folder is
+    // asked for without the separator appended above, which could take it past MAX_PATH.
+    return IsExistingFolder(dir.substr(0, dir.size() - 1).c_str()) ? 0 : -1;
 }
 
 void Tool_DeleteDirectoryFiles(LPCSTR szDir, BOOL bRemoveDir) {
