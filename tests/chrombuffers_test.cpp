@@ -444,12 +444,20 @@ TEST_F(ChromReportTest, ReportsShrinkingAndFailedArrays) {
         TaskMemoryFailure failure(0);
         EXPECT_EQ(E_OUTOFMEMORY, Tool_AllocateUVSpecData(&spectrum, 100)); // writes nothing
     }
+    EXPECT_EQ(E_INVALIDARG, Tool_AllocateUVSpecData(&spectrum, 0)); // writes nothing either
+    EXPECT_EQ(E_INVALIDARG, Tool_Allocate2dChrom(chrom.get(), 0));
+    EXPECT_EQ(E_INVALIDARG, Tool_ResizeChromtoPeak(chrom.get(), -1, 0));
     const std::vector<std::string> lines = SplitLines(ReadFileText(folder.reportFile()));
-    ASSERT_EQ(4u, lines.size()); // the start banner first
-    const char* expected[] = {"Tool_Allocate2dChrom dwTotalPoints shrunken; old one = 100 but new one = 40",
-                              "Tool_Allocate2dChrom Realloc p2dChrom->pdChromInt failed.",
-                              "Tool_Allocate2dChrom Realloc p2dChrom->pbySaturate failed."};
-    for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(6u, lines.size()); // the start banner first
+    const char* expected[] = {
+        "Tool_Allocate2dChrom dwTotalPoints shrunken; old one = 100 but new one = 40",
+        "Tool_Allocate2dChrom Realloc p2dChrom->pdChromInt failed.",
+        "Tool_Allocate2dChrom Realloc p2dChrom->pbySaturate failed.",
+        "Tool_Allocate2dChrom : Invalid argument. : [0 != dwPoints] is false.",
+        "Tool_ResizeChromtoPeak : Invalid argument. : [0 <= lStartTime && p2dChrom->dwStartTime <= "
+        "static_cast<DWORD>(lStartTime) && lStartTime < lEndTime && lEndTime <= p2dChrom->lEndTime] is "
+        "false."};
+    for (int i = 0; i < 5; ++i) {
         const std::string& line = lines[i + 1];
         EXPECT_NE(line.find("\t[ERR]\t"), std::string::npos) << line;
         const std::string text = expected[i];

@@ -88,9 +88,10 @@ TEST(MakeDirectories, LengthLimit) {
         std::string path = root.path() + "\\" + std::string(100, 'a') + "\\";
         path += std::string(length - path.size(), static_cast<char>('a' + length % 26));
         ASSERT_EQ(length, path.size());
-        if (length < 260) {
+        if (length <= 260) {
             EXPECT_EQ(0, Tool_MakeDirectories(path.c_str())) << length;
             EXPECT_TRUE(IsFolder(path)) << length;
+            EXPECT_FALSE(ovs::test::ReportContains("Too Long Directory Path : " + path)) << length;
         } else {
             EXPECT_EQ(-1, Tool_MakeDirectories(path.c_str())) << length;
             EXPECT_FALSE(IsFolder(path)) << length;

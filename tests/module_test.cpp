@@ -228,10 +228,24 @@ protected:
     ovs::test::TempFolder m_folder;
 };
 
-TEST_F(LanguageDllTest, MissingArgumentsAreInvalid) {
+ovs::test::ChildMode languageInvalidMode("module-language-invalid", [](const std::vector<std::string>&) {
     HINSTANCE module = nullptr;
-    EXPECT_EQ(E_INVALIDARG, Tool_LoadLanguageDll(nullptr, &module, OVS_REG_PRODUCT_ROOT));
-    EXPECT_EQ(E_INVALIDARG, Tool_LoadLanguageDll(kBaseName, nullptr, OVS_REG_PRODUCT_ROOT));
+    Tool_InitDbgReportEx(1, OVS_DBGMASK_ERR, 0, 0x01000000, 0, 3, "B", "A");
+    const bool refused = Tool_LoadLanguageDll(nullptr, &module, OVS_REG_PRODUCT_ROOT) == E_INVALIDARG &&
+                         Tool_LoadLanguageDll(kBaseName, nullptr, OVS_REG_PRODUCT_ROOT) == E_INVALIDARG;
+    return refused ? 0 : 1;
+});
+
+TEST_F(LanguageDllTest, MissingArgumentsAreInvalidAndReported) {
+    ovs::test::ReportFolder folder;
+    const ovs::test::ChildResult result = RunChild("module-language-invalid");
+    ASSERT_TRUE(result.finished);
+    ASSERT_EQ(0u, result.exitCode);
+    const std::vector<Line> lines = ReportLines(folder.reportFile("001"));
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ("Tool_LoadLanguageDll : Invalid argument. : [nullptr != szBaseName] is false.",
+              lines[1].message);
+    EXPECT_EQ("Tool_LoadLanguageDll : Invalid argument. : [nullptr != phModule] is false.", lines[2].message);
 }
 
 TEST_F(LanguageDllTest, NullRootIsNoError) {

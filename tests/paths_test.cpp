@@ -79,6 +79,8 @@ const SplitCase kSplitCases[] = {
     {"[]\\C#\\Data\\Run01", "[]\\C#\\Data\\", "Run01", ""},
     {"[]\\C#\\D.x\\Run01", "[]\\C#\\D.x\\", "Run01", ""},
     {"[OldVer=1#A=2]\\C#\\a.b.c", "[OldVer=1#A=2]\\C#\\", "a.b", ".c"},
+    {"[]\\C#\\D\\.", "[]\\C#\\D\\", "", "."},
+    {"[]\\C#\\D\\..", "[]\\C#\\D\\", ".", "."},
     // not logical: ordinary rules
     {"[x]y\\a.b", "[x]y", "a", ".b"},
 };
@@ -155,6 +157,9 @@ TEST(ReplaceExtension, OrdinaryAndLogical) {
         {"[]\\C#\\D\\f.lcd", "lcm", "[]\\C#\\D\\f.lcm"},
         {"[]\\C#\\D\\f.lcd", nullptr, "[]\\C#\\D\\f"},
         {"[]\\C#\\D.x\\f", "lcm", "[]\\C#\\D.x\\f.lcm"},
+        {"[]\\C#\\D\\.", "a.b", "[]\\C#\\D\\.a.b"},
+        {"[]\\C#\\D\\.", nullptr, "[]\\C#\\D\\"},
+        {"[]\\C#\\D\\..", "x", "[]\\C#\\D\\..x"},
     };
     for (const auto& c : cases) {
         CString path(c.path);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "OVSTools2.h"
+#include "paths_report.h"
 
 #include <cfloat>
 #include <cmath>
@@ -65,6 +66,7 @@ TEST(ConcentrationPercent, SharesOfTheSumForEveryTableLayout) {
 }
 
 TEST(ConcentrationPercent, EntriesOutsideTheTableAndZeroSums) {
+    ovs::test::PathsReportFile();
     std::vector<OVS_LCPEAK> peaks = {LCPeak(0, 0, 0, 0.0), LCPeak(0, 0, 0, 0.0)};
     double percent = -1.0;
     for (short entry : {0, 3, -1}) {
@@ -75,6 +77,10 @@ TEST(ConcentrationPercent, EntriesOutsideTheTableAndZeroSums) {
     EXPECT_EQ(E_INVALIDARG, Tool_GetConcPctGrr(nullptr, 1, &percent));
     EXPECT_EQ(E_INVALIDARG, Tool_GetConcPctQur(nullptr, 1, &percent));
     EXPECT_EQ(-1.0, percent);
+    EXPECT_EQ(3, ovs::test::ReportCount(
+                     "Tool_GetConcPctLCPeak : Invalid argument. : [1 <= entry && entry <= count] is false."));
+    EXPECT_TRUE(
+        ovs::test::ReportContains("Tool_GetConcPctQur : Invalid argument. : [nullptr != pTable] is false."));
     EXPECT_EQ(S_OK, Tool_GetConcPctLCPeak(peaks.data(), 2, 2, &percent));
     EXPECT_EQ(0.0, percent);
     // A negative entry makes the sum 0 or less: no share.

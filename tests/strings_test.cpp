@@ -299,6 +299,60 @@ INSTANTIATE_TEST_SUITE_P(
         WildcardCase{"a*c", "a*c", TRUE},
         WildcardCase{"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", "*a*a*a*a*a*a*a*a*a*a*b", FALSE}));
 
+// The comparison's rules written as plain recursion, one level per "*": the reference for texts and
+// patterns small enough for it.
+bool ReferenceMatch(const std::string& text, const std::string& pattern) {
+    if (text == pattern || text.empty()) {
+        return text == pattern || pattern == "*";
+    }
+    const size_t k = pattern.find('*');
+    if (k == std::string::npos) {
+        for (size_t i = 0; text.size() == pattern.size() && i < pattern.size(); ++i) {
+            if (pattern[i] == '?' && i + 1 == pattern.size()) {
+                return true;
+            }
+            if (pattern[i] != '?' && pattern[i] != text[i]) {
+                return false;
+            }
+        }
+        return text.size() == pattern.size();
+    }
+    if (text.size() < k || !ReferenceMatch(text.substr(0, k), pattern.substr(0, k))) {
+        return false;
+    }
+    for (size_t j = k; j <= text.size(); ++j) {
+        if (k + 1 == pattern.size() || ReferenceMatch(text.substr(j), pattern.substr(k + 1))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(WildcardRules, AgreeWithPlainRecursionOnRandomInputs) {
+    std::mt19937 random(24);
+    const auto randomText = [&random] {
+        std::string text(random() % 8, ' ');
+        for (char& c : text) {
+            c = "ab*?"[random() % 4];
+        }
+        return text;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const std::string text = randomText();
+        const std::string pattern = randomText();
+        ASSERT_EQ(ReferenceMatch(text, pattern), Tool_CompareString(text.c_str(), pattern.c_str()) != FALSE)
+            << text << " / " << pattern;
+    }
+}
+
+TEST(WildcardRules, LongPatternsNeitherExhaustTheStackNorTakeExponentialTime) {
+    EXPECT_TRUE(Tool_CompareString("abc", std::string(100000, '*').c_str()));
+    EXPECT_FALSE(Tool_CompareString("", std::string(100000, '*').c_str()));
+    const std::string text(10000, 'a');
+    EXPECT_FALSE(Tool_CompareString(text.c_str(), "*a*a*a*a*a*a*a*a*b"));
+    EXPECT_TRUE(Tool_CompareString(text.c_str(), "*a*a*a*a*a*a*a*a*?"));
+}
+
 TEST(WildcardArguments, NullIsNoMatch) {
     EXPECT_FALSE(Tool_CompareString(nullptr, "*"));
     EXPECT_FALSE(Tool_CompareString("a", nullptr));

@@ -1,4 +1,5 @@
 // The two arrays of chromatogram and spectrum records: allocation, copy, cut and release.
+#include "callframe.h"
 #include "ovstoolchrom.h"
 #include "ovstooldbgreport.h"
 #include "chrom_extremes.h"
@@ -71,9 +72,8 @@ constexpr SIZE_T kChromHeaderBytes = offsetof(OVS_2DCHROMDATA, pdChromInt);
 } // namespace
 
 HRESULT Tool_Allocate2dChrom(OVS_2DCHROMDATA* p2dChrom, DWORD dwPoints) {
-    if (p2dChrom == nullptr || dwPoints == 0) {
-        return E_INVALIDARG;
-    }
+    OVS_REQUIRE_ARG("Tool_Allocate2dChrom", nullptr != p2dChrom, E_INVALIDARG);
+    OVS_REQUIRE_ARG("Tool_Allocate2dChrom", 0 != dwPoints, E_INVALIDARG);
     if (dwPoints < p2dChrom->dwTotalPoints) {
         Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_ERR, kShrunken, static_cast<int>(p2dChrom->dwTotalPoints),
                        static_cast<int>(dwPoints));
@@ -119,17 +119,19 @@ HRESULT Tool_Release2dChrom(OVS_2DCHROMDATA* p2dChrom) {
 // was. A window reaching past the record's points (a header that disagrees with dwTotalPoints) is
 // refused like any other invalid window.
 HRESULT Tool_ResizeChromtoPeak(OVS_2DCHROMDATA* p2dChrom, LONG lStartTime, LONG lEndTime) {
-    if (p2dChrom == nullptr || p2dChrom->dwTotalPoints == 0 || p2dChrom->dwSamplingInterval == 0 ||
-        lStartTime < 0 || static_cast<DWORD>(lStartTime) < p2dChrom->dwStartTime || lEndTime < 0 ||
-        lEndTime > p2dChrom->lEndTime || p2dChrom->pdChromInt == nullptr || lStartTime >= lEndTime) {
-        return E_INVALIDARG;
-    }
+    OVS_REQUIRE_ARG("Tool_ResizeChromtoPeak", nullptr != p2dChrom, E_INVALIDARG);
+    OVS_REQUIRE_ARG("Tool_ResizeChromtoPeak",
+                    0 != p2dChrom->dwTotalPoints && 0 != p2dChrom->dwSamplingInterval &&
+                        nullptr != p2dChrom->pdChromInt,
+                    E_INVALIDARG);
+    OVS_REQUIRE_ARG("Tool_ResizeChromtoPeak",
+                    0 <= lStartTime && p2dChrom->dwStartTime <= static_cast<DWORD>(lStartTime) &&
+                        lStartTime < lEndTime && lEndTime <= p2dChrom->lEndTime,
+                    E_INVALIDARG);
     const DWORD interval = p2dChrom->dwSamplingInterval;
     const DWORD first = (static_cast<DWORD>(lStartTime) - p2dChrom->dwStartTime) / interval;
     const DWORD last = (static_cast<DWORD>(lEndTime) - p2dChrom->dwStartTime) / interval;
-    if (last >= p2dChrom->dwTotalPoints) {
-        return E_INVALIDARG;
-    }
+    OVS_REQUIRE_ARG("Tool_ResizeChromtoPeak", last < p2dChrom->dwTotalPoints, E_INVALIDARG);
     const DWORD count = last - first + 1;
     double* cut = static_cast<double*>(ovs::TaskAlloc(count * sizeof(double)));
     if (cut == nullptr) {
@@ -147,6 +149,8 @@ HRESULT Tool_ResizeChromtoPeak(OVS_2DCHROMDATA* p2dChrom, LONG lStartTime, LONG 
     return S_OK;
 }
 
+// Unlike the chromatogram's, the spectrum's allocation writes nothing to the debug report, not even
+// for a refused argument.
 HRESULT Tool_AllocateUVSpecData(OVS_UVSPECDATA* pSpec, DWORD dwPoints) {
     if (pSpec == nullptr || dwPoints == 0) {
         return E_INVALIDARG;

@@ -6,6 +6,7 @@
 // chromatogram: a pass groups what the pass before handed on as soon as four have arrived. So the
 // intensities are read once while they are in the cache, and no buffer as large as the
 // chromatogram is ever touched (fresh memory of that size would cost more than the reading).
+#include "callframe.h"
 #include "ovstoolgc.h"
 #include "group_extremes.h"
 #include "task_memory.h"
@@ -243,14 +244,12 @@ HRESULT HandOutTimes(const OVS_2DCHROMDATA& chrom, IndexAt indexAt, DWORD kept, 
 
 HRESULT Tool_GetMinMaxPointTimeTable(OVS_2DCHROMDATA chrom, double** ppdTimes, DWORD dwMaxPoints,
                                      DWORD* pdwCount) {
-    if (ppdTimes == nullptr || pdwCount == nullptr) {
-        return E_INVALIDARG;
-    }
+    constexpr char kFunction[] = "Tool_GetMinMaxPointTimeTable";
+    OVS_REQUIRE_ARG(kFunction, nullptr != ppdTimes && nullptr != pdwCount, E_INVALIDARG);
     *ppdTimes = nullptr;
     *pdwCount = 0;
-    if (chrom.dwTotalPoints < 3 || dwMaxPoints < 3 || chrom.pdChromInt == nullptr) {
-        return E_INVALIDARG;
-    }
+    OVS_REQUIRE_ARG(kFunction, 3 <= chrom.dwTotalPoints && nullptr != chrom.pdChromInt, E_INVALIDARG);
+    OVS_REQUIRE_ARG(kFunction, 3 <= dwMaxPoints, E_INVALIDARG);
     // The first and the last point are always drawn; the inner ones are thinned.
     const DWORD inner = chrom.dwTotalPoints - 2;
     const DWORD wanted = dwMaxPoints - 2;

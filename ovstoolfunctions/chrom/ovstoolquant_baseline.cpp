@@ -1,5 +1,6 @@
 // Baseline compensation and the ratio chromatogram, each in one pass over the points that keeps the
 // running extremes in registers.
+#include "callframe.h"
 #include "ovstoolquant.h"
 #include "chrom_extremes.h"
 
@@ -67,9 +68,7 @@ BOOL Tool_BaselineComp(OVS_2DCHROMDATA* p2dChrom) {
 
 // Points of a beyond the last point of b have no partner and become 0.
 HRESULT Tool_CalcRatioChrom(OVS_2DCHROMDATA* pChromA, OVS_2DCHROMDATA* pChromB, double dThreshold) {
-    if (pChromA == nullptr || pChromB == nullptr) {
-        return E_INVALIDARG;
-    }
+    OVS_REQUIRE_ARG("Tool_CalcRatioChrom", nullptr != pChromA && nullptr != pChromB, E_INVALIDARG);
     if (!Tool_BaselineComp(pChromA) || !Tool_BaselineComp(pChromB)) {
         return S_OK;
     }

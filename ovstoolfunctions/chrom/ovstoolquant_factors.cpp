@@ -1,5 +1,6 @@
 // Response factors: plain value / concentration arrays, the internal-standard lookups, and the real
 // response factors of a calibration standard read from a data-file object.
+#include "callframe.h"
 #include "ovstoolquant.h"
 #include "ovsdatafile.h"
 #include "ovsreg.h"
@@ -94,7 +95,8 @@ void ComputeFactors(const StandardData& data, double* pdFactors) {
     for (int i = 0; i < nCount; ++i) {
         pdFactors[i] = 0.0;
         // Result entry i belongs to compound i; a compound at or past the result table's count has
-        // no entry (index count would already lie past the table), so it keeps 0.
+        // no entry, so it keeps 0. Letting i equal the count through as well would read the entry
+        // one past the table: the safe bound i < count is kept on purpose.
         if (i >= data.results->nCount) {
             continue;
         }
@@ -125,9 +127,10 @@ void ComputeFactors(const StandardData& data, double* pdFactors) {
 
 HRESULT Tool_CalcResponseFactor(const double* pdValues, double** ppdFactors, double dConc, short nCount,
                                 BOOL* pbValid) {
-    if (nCount <= 0 || pdValues == nullptr || ppdFactors == nullptr || pbValid == nullptr) {
-        return E_INVALIDARG;
-    }
+    constexpr char kFunction[] = "Tool_CalcResponseFactor";
+    OVS_REQUIRE_ARG(kFunction, 0 < nCount, E_INVALIDARG);
+    OVS_REQUIRE_ARG(kFunction, nullptr != pdValues && nullptr != ppdFactors && nullptr != pbValid,
+                    E_INVALIDARG);
     *pbValid = FALSE;
     *ppdFactors = nullptr;
     double* factors =
@@ -174,18 +177,16 @@ double Tool_Get_IS_Data(const OVS_QUANTRESULTTABLE* pResults, WORD wISNumber, in
     return 0.0;
 }
 
-// *pnCount stays 0 and *ppdFactors null until every read has succeeded and the array is allocated; a
-// standard without compounds gives no array. Any failing call (or a null interface or table) ends the
-// operation silently, and the owners below release whatever was obtained.
+// A null object is left alone; otherwise *pnCount is 0 until the array is handed out, and
+// *ppdFactors keeps whatever the caller had in it until every read has succeeded: only then does
+// it receive the array (null for a standard without compounds or when no memory is left). Any
+// failing call (or a null interface or table) ends the operation silently, and the owners below
+// release whatever was obtained.
 void Tool_GetRealRF(IUnknown* pDataFile, LONG lSelection, short* pnCount, double** ppdFactors) {
-    if (pnCount == nullptr || ppdFactors == nullptr) {
+    if (pDataFile == nullptr || pnCount == nullptr || ppdFactors == nullptr) {
         return;
     }
     *pnCount = 0;
-    *ppdFactors = nullptr;
-    if (pDataFile == nullptr) {
-        return;
-    }
     StandardData data = {};
     ovs::com_ptr<IOvsSampleInformation> sampleInfo;
     if (!Query(pDataFile, IID_IOvsSampleInformation, sampleInfo) ||
@@ -219,15 +220,13 @@ void Tool_GetRealRF(IUnknown* pDataFile, LONG lSelection, short* pnCount, double
     }
     data.compounds = compounds;
     data.results = results;
-    if (compounds->nCount <= 0) {
-        return;
-    }
     double* factors =
-        static_cast<double*>(std::malloc(sizeof(double) * static_cast<size_t>(compounds->nCount)));
-    if (factors == nullptr) {
-        return;
-    }
-    ComputeFactors(data, factors);
-    *pnCount = compounds->nCount;
+        compounds->nCount > 0
+            ? static_cast<double*>(std::malloc(sizeof(double) * static_cast<size_t>(compounds->nCount)))
+            : nullptr;
     *ppdFactors = factors;
+    if (factors != nullptr) {
+        ComputeFactors(data, factors);
+        *pnCount = compounds->nCount;
+    }
 }

@@ -1,14 +1,14 @@
 // Concentration percentages of one entry of a result or peak table; the four tables differ only in
 // their layout.
+#include "callframe.h"
 #include "ovstoolquant.h"
 
 namespace {
 
 template <typename Entry>
-HRESULT ConcentrationPercent(const Entry* entries, int count, int entry, double* percent) {
-    if (percent == nullptr || entries == nullptr || entry < 1 || entry > count) {
-        return E_INVALIDARG;
-    }
+HRESULT ConcentrationPercent(LPCSTR function, const Entry* entries, int count, int entry, double* percent) {
+    OVS_REQUIRE_ARG(function, nullptr != percent && nullptr != entries, E_INVALIDARG);
+    OVS_REQUIRE_ARG(function, 1 <= entry && entry <= count, E_INVALIDARG);
     double sum = 0.0;
     for (int i = 0; i < count; ++i) {
         sum += entries[i].dConc;
@@ -21,23 +21,21 @@ HRESULT ConcentrationPercent(const Entry* entries, int count, int entry, double*
 } // namespace
 
 HRESULT Tool_GetConcPctGrr(const OVS_GRRTABLE* pTable, short nEntry, double* pdPercent) {
-    if (pTable == nullptr) {
-        return E_INVALIDARG;
-    }
-    return ConcentrationPercent(OvsResultsOf(pTable), pTable->nCount, nEntry, pdPercent);
+    constexpr char kFunction[] = "Tool_GetConcPctGrr";
+    OVS_REQUIRE_ARG(kFunction, nullptr != pTable, E_INVALIDARG);
+    return ConcentrationPercent(kFunction, OvsResultsOf(pTable), pTable->nCount, nEntry, pdPercent);
 }
 
 HRESULT Tool_GetConcPctLCPeak(const OVS_LCPEAK* pPeaks, short nPeakCount, short nPeak, double* pdPercent) {
-    return ConcentrationPercent(pPeaks, nPeakCount, nPeak, pdPercent);
+    return ConcentrationPercent("Tool_GetConcPctLCPeak", pPeaks, nPeakCount, nPeak, pdPercent);
 }
 
 HRESULT Tool_GetConcPctPDAPeak(const OVS_PDAPEAK* pPeaks, short nPeakCount, short nPeak, double* pdPercent) {
-    return ConcentrationPercent(pPeaks, nPeakCount, nPeak, pdPercent);
+    return ConcentrationPercent("Tool_GetConcPctPDAPeak", pPeaks, nPeakCount, nPeak, pdPercent);
 }
 
 HRESULT Tool_GetConcPctQur(const OVS_QUANTRESULTTABLE* pTable, short nEntry, double* pdPercent) {
-    if (pTable == nullptr) {
-        return E_INVALIDARG;
-    }
-    return ConcentrationPercent(OvsResultsOf(pTable), pTable->nCount, nEntry, pdPercent);
+    constexpr char kFunction[] = "Tool_GetConcPctQur";
+    OVS_REQUIRE_ARG(kFunction, nullptr != pTable, E_INVALIDARG);
+    return ConcentrationPercent(kFunction, OvsResultsOf(pTable), pTable->nCount, nEntry, pdPercent);
 }

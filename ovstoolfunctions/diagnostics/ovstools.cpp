@@ -1,5 +1,6 @@
 // The module object, its start and end with the DLL, the language resource module, extension
 // modules and the platform version.
+#include "callframe.h"
 #include "module_state.h"
 #include "ovstoolmodule.h"
 #include "ovstooldbgreport.h"
@@ -132,9 +133,8 @@ COVSToolApp& OVSToolApp() {
 }
 
 HRESULT Tool_LoadLanguageDll(LPCSTR szBaseName, HINSTANCE* phModule, LPCSTR szRegistryRoot) {
-    if (szBaseName == nullptr || phModule == nullptr) {
-        return E_INVALIDARG;
-    }
+    OVS_REQUIRE_ARG("Tool_LoadLanguageDll", nullptr != szBaseName, E_INVALIDARG);
+    OVS_REQUIRE_ARG("Tool_LoadLanguageDll", nullptr != phModule, E_INVALIDARG);
     *phModule = nullptr;
     // At most three characters are read; a longer text that begins with them counts the same.
     const std::string useSystem =

@@ -15,6 +15,8 @@ constexpr char kTooLongDirectory[] = "Too Long Directory Path : %s";
 constexpr char kKernelModule[] = "Kernel32.dll";
 constexpr char kFreeSpaceFunction[] = "GetDiskFreeSpaceExA";
 constexpr char kAllEntries[] = "*.*";
+// The longest folder path that is created; unlike the element rules, the whole MAX_PATH is allowed.
+constexpr size_t kLongestFolderPath = MAX_PATH;
 
 using FreeSpaceFunction = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
 
@@ -73,7 +75,7 @@ void DeleteContents(LPCSTR dir, bool removeDir) {
 short Tool_MakeDirectories(LPCSTR szDir) {
     OVS_REQUIRE_ARG("Tool_MakeDirectories", szDir != nullptr, -1);
     std::string dir(szDir);
-    if (dir.size() >= kElementPathLimit) {
+    if (dir.size() > kLongestFolderPath) {
         Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_ERR, kTooLongDirectory, szDir);
         return -1;
     }
@@ -105,8 +107,9 @@ short Tool_MakeDirectories(LPCSTR szDir) {
             return -1;
         }
     }
-    // The parts that are never made (a network server and share) must exist as well.
-    return IsExistingFolder(dir.c_str()) ? 0 : -1;
+    // The parts that are never made (a network server and share) must exist as well. The folder is
+    // asked for without the separator appended above, which could take it past MAX_PATH.
+    return IsExistingFolder(dir.substr(0, dir.size() - 1).c_str()) ? 0 : -1;
 }
 
 void Tool_DeleteDirectoryFiles(LPCSTR szDir, BOOL bRemoveDir) {

@@ -16,14 +16,17 @@ struct SplitParts {
     std::string ext;
 };
 
-// A logical path is split by text: the folder keeps its last "\", the name and the extension come
-// from the last component alone (a component without "." is a name without extension).
+// A logical path is split by text: the folder keeps its last "\", the name is the last component up
+// to its last "." and the extension runs from that "." to the end, so "." and ".." are a name
+// without extension like any other. A last component without "." is a name without extension
+// rather than taking an extension from an earlier component.
 SplitParts SplitLogical(std::string_view path) {
     const size_t slash = FindLastChar(path, '\\');
     const std::string_view last = path.substr(slash + 1);
-    const std::string ext = Extension(last);
-    return {std::string(path.substr(0, slash + 1)), std::string(last.substr(0, last.size() - ext.size())),
-            ext};
+    const size_t dot = FindLastChar(last, '.');
+    const size_t nameLength = dot == std::string_view::npos ? last.size() : dot;
+    return {std::string(path.substr(0, slash + 1)), std::string(last.substr(0, nameLength)),
+            std::string(last.substr(nameLength))};
 }
 
 SplitParts SplitOrdinary(std::string_view path) {

@@ -1,113 +1,75 @@
 // Wildcard comparison and splitting at a delimiter.
 #include "ovstoolstring.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
+#include <string_view>
 #include <vector>
 
 namespace {
 
-// Pattern without "*": same length, "?" any byte (a "?" as last pattern byte ends with a match).
-bool MatchPlain(const char* text, size_t textLength, const char* pattern, size_t patternLength) {
-    if (textLength != patternLength) {
-        return false;
-    }
-    for (size_t i = 0; i < patternLength; ++i) {
-        if (pattern[i] == '?') {
-            if (i + 1 == patternLength) {
-                return true;
-            }
-            continue;
-        }
-        if (pattern[i] != text[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// The comparison works on suffixes of the text and of the pattern after one of its "*"; the answer
-// for each such pair is remembered, so that patterns with many "*" stay polynomial.
+// The pattern is read as segments without "*" joined by single "*": S0 * S1 * ... * Sm. Match(t, s)
+// answers whether the text from offset t matches the pattern from the start of segment s:
+// - an empty text matches only the empty pattern and exactly "*";
+// - s = m (no "*" left): same length, every byte equal or "?";
+// - otherwise Ss must match the next |Ss| bytes, and then either the "*" is the pattern's last
+//   character or Match(t', s + 1) holds for some t' from t + |Ss| to the end of the text.
+// The rows Match(., s) are computed from s = m down to 0, each from the one below it, so the stack
+// stays flat and the time is at most proportional to text length times pattern length.
 class WildcardMatcher {
 public:
-    WildcardMatcher(const char* text, size_t textLength, const char* pattern, size_t patternLength)
-        : m_text(text), m_textLength(textLength), m_pattern(pattern), m_patternLength(patternLength) {
-        size_t stars = 0;
-        for (size_t i = 0; i < patternLength; ++i) {
-            stars += pattern[i] == '*' ? 1 : 0;
-        }
-        m_columns = stars + 1;
-        m_memo.assign((textLength + 1) * m_columns, kUnknown);
-        m_starOrdinal.assign(patternLength + 1, 0);
-        size_t ordinal = 0;
-        for (size_t i = 0; i < patternLength; ++i) {
-            if (pattern[i] == '*') {
-                ++ordinal;
+    WildcardMatcher(std::string_view text, std::string_view pattern) : m_text(text) {
+        size_t start = 0;
+        for (size_t i = 0; i <= pattern.size(); ++i) {
+            if (i == pattern.size() || pattern[i] == '*') {
+                m_segments.push_back(pattern.substr(start, i - start));
+                start = i + 1;
             }
-            m_starOrdinal[i + 1] = ordinal; // pattern suffixes that start right after a "*"
         }
     }
 
-    bool Match(size_t textStart, size_t patternStart) {
-        const size_t key = textStart * m_columns + m_starOrdinal[patternStart];
-        if (m_memo[key] != kUnknown) {
-            return m_memo[key] == kYes;
+    bool Matches() const {
+        const size_t n = m_text.size();
+        const size_t last = m_segments.size() - 1;
+        std::vector<char> row(n + 1);
+        for (size_t t = 0; t <= n; ++t) {
+            row[t] = n - t == m_segments[last].size() && SegmentMatches(t, m_segments[last]);
         }
-        const bool result = Compute(textStart, patternStart);
-        m_memo[key] = result ? kYes : kNo;
-        return result;
+        // "*" as the pattern's last character: whatever follows the matched segment is taken.
+        const bool endsWithStar = last > 0 && m_segments[last].empty();
+        std::vector<char> reach(n + 2);
+        for (size_t s = last; s-- > 0;) {
+            reach[n + 1] = false;
+            for (size_t t = n + 1; t-- > 0;) {
+                reach[t] = row[t] || reach[t + 1]; // Match(t', s + 1) for some t' >= t
+            }
+            const std::string_view segment = m_segments[s];
+            const bool starIsLast = endsWithStar && s + 1 == last;
+            // Only the whole text is tried against the first segment.
+            const size_t end = s == 0 ? std::min<size_t>(n, 1) : n;
+            for (size_t t = 0; t < end; ++t) {
+                row[t] = n - t >= segment.size() && SegmentMatches(t, segment) &&
+                         (starIsLast || reach[t + segment.size()]);
+            }
+            row[n] = starIsLast && segment.empty(); // the rest of the pattern is exactly "*"
+        }
+        return row[0] != 0;
     }
 
 private:
-    static constexpr char kUnknown = 0;
-    static constexpr char kYes = 1;
-    static constexpr char kNo = 2;
-
-    bool Compute(size_t textStart, size_t patternStart) {
-        const char* text = m_text + textStart;
-        const size_t textLength = m_textLength - textStart;
-        const char* pattern = m_pattern + patternStart;
-        const size_t patternLength = m_patternLength - patternStart;
-        if (textLength == patternLength && std::memcmp(text, pattern, textLength) == 0) {
-            return true;
-        }
-        if (textLength == 0) {
-            return patternLength == 0 || (patternLength == 1 && pattern[0] == '*');
-        }
-        const void* star = std::memchr(pattern, '*', patternLength);
-        if (star == nullptr) {
-            return MatchPlain(text, textLength, pattern, patternLength);
-        }
-        const size_t k = static_cast<size_t>(static_cast<const char*>(star) - pattern);
-        if (textLength < k || !MatchPrefix(text, pattern, k)) {
-            return false;
-        }
-        if (k + 1 == patternLength) {
-            return true;
-        }
-        for (size_t j = k; j <= textLength; ++j) {
-            if (Match(textStart + j, patternStart + k + 1)) {
-                return true;
+    // The bytes from offset t against a segment: each equal or matched by "?".
+    bool SegmentMatches(size_t t, std::string_view segment) const {
+        for (size_t i = 0; i < segment.size(); ++i) {
+            if (segment[i] != '?' && segment[i] != m_text[t + i]) {
+                return false;
             }
         }
-        return false;
+        return true;
     }
 
-    // The first k bytes of both, the pattern's having no "*".
-    static bool MatchPrefix(const char* text, const char* pattern, size_t k) {
-        if (std::memcmp(text, pattern, k) == 0) {
-            return true;
-        }
-        return k > 0 && MatchPlain(text, k, pattern, k);
-    }
-
-    const char* m_text;
-    size_t m_textLength;
-    const char* m_pattern;
-    size_t m_patternLength;
-    size_t m_columns = 1;
-    std::vector<char> m_memo;
-    std::vector<size_t> m_starOrdinal;
+    std::string_view m_text;
+    std::vector<std::string_view> m_segments;
 };
 
 } // namespace
@@ -120,8 +82,7 @@ BOOL Tool_CompareString(LPCSTR szText, LPCSTR szPattern) {
         return TRUE;
     }
     try {
-        WildcardMatcher matcher(szText, std::strlen(szText), szPattern, std::strlen(szPattern));
-        return matcher.Match(0, 0) ? TRUE : FALSE;
+        return WildcardMatcher(szText, szPattern).Matches() ? TRUE : FALSE;
     } catch (const std::bad_alloc&) {
         return FALSE;
     }
