@@ -152,11 +152,9 @@ ChildMode::ChildMode(const char* name, ChildMain main) {
     Modes()[name] = std::move(main);
 }
 
-ChildResult RunChild(const std::string& mode, const std::vector<std::string>& args,
-                     const std::map<std::string, std::string>& environment, DWORD timeoutMs) {
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string commandLine = Quote(self) + " --child " + Quote(mode);
+ChildResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                       const std::map<std::string, std::string>& environment, DWORD timeoutMs) {
+    std::string commandLine = Quote(program);
     for (const std::string& arg : args) {
         commandLine += " " + Quote(arg);
     }
@@ -164,8 +162,8 @@ ChildResult RunChild(const std::string& mode, const std::vector<std::string>& ar
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(self, commandLine.data(), nullptr, nullptr, FALSE, 0, block.data(), nullptr, &startup,
-                        &process)) {
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, block.data(), nullptr,
+                        &startup, &process)) {
         return {GetLastError(), false};
     }
     CloseHandle(process.hThread);
@@ -177,6 +175,15 @@ ChildResult RunChild(const std::string& mode, const std::vector<std::string>& ar
     }
     CloseHandle(process.hProcess);
     return {exitCode, finished};
+}
+
+ChildResult RunChild(const std::string& mode, const std::vector<std::string>& args,
+                     const std::map<std::string, std::string>& environment, DWORD timeoutMs) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::vector<std::string> childArgs = {"--child", mode};
+    childArgs.insert(childArgs.end(), args.begin(), args.end());
+    return RunProgram(self, childArgs, environment, timeoutMs);
 }
 
 int DispatchChild(int argc, char** argv) {
