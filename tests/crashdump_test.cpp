@@ -98,9 +98,10 @@ protected:
 
     std::string DumpFolder() const { return m_log / "Debug\\Dump"; }
 
+    // A full dump takes about 10 s and 100 MB on an idle machine; a busy one needs far longer.
     CrashResult Crash(const std::string& dumpPath) {
         const std::string resultFile = m_log / "result.txt";
-        const ovs::test::ChildResult child = ovs::test::RunChild("crash", {resultFile, dumpPath});
+        const ovs::test::ChildResult child = ovs::test::RunChild("crash", {resultFile, dumpPath}, {}, 480000);
         EXPECT_TRUE(child.finished);
         EXPECT_EQ(kAccessViolation, child.exitCode);
         CrashResult result;
