@@ -27,8 +27,8 @@ HANDLE StartSelf(const std::string& arguments) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(Executable().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    if (!CreateProcessA(Executable().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
         return nullptr;
     }
     CloseHandle(process.hThread);
@@ -74,7 +74,8 @@ void ShowLockReport() {
         FILE* report = std::fopen((debugFolder + found.cFileName).c_str(), "rb");
         char line[1024];
         while (report != nullptr && std::fgets(line, sizeof line, report) != nullptr) {
-            if (std::strstr(line, "[strLogMessage]") != nullptr || std::strstr(line, "Lock process") != nullptr ||
+            if (std::strstr(line, "[strLogMessage]") != nullptr ||
+                std::strstr(line, "Lock process") != nullptr ||
                 std::strstr(line, "File is not locked") != nullptr) {
                 std::printf("    %s", line);
             }
@@ -96,7 +97,7 @@ void ShowCrashDump() {
     const HANDLE child = StartSelf(kCrashSwitch);
     DWORD exitCode = 0;
     if (child != nullptr) {
-        WaitForSingleObject(child, 120000);
+        WaitForSingleObject(child, 600000); // a dump takes seconds, minutes on a busy machine
         GetExitCodeProcess(child, &exitCode);
         CloseHandle(child);
     }
@@ -117,7 +118,8 @@ void ShowCrashDump() {
             std::fclose(dump);
         }
         std::printf("%s: %lu bytes, signature %.4s, type 0x%llX\n", found.cFileName, found.nFileSizeLow,
-                    reinterpret_cast<const char*>(&header.Signature), static_cast<unsigned long long>(header.Flags));
+                    reinterpret_cast<const char*>(&header.Signature),
+                    static_cast<unsigned long long>(header.Flags));
         DeleteFileA(path.c_str());
     } while (FindNextFileA(search, &found));
     FindClose(search);

@@ -60,7 +60,8 @@ LONG WINAPI DumpingFilter(EXCEPTION_POINTERS* pointers) {
     CString path(g_dumpPath.c_str());
     const HRESULT hr = Tool_CreateDump(pointers, path);
     if (FILE* out = std::fopen(g_resultFile.c_str(), "w")) {
-        std::fprintf(out, "%08lx %lu\n%s", static_cast<unsigned long>(hr), GetCurrentProcessId(), path.GetString());
+        std::fprintf(out, "%08lx %lu\n%s", static_cast<unsigned long>(hr), GetCurrentProcessId(),
+                     path.GetString());
         std::fclose(out);
     }
     return EXCEPTION_EXECUTE_HANDLER;
@@ -121,7 +122,8 @@ TEST_F(CrashDump, DefaultNameInTheLogFolderWithTheDefaultType) {
     CreateDirectoryA(DumpFolder().c_str(), nullptr);
     const CrashResult result = Crash("");
     EXPECT_EQ(S_OK, result.hr);
-    EXPECT_EQ(DumpFolder() + "\\CrashDump_" + kFixedStamp + "_" + std::to_string(result.pid) + ".dmp", result.path);
+    EXPECT_EQ(DumpFolder() + "\\CrashDump_" + kFixedStamp + "_" + std::to_string(result.pid) + ".dmp",
+              result.path);
     const DumpFacts dump = ReadDump(result.path);
     DeleteFileA(result.path.c_str());
     EXPECT_TRUE(dump.valid);
@@ -130,7 +132,8 @@ TEST_F(CrashDump, DefaultNameInTheLogFolderWithTheDefaultType) {
 }
 
 TEST_F(CrashDump, FullTypeForMinusOneAtTheCallersPath) {
-    ASSERT_TRUE(Tool_WriteRegistryInt(OVS_REG_PRODUCT_ROOT, OVS_REG_CURRENT_VERSION, 0, "Option", "DumpType", -1));
+    ASSERT_TRUE(
+        Tool_WriteRegistryInt(OVS_REG_PRODUCT_ROOT, OVS_REG_CURRENT_VERSION, 0, "Option", "DumpType", -1));
     const std::string wanted = m_log / "full.dmp";
     const CrashResult result = Crash(wanted);
     EXPECT_EQ(S_OK, result.hr);
@@ -145,7 +148,8 @@ TEST_F(CrashDump, MissingFolderFailsButTheDefaultNameIsFilled) {
     OvsTestSetLocalClock(&kFixedTime);
     CString path;
     EXPECT_EQ(E_FAIL, Tool_CreateDump(nullptr, path));
-    EXPECT_EQ(DumpFolder() + "\\CrashDump_" + kFixedStamp + "_" + std::to_string(GetCurrentProcessId()) + ".dmp",
+    EXPECT_EQ(DumpFolder() + "\\CrashDump_" + kFixedStamp + "_" + std::to_string(GetCurrentProcessId()) +
+                  ".dmp",
               std::string(path.GetString()));
     EXPECT_FALSE(ovs::test::FileExists(DumpFolder())) << "the folder is never created";
 
@@ -155,7 +159,8 @@ TEST_F(CrashDump, MissingFolderFailsButTheDefaultNameIsFilled) {
 }
 
 TEST_F(CrashDump, WithoutExceptionPointersTheDumpHasNoExceptionStream) {
-    ASSERT_TRUE(Tool_WriteRegistryInt(OVS_REG_PRODUCT_ROOT, OVS_REG_CURRENT_VERSION, 0, "Option", "DumpType", 0x21));
+    ASSERT_TRUE(
+        Tool_WriteRegistryInt(OVS_REG_PRODUCT_ROOT, OVS_REG_CURRENT_VERSION, 0, "Option", "DumpType", 0x21));
     CString path((m_log / "plain.dmp").c_str());
     EXPECT_EQ(S_OK, Tool_CreateDump(nullptr, path));
     const DumpFacts dump = ReadDump(path.GetString());

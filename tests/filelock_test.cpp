@@ -19,7 +19,9 @@ std::string BinFolder() {
     return path.substr(0, path.find_last_of("\\/"));
 }
 
-std::string SelfPath() { return BinFolder() + "\\" + ovs::test::ExecutableBaseName() + ".exe"; }
+std::string SelfPath() {
+    return BinFolder() + "\\" + ovs::test::ExecutableBaseName() + ".exe";
+}
 
 // Reports on each path given, with the platform's Restart Manager.
 const ovs::test::ChildMode reportMode("lockreport", [](const std::vector<std::string>& args) {
@@ -38,7 +40,9 @@ const ovs::test::ChildMode waitMode("wait", [](const std::vector<std::string>&) 
     return 0;
 });
 
-std::string Logged(const std::string& message) { return "    [strLogMessage] = [" + message + "]"; }
+std::string Logged(const std::string& message) {
+    return "    [strLogMessage] = [" + message + "]";
+}
 
 class FileLockReport : public ovs::test::RegistryTest {
 protected:
@@ -65,8 +69,7 @@ protected:
             host, {m_file}, {{"PATH", BinFolder() + ";" + path}, {"OVS_RSTRTMGR_HOLDERS", holders}});
         EXPECT_TRUE(run.finished);
         EXPECT_EQ(0u, run.exitCode) << host;
-        const std::string report =
-            m_report->debugFolder() + "\\DbgReport_OVSLockReportHost_Inst_001.log";
+        const std::string report = m_report->debugFolder() + "\\DbgReport_OVSLockReportHost_Inst_001.log";
         const std::string text = ovs::test::ReadFileText(report);
         DeleteFileA(report.c_str());
         return text;
@@ -95,8 +98,8 @@ TEST_F(FileLockReport, HoldersAsTheRestartManagerListsThem) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION waiter = {};
     std::string commandLine = "\"" + SelfPath() + "\" --child wait";
-    ASSERT_TRUE(CreateProcessA(SelfPath().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &waiter));
+    ASSERT_TRUE(CreateProcessA(SelfPath().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &waiter));
     const ovs::unique_handle waiterProcess(waiter.hProcess);
     const ovs::unique_handle waiterThread(waiter.hThread);
     const std::string self = std::to_string(GetCurrentProcessId());
@@ -109,8 +112,8 @@ TEST_F(FileLockReport, HoldersAsTheRestartManagerListsThem) {
     };
     const Case cases[] = {
         {"", checked + "\nFile is not locked."},
-        {self + "," + other,
-         checked + "\nLock process : (" + self + ") " + SelfPath() + "\nLock process : (" + other + ") " + SelfPath()},
+        {self + "," + other, checked + "\nLock process : (" + self + ") " + SelfPath() +
+                                 "\nLock process : (" + other + ") " + SelfPath()},
         {other + "!", checked + "\nLock process : Holder application " + other},
         {"1,2,3,4,5,6,7,8,9,10," + self, "Fail to check file lock process: " + m_file},
     };

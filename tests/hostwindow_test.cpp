@@ -13,7 +13,9 @@
 
 namespace {
 
-bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
+bool operator==(const RECT& a, const RECT& b) {
+    return EqualRect(&a, &b) != FALSE;
+}
 
 std::string Text(const RECT& r) {
     return "{" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
@@ -30,12 +32,12 @@ TEST(VisibleRect, ShrinksThenMovesOntoTheDesktop) {
     const RECT leftOfPrimary = {-1280, -200, 0, 824};
     const RECT offset = {100, 50, 900, 650};
     const Case cases[] = {
-        {screen, {10, 10, 110, 110}, {10, 10, 110, 110}},       // inside: unchanged
-        {screen, {-50, 10, 1100, 110}, {0, 10, 1024, 110}},     // wider: left 0, desktop width
-        {screen, {1000, 10, 1100, 110}, {924, 10, 1024, 110}},  // over the right edge
-        {screen, {-20, -30, 80, 70}, {0, 0, 100, 100}},         // over the left and top edges
-        {screen, {10, 700, 110, 800}, {10, 668, 110, 768}},     // over the bottom edge
-        {screen, {0, 0, 2000, 2000}, {0, 0, 1024, 768}},        // larger both ways
+        {screen, {10, 10, 110, 110}, {10, 10, 110, 110}},      // inside: unchanged
+        {screen, {-50, 10, 1100, 110}, {0, 10, 1024, 110}},    // wider: left 0, desktop width
+        {screen, {1000, 10, 1100, 110}, {924, 10, 1024, 110}}, // over the right edge
+        {screen, {-20, -30, 80, 70}, {0, 0, 100, 100}},        // over the left and top edges
+        {screen, {10, 700, 110, 800}, {10, 668, 110, 768}},    // over the bottom edge
+        {screen, {0, 0, 2000, 2000}, {0, 0, 1024, 768}},       // larger both ways
         {leftOfPrimary, {-1500, 0, 100, 100}, {-1280, 0, 0, 100}},
         {leftOfPrimary, {0, -500, 100, 1000}, {-100, -200, 0, 824}},
         {offset, {0, 100, 1000, 200}, {100, 100, 900, 200}}, // width from 0, then moved to the origin
@@ -151,8 +153,8 @@ class ReportItems : public ovs::test::RegistryTest {
 protected:
     static void Set(const std::string& name, DWORD type, const void* data, DWORD size) {
         ovs::unique_hkey key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kItemKey, 0, nullptr, 0, KEY_WRITE, nullptr,
-                                                 key.put(), nullptr));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kItemKey, 0, nullptr, 0, KEY_WRITE,
+                                                 nullptr, key.put(), nullptr));
         ASSERT_EQ(ERROR_SUCCESS,
                   RegSetValueExA(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size));
     }
@@ -169,7 +171,7 @@ TEST_F(ReportItems, NumberedTextsAppendedInStep) {
     Set("4", REG_SZ, "Cut\0After", 10); // the text ends at its terminator
     const DWORD number = 5;
     Set("5", REG_DWORD, &number, sizeof number);
-    SetText("6", std::string(300, 'x'));       // text over 260 bytes
+    SetText("6", std::string(300, 'x'));        // text over 260 bytes
     SetText(std::string(300, '7'), "Too.Long"); // name over 260 bytes
     SetText("8", "Last.Control");
 
@@ -273,7 +275,9 @@ TEST_F(SystemVersion, FailuresLeaveBothOutputsUntouched) {
     SetEnvironmentVariableA("OVS_VERSION_FAIL", nullptr);
     Tool_GetSystemVersion(nullptr, &m_flag, kFixedRoot);
     EXPECT_EQ(kFlagUnset, m_flag) << "a null buffer: nothing written";
-    std::thread([this] { Tool_GetSystemVersion(m_buffer, &m_flag, kOtherRoot); }).join(); // COM not set up there
+    std::thread([this] {
+        Tool_GetSystemVersion(m_buffer, &m_flag, kOtherRoot);
+    }).join(); // COM not set up there
     EXPECT_TRUE(Untouched());
 }
 

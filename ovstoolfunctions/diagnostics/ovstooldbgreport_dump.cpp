@@ -19,12 +19,13 @@ constexpr char kDumpNameFormat[] = "CrashDump_%s_%ld";
 constexpr char kDumpExtension[] = ".dmp";
 constexpr char kOptionSubKey[] = "Option";
 constexpr char kDumpTypeValue[] = "DumpType";
-constexpr int kDefaultDumpType = 289;   // data segments, unloaded modules, process and thread data
-constexpr int kFullDumpSetting = -1;    // stands for the full dump type below
-constexpr int kFullDumpType = 6182;     // full memory, handles, unloaded modules, memory and thread info
+constexpr int kDefaultDumpType = 289; // data segments, unloaded modules, process and thread data
+constexpr int kFullDumpSetting = -1;  // stands for the full dump type below
+constexpr int kFullDumpType = 6182;   // full memory, handles, unloaded modules, memory and thread info
 
-using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE, PMINIDUMP_EXCEPTION_INFORMATION,
-                                          PMINIDUMP_USER_STREAM_INFORMATION, PMINIDUMP_CALLBACK_INFORMATION);
+using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
+                                          PMINIDUMP_EXCEPTION_INFORMATION, PMINIDUMP_USER_STREAM_INFORMATION,
+                                          PMINIDUMP_CALLBACK_INFORMATION);
 
 CString DefaultDumpPath() {
     const SYSTEMTIME now = ovs::LocalNow();

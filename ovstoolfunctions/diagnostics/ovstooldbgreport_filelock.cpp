@@ -33,15 +33,18 @@ using RmEndSessionFn = DWORD(WINAPI*)(DWORD);
 
 template <typename Fn>
 Fn Entry(const ovs::unique_hmodule& module, const char* name) {
-    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module.get(), name))) : nullptr;
+    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module.get(), name)))
+                  : nullptr;
 }
 
 struct Services {
     ovs::unique_hmodule kernel{LoadLibraryA(kKernelLibrary)};
     ovs::unique_hmodule restartManager{LoadLibraryA(kRestartManagerLibrary)};
-    QueryFullProcessImageNameWFn queryImageName = Entry<QueryFullProcessImageNameWFn>(kernel, "QueryFullProcessImageNameW");
+    QueryFullProcessImageNameWFn queryImageName =
+        Entry<QueryFullProcessImageNameWFn>(kernel, "QueryFullProcessImageNameW");
     RmStartSessionFn startSession = Entry<RmStartSessionFn>(restartManager, "RmStartSession");
-    RmRegisterResourcesFn registerResources = Entry<RmRegisterResourcesFn>(restartManager, "RmRegisterResources");
+    RmRegisterResourcesFn registerResources =
+        Entry<RmRegisterResourcesFn>(restartManager, "RmRegisterResources");
     RmGetListFn getList = Entry<RmGetListFn>(restartManager, "RmGetList");
     RmEndSessionFn endSession = Entry<RmEndSessionFn>(restartManager, "RmEndSession");
 
@@ -65,7 +68,8 @@ std::wstring Wide(LPCSTR text, UINT codePage) {
 // The holders the Restart Manager lists for the file; false when any step fails. A started session
 // always ends. Wine's Restart Manager succeeds without filling the session key (and lists nobody),
 // so an empty key counts as a failed start; the real service always fills it.
-bool ListHolders(const Services& services, LPCSTR path, RM_PROCESS_INFO (&holders)[kMaxHolders], UINT& count) {
+bool ListHolders(const Services& services, LPCSTR path, RM_PROCESS_INFO (&holders)[kMaxHolders],
+                 UINT& count) {
     DWORD session = 0;
     WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
     if (services.startSession(&session, 0, key) != ERROR_SUCCESS) {

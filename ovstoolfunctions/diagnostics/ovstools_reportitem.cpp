@@ -60,7 +60,8 @@ BOOL Tool_EnumReportItemOCX(LPCSTR szRoot, CStringArray& strArray, CWordArray& w
         DWORD dataSize = kItemBufferSize;
         DWORD type = REG_NONE;
         const LONG status = RegEnumValueA(key.get(), index, name, &nameSize, nullptr, &type, data, &dataSize);
-        if (status == ERROR_MORE_DATA || (status == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ)) {
+        if (status == ERROR_MORE_DATA ||
+            (status == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ)) {
             continue; // a name or text over 260 bytes, or no text: not an item
         }
         if (status != ERROR_SUCCESS) {

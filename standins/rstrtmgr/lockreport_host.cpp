@@ -7,7 +7,8 @@ int main(int argc, char** argv) {
     if (argc != 2) {
         return 2;
     }
-    if (!Tool_InitDbgReportEx(1, OVS_DBGMASK_ERR | OVS_DBGMASK_WRN, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 1, "B", "A")) {
+    if (!Tool_InitDbgReportEx(1, OVS_DBGMASK_ERR | OVS_DBGMASK_WRN, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 1,
+                              "B", "A")) {
         return 3;
     }
     Tool_Report_FileLockProcess(argv[1]);

@@ -100,6 +100,8 @@ DWORD WINAPI RmGetList(DWORD /*dwSessionHandle*/, UINT* pnProcInfoNeeded, UINT* 
     return ERROR_SUCCESS;
 }
 
-DWORD WINAPI RmEndSession(DWORD /*dwSessionHandle*/) { return ERROR_SUCCESS; }
+DWORD WINAPI RmEndSession(DWORD /*dwSessionHandle*/) {
+    return ERROR_SUCCESS;
+}
 
 } // extern "C"

@@ -70,9 +70,11 @@ HRESULT ProductVersion(BSTR* text) {
         return E_FAIL;
     }
     wchar_t query[64];
-    swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\ProductVersion", translation->language, translation->codePage);
+    swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\ProductVersion", translation->language,
+             translation->codePage);
     wchar_t* version = nullptr;
-    if (!VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&version), &size) || version == nullptr) {
+    if (!VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&version), &size) ||
+        version == nullptr) {
         return E_FAIL;
     }
     *text = SysAllocString(version);
@@ -137,8 +139,8 @@ public:
         if (const std::string replacement = Environment(kVersionTextVariable); !replacement.empty()) {
             std::wstring wide(replacement.size(), L'\0');
             wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, replacement.data(),
-                                                                static_cast<int>(replacement.size()), wide.data(),
-                                                                static_cast<int>(wide.size()))));
+                                                                static_cast<int>(replacement.size()),
+                                                                wide.data(), static_cast<int>(wide.size()))));
             *text = SysAllocString(wide.c_str());
             return *text != nullptr ? S_OK : E_OUTOFMEMORY;
         }

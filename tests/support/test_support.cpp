@@ -162,8 +162,8 @@ ChildResult RunProgram(const std::string& program, const std::vector<std::string
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, block.data(), nullptr,
-                        &startup, &process)) {
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, block.data(),
+                        nullptr, &startup, &process)) {
         return {GetLastError(), false};
     }
     CloseHandle(process.hThread);
