@@ -73,8 +73,12 @@ struct ChildResult {
     bool finished;
 };
 
-// Starts this executable as "--child <mode> args..." without waiting for it; the handle of the
-// process, or none when it could not start (GetLastError tells why).
+// Starts a program with the arguments and the environment variables added or replaced, without
+// waiting for it; the handle of the process, or none when it could not start (GetLastError tells why).
+unique_handle StartProgram(const std::string& program, const std::vector<std::string>& args = {},
+                           const std::map<std::string, std::string>& environment = {});
+
+// Starts this executable as "--child <mode> args..." without waiting for it.
 unique_handle StartChild(const std::string& mode, const std::vector<std::string>& args = {},
                          const std::map<std::string, std::string>& environment = {});
 
@@ -82,6 +86,10 @@ unique_handle StartChild(const std::string& mode, const std::vector<std::string>
 // or replaced, and waits for its end (at most timeoutMs).
 ChildResult RunChild(const std::string& mode, const std::vector<std::string>& args = {},
                      const std::map<std::string, std::string>& environment = {}, DWORD timeoutMs = 60000);
+
+// Starts a program with the arguments and environment changes, and waits for its end.
+ChildResult RunProgram(const std::string& program, const std::vector<std::string>& args = {},
+                       const std::map<std::string, std::string>& environment = {}, DWORD timeoutMs = 60000);
 
 // Calls an export HRESULT __stdcall f() of a loaded server module (DllRegisterServer and the like);
 // E_NOTIMPL when the module has no such export.
