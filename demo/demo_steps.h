@@ -18,6 +18,10 @@ void RunPathsStep();
 void RunNumbersStep();
 // A synthetic chromatogram compensated, measured at its peak tops and thinned for drawing.
 void RunChromStep();
+// Two sleepers through the launching manager, the process registry, the manager stopped.
+void RunProcessesStep();
+// "ovsdemo --sleep <ms>": sleeps (the demo's own sleeper program); true when asked for.
+bool RunSleepSwitch(int argc, char** argv);
 // "ovsdemo --numbers-table [event]": prints only that table (in the process's locale); true when
 // the command line asked for it.
 bool RunNumbersTableSwitch(int argc, char** argv);

@@ -26,13 +26,14 @@ void PrintFile(const std::string& path) {
 } // namespace demo
 
 int main(int argc, char** argv) {
-    if (demo::RunNumbersTableSwitch(argc, argv)) {
+    if (demo::RunSleepSwitch(argc, argv) || demo::RunNumbersTableSwitch(argc, argv)) {
         return 0;
     }
     demo::RunFoundationStep();
     demo::RunPathsStep();
     demo::RunNumbersStep();
     demo::RunChromStep();
+    demo::RunProcessesStep();
     std::fflush(stdout);
     return 0;
 }

@@ -2,6 +2,7 @@
 #include "ovsreg.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -152,8 +153,8 @@ ChildMode::ChildMode(const char* name, ChildMain main) {
     Modes()[name] = std::move(main);
 }
 
-ChildResult RunChild(const std::string& mode, const std::vector<std::string>& args,
-                     const std::map<std::string, std::string>& environment, DWORD timeoutMs) {
+HANDLE StartChild(const std::string& mode, const std::vector<std::string>& args,
+                  const std::map<std::string, std::string>& environment) {
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     std::string commandLine = Quote(self) + " --child " + Quote(mode);
@@ -166,29 +167,46 @@ ChildResult RunChild(const std::string& mode, const std::vector<std::string>& ar
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(self, commandLine.data(), nullptr, nullptr, FALSE, 0, block.data(), nullptr, &startup,
                         &process)) {
-        return {GetLastError(), false};
+        return nullptr;
     }
     CloseHandle(process.hThread);
-    const bool finished = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
-    DWORD exitCode = 0;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    if (!finished) {
-        TerminateProcess(process.hProcess, 1);
+    return process.hProcess;
+}
+
+ChildResult RunChild(const std::string& mode, const std::vector<std::string>& args,
+                     const std::map<std::string, std::string>& environment, DWORD timeoutMs) {
+    const HANDLE process = StartChild(mode, args, environment);
+    if (process == nullptr) {
+        return {GetLastError(), false};
     }
-    CloseHandle(process.hProcess);
+    const bool finished = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process, &exitCode);
+    if (!finished) {
+        TerminateProcess(process, 1);
+    }
+    CloseHandle(process);
     return {exitCode, finished};
 }
 
 int DispatchChild(int argc, char** argv) {
-    if (argc < 3 || std::string(argv[1]) != "--child") {
+    std::vector<std::string> words;
+    if (argc >= 3 && std::string(argv[1]) == "--child") {
+        words.assign(argv + 2, argv + argc);
+    } else if (const char* inherited = std::getenv(kChildVariable); inherited != nullptr && *inherited != '\0') {
+        std::stringstream parts(inherited);
+        for (std::string word; std::getline(parts, word, '|');) {
+            words.push_back(word);
+        }
+    } else {
         return -1;
     }
-    const auto mode = Modes().find(argv[2]);
+    const auto mode = Modes().find(words[0]);
     if (mode == Modes().end()) {
-        std::fprintf(stderr, "unknown child mode %s\n", argv[2]);
+        std::fprintf(stderr, "unknown child mode %s\n", words[0].c_str());
         return 2;
     }
-    return mode->second(std::vector<std::string>(argv + 3, argv + argc));
+    return mode->second(std::vector<std::string>(words.begin() + 1, words.end()));
 }
 
 HRESULT CallServerFunction(HMODULE module, const char* function) {
