@@ -6,7 +6,6 @@
 #include "unique_resource.h"
 
 #include <aclapi.h>
-#include <sddl.h>
 
 #include <cstring>
 #include <fstream>
@@ -114,11 +113,8 @@ std::string Cp932(const wchar_t* text) {
 
 TEST(KernelObject, EveryoneGetsAllRightsOfTheKindInOneEntry) {
     const struct {
-        DWORD kind;
-        const char* dacl;
-    } kinds[] = {{OVS_KERNEL_EVENT, "D:(A;;0x1f0003;;;WD)"},
-                 {OVS_KERNEL_SECTION, "D:(A;;0xf001f;;;WD)"},
-                 {OVS_KERNEL_MUTEX, "D:(A;;0x1f0001;;;WD)"}};
+        DWORD kind, rights;
+    } kinds[] = {{OVS_KERNEL_EVENT, 0x1F0003}, {OVS_KERNEL_SECTION, 0xF001F}, {OVS_KERNEL_MUTEX, 0x1F0001}};
     for (const auto& kind : kinds) {
         const std::string name = "Global\\OVSTest_Kind" + std::to_string(kind.kind);
         ovs::unique_handle object(Tool_CreateKernelObject(FALSE, name.c_str(), kind.kind, 0, 4096));
@@ -128,11 +124,11 @@ TEST(KernelObject, EveryoneGetsAllRightsOfTheKindInOneEntry) {
         ASSERT_EQ(0u, GetSecurityInfo(object.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
                                       &acl, nullptr, &descriptor));
         ovs::unique_hlocal owner(descriptor);
-        char* text = nullptr;
-        ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
-                                                             &text, nullptr);
-        ovs::unique_hlocal textOwner(text);
-        EXPECT_STREQ(kind.dacl, text);
+        ACCESS_ALLOWED_ACE* entry = nullptr;
+        ASSERT_TRUE(GetAce(acl, 0, reinterpret_cast<void**>(&entry)));
+        EXPECT_EQ(ACCESS_ALLOWED_ACE_TYPE, entry->Header.AceType);
+        EXPECT_EQ(kind.rights, entry->Mask);
+        EXPECT_TRUE(IsWellKnownSid(&entry->SidStart, WinWorldSid));
         EXPECT_EQ(ACL_REVISION, acl->AclRevision);
         EXPECT_EQ(1, acl->AceCount);
         DWORD flags = 0;
