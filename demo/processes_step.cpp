@@ -32,7 +32,8 @@ void RunSleeper(const char* arguments) {
 
 void ListProcesses() {
     char key[1024];
-    Tool_GetRegistryKeyName(OVS_REG_PRODUCT_ROOT, OVS_REG_CURRENT_VERSION, kDemoSystem, "PIDS", key, sizeof key);
+    Tool_GetRegistryKeyName(OVS_REG_PRODUCT_ROOT, OVS_REG_CURRENT_VERSION, kDemoSystem, "PIDS", key,
+                            sizeof key);
     std::printf("HKLM\\%s:\n", key);
     ovs::unique_hkey pids;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, pids.put()) != ERROR_SUCCESS) {
@@ -43,8 +44,8 @@ void ListProcesses() {
     for (DWORD index = 0;; ++index) {
         DWORD nameSize = sizeof name;
         DWORD size = sizeof id;
-        if (RegEnumValueA(pids.get(), index, name, &nameSize, nullptr, nullptr, reinterpret_cast<BYTE*>(&id), &size) !=
-            ERROR_SUCCESS) {
+        if (RegEnumValueA(pids.get(), index, name, &nameSize, nullptr, nullptr, reinterpret_cast<BYTE*>(&id),
+                          &size) != ERROR_SUCCESS) {
             break;
         }
         std::printf("    %s = %lu\n", name, static_cast<unsigned long>(id));

@@ -19,6 +19,8 @@ struct OVS_PDAINFO {
 };
 static_assert(sizeof(OVS_PDAINFO) == 532);
 
+// The reserved places stand in rows, as in a table of the slots.
+// clang-format off
 inline constexpr IID IID_IOvsDataFile = {
     0x50a9ffd2, 0xdb82, 0x437d, {0xba, 0xd7, 0x93, 0x86, 0x92, 0xce, 0x7a, 0xf5}};
 struct IOvsDataFile : IUnknown {
@@ -75,3 +77,4 @@ struct IOvsPdaRawData : IUnknown {
     // 17: links the background of szPath, or clears it when both are null.
     virtual HRESULT STDMETHODCALLTYPE SetBackground(LPCSTR szPath, IOvsPdaRawData* pBackground) = 0;
 };
+// clang-format on

@@ -11,8 +11,8 @@
 OVSTOOL_API BOOL Tool_ExecuteApplication(LPCSTR szFileName, LPCSTR szArguments, LPCSTR szRegistryRoot);
 // The same in the console session with its user's token (its linked token when bLinkedToken);
 // FALSE when a token step fails, TRUE once the creation was attempted.
-OVSTOOL_API BOOL Tool_ExecuteApplicationAsLogonUser(LPCSTR szFileName, LPCSTR szArguments, LPCSTR szRegistryRoot,
-                                                    BOOL bLinkedToken);
+OVSTOOL_API BOOL Tool_ExecuteApplicationAsLogonUser(LPCSTR szFileName, LPCSTR szArguments,
+                                                    LPCSTR szRegistryRoot, BOOL bLinkedToken);
 // Starts the auxiliary program named by "StartApp" under the product's "Auxiliary" key, if any.
 OVSTOOL_API void Tool_StartApp();
 

@@ -10,7 +10,7 @@ struct OVS_LIFETIME {
     int nLifeTime;           // ms; 0: the caller does not wait for the end; negative: waits without limit
     int nVirtualMemoryLimit; // applied by the manager (bytes for the resident manager of this system)
     BOOL bForceTerminate;    // whether the manager may end the program when its lifetime runs out
-    DWORD dwResult;          // out: 0 ended normally, 258 (WAIT_TIMEOUT) lifetime ran out; untouched otherwise
+    DWORD dwResult; // out: 0 ended normally, 258 (WAIT_TIMEOUT) lifetime ran out; untouched otherwise
 };
 static_assert(sizeof(OVS_LIFETIME) == 16, "the lifetime record is four 32-bit fields");
 

@@ -11,7 +11,6 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
-#include <thread>
 
 using namespace ovs::test;
 
@@ -25,21 +24,15 @@ const ChildMode kSleep("sleep", [](const std::vector<std::string>& args) {
     return 0;
 });
 
-std::string Self() {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
-}
-
-BOOL LaunchSleeper(DWORD ms, OVS_LIFETIME* life, COVSReleaseLog* log = nullptr, const std::string& pidFile = "",
-                   const char* env = nullptr) {
+BOOL LaunchSleeper(DWORD ms, OVS_LIFETIME* life, COVSReleaseLog* log = nullptr,
+                   const std::string& pidFile = "", const char* env = nullptr) {
     const std::string args = "--child sleep " + std::to_string(ms) + (pidFile.empty() ? "" : " " + pidFile);
-    return Tool_CreateProcessWithLaunchingManager(Self().c_str(), args.c_str(), TRUE, life, env, log);
+    return Tool_CreateProcessWithLaunchingManager(ExecutablePath().c_str(), args.c_str(), TRUE, life, env,
+                                                  log);
 }
 
-const ChildMode kLaunch("launch", [](const std::vector<std::string>&) {
-    return LaunchSleeper(100, nullptr) ? 0 : 1;
-});
+const ChildMode kLaunch("launch",
+                        [](const std::vector<std::string>&) { return LaunchSleeper(100, nullptr) ? 0 : 1; });
 
 const ChildMode kHoldLock("hold-lock", [](const std::vector<std::string>& args) {
     ovs::unique_handle lock(CreateMutexA(nullptr, FALSE, "Global\\OVSLauncher_PrepareLaunching"));
@@ -121,8 +114,8 @@ TEST(KernelObject, EveryoneGetsAllRightsOfTheKindInOneEntry) {
         ASSERT_TRUE(object) << kind.kind;
         PACL acl = nullptr;
         PSECURITY_DESCRIPTOR descriptor = nullptr;
-        ASSERT_EQ(0u, GetSecurityInfo(object.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                      &acl, nullptr, &descriptor));
+        ASSERT_EQ(0u, GetSecurityInfo(object.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                      nullptr, &acl, nullptr, &descriptor));
         ovs::unique_hlocal owner(descriptor);
         ACCESS_ALLOWED_ACE* entry = nullptr;
         ASSERT_TRUE(GetAce(acl, 0, reinterpret_cast<void**>(&entry)));
@@ -150,7 +143,8 @@ TEST_F(LaunchTest, TheManagerReadsTheSectionsOfEachRoad) {
     LaunchingManagerScope manager({"/Receipt", receipt});
     ASSERT_TRUE(manager.started);
     OVS_LIFETIME life = {0, 4096, TRUE, 7};
-    ASSERT_TRUE(Tool_CreateProcessWithLaunchingManager(Self().c_str(), nullptr, TRUE, &life, "A=1\r\nB=2", &log));
+    ASSERT_TRUE(Tool_CreateProcessWithLaunchingManager(ExecutablePath().c_str(), nullptr, TRUE, &life,
+                                                       "A=1\r\nB=2", &log));
     EXPECT_EQ(7u, life.dwResult) << "no end wait with a lifetime of 0";
     ASSERT_TRUE(LaunchSleeper(0, nullptr));
     {
@@ -161,13 +155,14 @@ TEST_F(LaunchTest, TheManagerReadsTheSectionsOfEachRoad) {
     ASSERT_EQ(3u, lines.size());
     auto first = Sections(lines[0]);
     EXPECT_EQ("G", first["road"]);
-    EXPECT_EQ(TextSection(Self() + '\0'), first["LaunchingFileName"]);
+    EXPECT_EQ(TextSection(ExecutablePath() + '\0'), first["LaunchingFileName"]);
     EXPECT_EQ(TextSection(std::string(1, '\0')), first["LaunchingArguments"]) << "size 8";
     EXPECT_EQ(TextSection(std::string("NOWINDOW_TRUE") + '\0'), first["LaunchingNoWindow"]);
     const std::string exit = first["LaunchingExit"];
     ASSERT_EQ(TextSection(exit.substr(4, exit.size() - 7)), exit);
     const std::string guid = exit.substr(4 + 7, 38);
-    EXPECT_TRUE(std::regex_match(guid, std::regex(R"(\{[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\})"))) << guid;
+    EXPECT_TRUE(std::regex_match(guid, std::regex(R"(\{[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\})")))
+        << guid;
     EXPECT_EQ(TextSection("Global\\Timeout" + guid + '\0'), first["LaunchingTimeout"]);
     std::string lifeBytes(140, '\0');
     std::memcpy(lifeBytes.data(), &life, 12);
@@ -194,8 +189,8 @@ TEST_F(LaunchTest, ProgramEndsAndLifetimesAreReported) {
         OVS_LIFETIME outlived = {1000, 0, force, 7};
         EXPECT_TRUE(LaunchSleeper(20000, &outlived, &log, pidFile));
         EXPECT_EQ(258u, outlived.dwResult);
-        ovs::unique_handle program(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE,
-                                               std::stoul(ReadFileText(pidFile))));
+        ovs::unique_handle program(
+            OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, std::stoul(ReadFileText(pidFile))));
         EXPECT_EQ(force ? WAIT_OBJECT_0 : WAIT_TIMEOUT, WaitForSingleObject(program.get(), 2000)) << force;
         TerminateProcess(program.get(), 0);
     }
@@ -203,8 +198,8 @@ TEST_F(LaunchTest, ProgramEndsAndLifetimesAreReported) {
     EXPECT_TRUE(LaunchSleeper(0, &noWait, &log));
     EXPECT_EQ(7u, noWait.dwResult);
     EXPECT_TRUE(LaunchSleeper(0, nullptr, &log));
-    EXPECT_FALSE(Tool_CreateProcessWithLaunchingManager((folder / "missing.exe").c_str(), nullptr, FALSE, nullptr,
-                                                        nullptr, &log));
+    EXPECT_FALSE(Tool_CreateProcessWithLaunchingManager((folder / "missing.exe").c_str(), nullptr, FALSE,
+                                                        nullptr, nullptr, &log));
     EXPECT_FALSE(Tool_CreateProcessWithLaunchingManager(nullptr, nullptr, FALSE, nullptr, nullptr, &log));
     EXPECT_EQ((std::vector<int>{120, 120, 121, 121, 102, 101}), Codes());
     EXPECT_STREQ("Tool_CreateProcessWithLaunchingManager file not found 2", log.GetEntries()[4].szMessage);
@@ -240,7 +235,8 @@ TEST_F(LaunchTest, AnAbsentManagerIsStartedAndServesConcurrentAndOrphanedRequest
     StopLaunchingManager();
     const std::string receipt = folder / "receipt.txt";
     LaunchingManagerScope manager({"/Receipt", receipt});
-    ovs::unique_handle clients[] = {ovs::unique_handle(StartChild("launch")), ovs::unique_handle(StartChild("launch"))};
+    ovs::unique_handle clients[] = {ovs::unique_handle(StartChild("launch")),
+                                    ovs::unique_handle(StartChild("launch"))};
     for (auto& client : clients) {
         ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(client.get(), 30000));
         DWORD code = 1;
@@ -269,17 +265,15 @@ TEST_F(LaunchTest, DebugLinesAreTheSystemsOwnBytes) {
         "    [szArguments] = [--child sleep 100]",
         "    [bNoWindow] = [TRUE:1]",
         "    [pLifeTime->nLifeTime] = [TRUE:2000]",
-        "    [pLifeTime->nVirtualMemoryLimit] = [FALSE:0]",
         Cp932(L"\u25BC\u30DF\u30E5\u30FC\u30C6\u30C3\u30AF\u30B9\u53D6\u5F97\u5F85\u6A5F"),
-        Cp932(L"\u25B2\u30DF\u30E5\u30FC\u30C6\u30C3\u30AF\u30B9\u53D6\u5F97\u5F85\u6A5F\u629C\u3051"),
-        Cp932(L"[Global\\\uFF5E]\u306E\u30D5\u30A1\u30A4\u30EB\u30DE\u30C3\u30D4\u30F3\u30B0\u540D\u3092\u4F7F"
-              L"\u7528\u3057\u307E\u3059"),
-        Cp932(L"\u524D\u51E6\u7406\u958B\u59CB\u30A4\u30D9\u30F3\u30C8\u3092\u30BB\u30C3\u30C8"),
+        Cp932(
+            L"[Global\\\uFF5E]\u306E\u30D5\u30A1\u30A4\u30EB\u30DE\u30C3\u30D4\u30F3\u30B0\u540D\u3092\u4F7F"
+            L"\u7528\u3057\u307E\u3059"),
         Cp932(L"\u25BC\u524D\u51E6\u7406\u7D42\u4E86\u30A4\u30D9\u30F3\u30C8\u5F85\u6A5F"),
-        Cp932(L"\u25B2\u524D\u51E6\u7406\u7D42\u4E86\u30A4\u30D9\u30F3\u30C8\u5F85\u6A5F\u629C\u3051-\u524D\u51E6"
+        Cp932(L"\u25B2\u524D\u51E6\u7406\u7D42\u4E86\u30A4\u30D9\u30F3\u30C8\u5F85\u6A5F\u629C\u3051-"
+              L"\u524D\u51E6"
               L"\u7406\u6210\u529F"),
         Cp932(L"\u30DF\u30E5\u30FC\u30C6\u30C3\u30AF\u30B9\u89E3\u653E"),
-        Cp932(L"\u25BC\u51E6\u7406\u7D42\u4E86\u30A4\u30D9\u30F3\u30C8\u5F85\u6A5F"),
         Cp932(L"\u25B2\u51E6\u7406\u7D42\u4E86\u30A4\u30D9\u30F3\u30C8\u5F85\u6A5F\u629C\u3051(\u30D7\u30ED"
               L"\u30BB\u30B9 \u6B63\u5E38\u7D42\u4E86)"),
     };

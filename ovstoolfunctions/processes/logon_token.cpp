@@ -28,7 +28,8 @@ void LetGo(PROCESS_INFORMATION& process) {
 BOOL StartAsConsoleUser(const SessionFunctions& functions, std::string commandLine, BOOL linkedToken) {
     const DWORD session = functions.activeConsoleSessionId();
     if (session == kNoSession) {
-        Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_WRN, "    [E_FAIL] = [0x%08X]", static_cast<unsigned>(E_FAIL));
+        Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_WRN, "    [E_FAIL] = [0x%08X]",
+                       static_cast<unsigned>(E_FAIL));
         return FALSE;
     }
     unique_handle userToken;
@@ -68,8 +69,8 @@ BOOL StartAsConsoleUser(const SessionFunctions& functions, std::string commandLi
     startup.cb = sizeof startup;
     startup.lpDesktop = desktop;
     PROCESS_INFORMATION process = {};
-    if (functions.createProcessAsUser(primary.get(), nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags,
-                                      environment, nullptr, &startup, &process)) {
+    if (functions.createProcessAsUser(primary.get(), nullptr, commandLine.data(), nullptr, nullptr, FALSE,
+                                      flags, environment, nullptr, &startup, &process)) {
         LetGo(process);
     } else {
         LastErrorLine(__LINE__);

@@ -14,10 +14,11 @@ struct SessionFunctions {
     BOOL(WINAPI* createEnvironmentBlock)(LPVOID* environment, HANDLE token, BOOL inherit);
     BOOL(WINAPI* destroyEnvironmentBlock)(LPVOID environment);
     BOOL(WINAPI* getTokenInformation)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
-    BOOL(WINAPI* duplicateTokenEx)(HANDLE, DWORD, LPSECURITY_ATTRIBUTES, SECURITY_IMPERSONATION_LEVEL, TOKEN_TYPE,
-                                   PHANDLE);
-    BOOL(WINAPI* createProcessAsUser)(HANDLE, LPCSTR, LPSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL,
-                                      DWORD, LPVOID, LPCSTR, LPSTARTUPINFOA, LPPROCESS_INFORMATION);
+    BOOL(WINAPI* duplicateTokenEx)
+    (HANDLE, DWORD, LPSECURITY_ATTRIBUTES, SECURITY_IMPERSONATION_LEVEL, TOKEN_TYPE, PHANDLE);
+    BOOL(WINAPI* createProcessAsUser)
+    (HANDLE, LPCSTR, LPSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID, LPCSTR,
+     LPSTARTUPINFOA, LPPROCESS_INFORMATION);
 };
 
 // The session steps: FALSE when there is no console session or a token step fails (each writes its

@@ -26,8 +26,8 @@ constexpr size_t kCommandLineLimit = 32767;
 
 std::string ProgramFolder(LPCSTR registryRoot, DWORD room) {
     std::string folder(room, '\0');
-    Tool_GetRegistryString(registryRoot != nullptr ? registryRoot : OVS_REG_PRODUCT_ROOT, nullptr, 0, kPathSubKey,
-                           kProgPathValue, kDefaultProgPath, folder.data(), room);
+    Tool_GetRegistryString(registryRoot != nullptr ? registryRoot : OVS_REG_PRODUCT_ROOT, nullptr, 0,
+                           kPathSubKey, kProgPathValue, kDefaultProgPath, folder.data(), room);
     folder.resize(std::strlen(folder.c_str()));
     return folder;
 }
@@ -53,8 +53,9 @@ std::optional<std::string> CommandLine(LPCSTR fileName, LPCSTR arguments, LPCSTR
 
 template <typename Function>
 Function Lookup(HMODULE module, const char* name) {
-    return module != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                             : nullptr;
+    return module != nullptr
+               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+               : nullptr;
 }
 
 } // namespace
@@ -96,7 +97,8 @@ BOOL Tool_ExecuteApplicationAsLogonUser(LPCSTR szFileName, LPCSTR szArguments, L
     };
     if (functions.activeConsoleSessionId == nullptr || functions.queryUserToken == nullptr ||
         functions.createEnvironmentBlock == nullptr || functions.destroyEnvironmentBlock == nullptr) {
-        Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_WRN, "    [E_FAIL] = [0x%08X]", static_cast<unsigned>(E_FAIL));
+        Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_WRN, "    [E_FAIL] = [0x%08X]",
+                       static_cast<unsigned>(E_FAIL));
         return FALSE;
     }
     return ovs::logon::StartAsConsoleUser(functions, std::move(*line), bLinkedToken);
@@ -104,21 +106,22 @@ BOOL Tool_ExecuteApplicationAsLogonUser(LPCSTR szFileName, LPCSTR szArguments, L
 
 void Tool_StartApp() {
     char name[kStartAppRoom];
-    Tool_GetRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, kAuxiliary, kStartAppValue, "", name, sizeof name);
+    Tool_GetRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, kAuxiliary, kStartAppValue, "", name,
+                           sizeof name);
     if (name[0] == '\0') {
         return;
     }
     char line[kStartAppRoom];
-    const int written =
-        std::snprintf(line, sizeof line, kStartAppFormat, ProgramFolder(nullptr, kStartAppRoom).c_str(), kAuxiliary, name);
+    const int written = std::snprintf(line, sizeof line, kStartAppFormat,
+                                      ProgramFolder(nullptr, kStartAppRoom).c_str(), kAuxiliary, name);
     if (written < 0 || written >= static_cast<int>(sizeof line)) {
         return; // a line that does not fit would start some other program
     }
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
-                       &process)) {
+    if (CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
+                       &startup, &process)) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }

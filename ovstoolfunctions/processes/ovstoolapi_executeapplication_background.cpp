@@ -50,7 +50,8 @@ struct RawObjects {
 
 } // namespace
 
-HRESULT Tool_RunBackground(IUnknown* pDataFile, IUnknown* pFileManager, LPCSTR szBackgroundFile, WORD wFlags) {
+HRESULT Tool_RunBackground(IUnknown* pDataFile, IUnknown* pFileManager, LPCSTR szBackgroundFile,
+                           WORD wFlags) {
     if (pDataFile == nullptr || pFileManager == nullptr || wFlags == 0) {
         return E_INVALIDARG;
     }
@@ -66,7 +67,8 @@ HRESULT Tool_RunBackground(IUnknown* pDataFile, IUnknown* pFileManager, LPCSTR s
     }
     ovs::com_ptr<IOvsDataFile> background;
     if (szBackgroundFile != nullptr && szBackgroundFile[0] != '\0') {
-        hr = fileManager->OpenFile(background.put(), szBackgroundFile, kOpenMode, kOpenFlags, kOpenShare, 0, 0, 0);
+        hr = fileManager->OpenFile(background.put(), szBackgroundFile, kOpenMode, kOpenFlags, kOpenShare, 0,
+                                   0, 0);
         if (FAILED(hr)) {
             fileManager->CloseFile(background.get(), kCloseWithoutSaving);
             return hr;

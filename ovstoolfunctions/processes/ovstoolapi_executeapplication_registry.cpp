@@ -60,7 +60,8 @@ LONG Tool_RegisterProcess(int nSystemNumber, LPCSTR szProcessName, BOOL bRemove)
 
 LONG Tool_TerminateRegisteredProcess(int nSystemNumber) {
     ovs::unique_hkey system;
-    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, SystemKey(nSystemNumber).c_str(), 0, KEY_READ, system.put());
+    LONG status =
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, SystemKey(nSystemNumber).c_str(), 0, KEY_READ, system.put());
     if (status != ERROR_SUCCESS) {
         return status;
     }

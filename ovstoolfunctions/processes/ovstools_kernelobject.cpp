@@ -38,7 +38,8 @@ HANDLE Tool_CreateKernelObject(BOOL bInitialState, LPCSTR szName, DWORD dwKind, 
         return INVALID_HANDLE_VALUE;
     }
     // Room for exactly one allowing entry: its fixed part without the SID's first word, then the SID.
-    const DWORD aclSize = sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + GetLengthSid(everyone.sid);
+    const DWORD aclSize =
+        sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + GetLengthSid(everyone.sid);
     ovs::unique_hlocal aclMemory(LocalAlloc(LPTR, aclSize));
     auto* acl = static_cast<PACL>(aclMemory.get());
     SECURITY_DESCRIPTOR descriptor;
@@ -53,8 +54,8 @@ HANDLE Tool_CreateKernelObject(BOOL bInitialState, LPCSTR szName, DWORD dwKind, 
         case OVS_KERNEL_EVENT:
             return CreateEventA(&attributes, TRUE, bInitialState, szName);
         case OVS_KERNEL_SECTION:
-            return CreateFileMappingA(INVALID_HANDLE_VALUE, &attributes, PAGE_READWRITE, dwSizeHigh, dwSizeLow,
-                                      szName);
+            return CreateFileMappingA(INVALID_HANDLE_VALUE, &attributes, PAGE_READWRITE, dwSizeHigh,
+                                      dwSizeLow, szName);
         default:
             return CreateMutexA(&attributes, bInitialState, szName);
     }

@@ -42,43 +42,75 @@ constexpr int kFatal = 0; // release-log kind
 constexpr DWORD kResultEnded = 0;
 
 // ファイル名がNULL
-constexpr char kText101[] = "\x83t\x83@\x83" "C\x83\x8B\x96\xBC\x82\xAANULL";
+constexpr char kText101[] = "\x83t\x83@\x83"
+                            "C\x83\x8B\x96\xBC\x82\xAANULL";
 // ▲前処理終了イベント待機抜け-前処理失敗
-constexpr char kText117[] = "\x81\xA3\x91O\x8F\x88\x97\x9D\x8FI\x97\xB9\x83" "C\x83x\x83\x93\x83g\x91\xD2\x8B@\x94\xB2\x82\xAF-\x91O\x8F\x88\x97\x9D\x8E\xB8\x94s";
+constexpr char kText117[] =
+    "\x81\xA3\x91O\x8F\x88\x97\x9D\x8FI\x97\xB9\x83"
+    "C\x83x\x83\x93\x83g\x91\xD2\x8B@\x94\xB2\x82\xAF-\x91O\x8F\x88\x97\x9D\x8E\xB8\x94s";
 // ▲前処理終了イベント待機抜け-不正
-constexpr char kText118[] = "\x81\xA3\x91O\x8F\x88\x97\x9D\x8FI\x97\xB9\x83" "C\x83x\x83\x93\x83g\x91\xD2\x8B@\x94\xB2\x82\xAF-\x95s\x90\xB3";
+constexpr char kText118[] = "\x81\xA3\x91O\x8F\x88\x97\x9D\x8FI\x97\xB9\x83"
+                            "C\x83x\x83\x93\x83g\x91\xD2\x8B@\x94\xB2\x82\xAF-\x95s\x90\xB3";
 // ▲処理終了イベント待機抜け(TimeOut)
-constexpr char kText120[] = "\x81\xA3\x8F\x88\x97\x9D\x8FI\x97\xB9\x83" "C\x83x\x83\x93\x83g\x91\xD2\x8B@\x94\xB2\x82\xAF(TimeOut)";
+constexpr char kText120[] = "\x81\xA3\x8F\x88\x97\x9D\x8FI\x97\xB9\x83"
+                            "C\x83x\x83\x93\x83g\x91\xD2\x8B@\x94\xB2\x82\xAF(TimeOut)";
 // 処理終了イベント待機しない
-constexpr char kText121[] = "\x8F\x88\x97\x9D\x8FI\x97\xB9\x83" "C\x83x\x83\x93\x83g\x91\xD2\x8B@\x82\xB5\x82\xC8\x82\xA2";
+constexpr char kText121[] = "\x8F\x88\x97\x9D\x8FI\x97\xB9\x83"
+                            "C\x83x\x83\x93\x83g\x91\xD2\x8B@\x82\xB5\x82\xC8\x82\xA2";
 // ▼ミューテックス取得待機
-constexpr char kMutexWait[] = "\x81\xA5\x83~\x83\x85\x81[\x83" "e\x83" "b\x83N\x83X\x8E\xE6\x93\xBE\x91\xD2\x8B@";
+constexpr char kMutexWait[] = "\x81\xA5\x83~\x83\x85\x81[\x83"
+                              "e\x83"
+                              "b\x83N\x83X\x8E\xE6\x93\xBE\x91\xD2\x8B@";
 // ▲ミューテックス取得待機抜け
-constexpr char kMutexWaitLeft[] = "\x81\xA3\x83~\x83\x85\x81[\x83" "e\x83" "b\x83N\x83X\x8E\xE6\x93\xBE\x91\xD2\x8B@\x94\xB2\x82\xAF";
+constexpr char kMutexWaitLeft[] = "\x81\xA3\x83~\x83\x85\x81[\x83"
+                                  "e\x83"
+                                  "b\x83N\x83X\x8E\xE6\x93\xBE\x91\xD2\x8B@\x94\xB2\x82\xAF";
 // [Global\～]のファイルマッピング名を使用します
-constexpr char kUsingGlobalNames[] = "[Global\\\x81`]\x82\xCC\x83t\x83@\x83" "C\x83\x8B\x83}\x83" "b\x83s\x83\x93\x83O\x96\xBC\x82\xF0\x8Eg\x97p\x82\xB5\x82\xDC\x82\xB7";
+constexpr char kUsingGlobalNames[] = "[Global\\\x81`]\x82\xCC\x83t\x83@\x83"
+                                     "C\x83\x8B\x83}\x83"
+                                     "b\x83s\x83\x93\x83O\x96\xBC\x82\xF0\x8Eg\x97p\x82\xB5\x82\xDC\x82\xB7";
 // [Local\～]のファイルマッピング名を使用します
-constexpr char kUsingLocalNames[] = "[Local\\\x81`]\x82\xCC\x83t\x83@\x83" "C\x83\x8B\x83}\x83" "b\x83s\x83\x93\x83O\x96\xBC\x82\xF0\x8Eg\x97p\x82\xB5\x82\xDC\x82\xB7";
+constexpr char kUsingLocalNames[] = "[Local\\\x81`]\x82\xCC\x83t\x83@\x83"
+                                    "C\x83\x8B\x83}\x83"
+                                    "b\x83s\x83\x93\x83O\x96\xBC\x82\xF0\x8Eg\x97p\x82\xB5\x82\xDC\x82\xB7";
 // 前処理開始イベントをセット
-constexpr char kSettingBegin[] = "\x91O\x8F\x88\x97\x9D\x8AJ\x8En\x83" "C\x83x\x83\x93\x83g\x82\xF0\x83Z\x83" "b\x83g";
+constexpr char kSettingBegin[] = "\x91O\x8F\x88\x97\x9D\x8AJ\x8En\x83"
+                                 "C\x83x\x83\x93\x83g\x82\xF0\x83Z\x83"
+                                 "b\x83g";
 // ▼前処理終了イベント待機
-constexpr char kWaitingPreparation[] = "\x81\xA5\x91O\x8F\x88\x97\x9D\x8FI\x97\xB9\x83" "C\x83x\x83\x93\x83g\x91\xD2\x8B@";
+constexpr char kWaitingPreparation[] = "\x81\xA5\x91O\x8F\x88\x97\x9D\x8FI\x97\xB9\x83"
+                                       "C\x83x\x83\x93\x83g\x91\xD2\x8B@";
 // ▲前処理終了イベント待機抜け-タイムアウト
-constexpr char kPreparationTimeout[] = "\x81\xA3\x91O\x8F\x88\x97\x9D\x8FI\x97\xB9\x83" "C\x83x\x83\x93\x83g\x91\xD2\x8B@\x94\xB2\x82\xAF-\x83^\x83" "C\x83\x80\x83" "A\x83" "E\x83g";
+constexpr char kPreparationTimeout[] = "\x81\xA3\x91O\x8F\x88\x97\x9D\x8FI\x97\xB9\x83"
+                                       "C\x83x\x83\x93\x83g\x91\xD2\x8B@\x94\xB2\x82\xAF-\x83^\x83"
+                                       "C\x83\x80\x83"
+                                       "A\x83"
+                                       "E\x83g";
 // ▲前処理終了イベント待機抜け-前処理成功
-constexpr char kPreparationSucceeded[] = "\x81\xA3\x91O\x8F\x88\x97\x9D\x8FI\x97\xB9\x83" "C\x83x\x83\x93\x83g\x91\xD2\x8B@\x94\xB2\x82\xAF-\x91O\x8F\x88\x97\x9D\x90\xAC\x8C\xF7";
+constexpr char kPreparationSucceeded[] =
+    "\x81\xA3\x91O\x8F\x88\x97\x9D\x8FI\x97\xB9\x83"
+    "C\x83x\x83\x93\x83g\x91\xD2\x8B@\x94\xB2\x82\xAF-\x91O\x8F\x88\x97\x9D\x90\xAC\x8C\xF7";
 // ミューテックス解放
-constexpr char kReleasingMutex[] = "\x83~\x83\x85\x81[\x83" "e\x83" "b\x83N\x83X\x89\xF0\x95\xFA";
+constexpr char kReleasingMutex[] = "\x83~\x83\x85\x81[\x83"
+                                   "e\x83"
+                                   "b\x83N\x83X\x89\xF0\x95\xFA";
 // ▼処理終了イベント待機
-constexpr char kWaitingEnd[] = "\x81\xA5\x8F\x88\x97\x9D\x8FI\x97\xB9\x83" "C\x83x\x83\x93\x83g\x91\xD2\x8B@";
+constexpr char kWaitingEnd[] = "\x81\xA5\x8F\x88\x97\x9D\x8FI\x97\xB9\x83"
+                               "C\x83x\x83\x93\x83g\x91\xD2\x8B@";
 // ▲処理終了イベント待機(LaunchingManger TimeOut)
-constexpr char kEndWaitRanOut[] = "\x81\xA3\x8F\x88\x97\x9D\x8FI\x97\xB9\x83" "C\x83x\x83\x93\x83g\x91\xD2\x8B@(LaunchingManger TimeOut)";
+constexpr char kEndWaitRanOut[] = "\x81\xA3\x8F\x88\x97\x9D\x8FI\x97\xB9\x83"
+                                  "C\x83x\x83\x93\x83g\x91\xD2\x8B@(LaunchingManger TimeOut)";
 // ▲処理終了イベント待機抜け(プロセス 正常終了)
-constexpr char kEndedNormally[] = "\x81\xA3\x8F\x88\x97\x9D\x8FI\x97\xB9\x83" "C\x83x\x83\x93\x83g\x91\xD2\x8B@\x94\xB2\x82\xAF(\x83v\x83\x8D\x83Z\x83X \x90\xB3\x8F\xED\x8FI\x97\xB9)";
+constexpr char kEndedNormally[] =
+    "\x81\xA3\x8F\x88\x97\x9D\x8FI\x97\xB9\x83"
+    "C\x83x\x83\x93\x83g\x91\xD2\x8B@\x94\xB2\x82\xAF(\x83v\x83\x8D\x83Z\x83X \x90\xB3\x8F\xED\x8FI\x97\xB9)";
 // ▲処理終了イベント待機抜け(プロセス TimeOut)
-constexpr char kEndTimedOut[] = "\x81\xA3\x8F\x88\x97\x9D\x8FI\x97\xB9\x83" "C\x83x\x83\x93\x83g\x91\xD2\x8B@\x94\xB2\x82\xAF(\x83v\x83\x8D\x83Z\x83X TimeOut)";
+constexpr char kEndTimedOut[] =
+    "\x81\xA3\x8F\x88\x97\x9D\x8FI\x97\xB9\x83"
+    "C\x83x\x83\x93\x83g\x91\xD2\x8B@\x94\xB2\x82\xAF(\x83v\x83\x8D\x83Z\x83X TimeOut)";
 // ▲処理終了イベント待機異常終了
-constexpr char kEndWaitAbnormal[] = "\x81\xA3\x8F\x88\x97\x9D\x8FI\x97\xB9\x83" "C\x83x\x83\x93\x83g\x91\xD2\x8B@\x88\xD9\x8F\xED\x8FI\x97\xB9";
+constexpr char kEndWaitAbnormal[] = "\x81\xA3\x8F\x88\x97\x9D\x8FI\x97\xB9\x83"
+                                    "C\x83x\x83\x93\x83g\x91\xD2\x8B@\x88\xD9\x8F\xED\x8FI\x97\xB9";
 
 // A section of the request: its name after the set's prefix and its two failure entries.
 struct SectionSpec {
@@ -149,7 +181,8 @@ bool ManagerRuns(long mode) {
         started = Tool_ExecuteApplication(kManagerFile, nullptr, nullptr);
     }
     if (!started) {
-        Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_WRN, "    [E_FAIL] = [0x%08X]", static_cast<unsigned>(E_FAIL));
+        Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_WRN, "    [E_FAIL] = [0x%08X]",
+                       static_cast<unsigned>(E_FAIL));
     }
     Sleep(started ? kStartedSleepMs : kFailedSleepMs);
     Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_WRN, kRestartFormat, mode, static_cast<long>(started));
@@ -199,8 +232,8 @@ public:
     }
     bool LifeTime(const OVS_LIFETIME& record) {
         ovs::launch::MappedSection& section = Next();
-        if (!Check(kLifeTimeSection,
-                   ovs::launch::CreateZeroedSection(section, Name(kLifeTimeSection).c_str(), kLifeTimeSectionSize))) {
+        if (!Check(kLifeTimeSection, ovs::launch::CreateZeroedSection(section, Name(kLifeTimeSection).c_str(),
+                                                                      kLifeTimeSectionSize))) {
             return false;
         }
         const int fields[] = {record.nLifeTime, record.nVirtualMemoryLimit, record.bForceTerminate};
@@ -215,7 +248,8 @@ private:
     bool Check(const SectionSpec& spec, ovs::launch::SectionStep step) {
         if (step == ovs::launch::SectionStep::create) {
             Debug(__LINE__, OVS_DBG_ERR, spec.createText);
-            m_outcome.Add(spec.createCode, &spec == &kTimeoutSection ? kTimeoutCreateReleaseText : spec.createText);
+            m_outcome.Add(spec.createCode,
+                          &spec == &kTimeoutSection ? kTimeoutCreateReleaseText : spec.createText);
         } else if (step == ovs::launch::SectionStep::map) {
             Debug(__LINE__, OVS_DBG_ERR, spec.mapText);
             m_outcome.Add(spec.createCode + 1, spec.mapText);
@@ -265,8 +299,8 @@ void WaitForEnd(OVS_LIFETIME& record, HANDLE ended, HANDLE timedOut, const Outco
 // Steps under the request lock: the sections, the hand-over and the manager's answer. The sections
 // are gone when this returns.
 bool HandOver(LPCSTR fileName, const std::string& arguments, const std::string& windowMode,
-              const std::string& identifier, const OVS_LIFETIME* lifeTime, LPCSTR envVars, const Outcome& outcome,
-              ovs::unique_handle& ended, ovs::unique_handle& timedOut) {
+              const std::string& identifier, const OVS_LIFETIME* lifeTime, LPCSTR envVars,
+              const Outcome& outcome, ovs::unique_handle& ended, ovs::unique_handle& timedOut) {
     const bool global = [] {
         ovs::unique_handle probe(
             CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 1, kNamespaceProbe));
@@ -287,7 +321,8 @@ bool HandOver(LPCSTR fileName, const std::string& arguments, const std::string& 
     }
     if (written && envVars != nullptr) {
         const std::wstring wide = ovs::launch::WideText(envVars);
-        written = sections.Bytes(kEnvVarsSection, wide.data(), static_cast<DWORD>(wide.size() * sizeof(wchar_t)));
+        written =
+            sections.Bytes(kEnvVarsSection, wide.data(), static_cast<DWORD>(wide.size() * sizeof(wchar_t)));
     }
     if (!written) {
         return false;
@@ -328,10 +363,13 @@ bool HandOver(LPCSTR fileName, const std::string& arguments, const std::string& 
 } // namespace
 
 BOOL Tool_CreateProcessWithLaunchingManager(LPCSTR szFileName, LPCSTR szArguments, BOOL bNoWindow,
-                                            OVS_LIFETIME* pLifeTime, LPCSTR szEnvVars, COVSReleaseLog* pReleaseLog) {
+                                            OVS_LIFETIME* pLifeTime, LPCSTR szEnvVars,
+                                            COVSReleaseLog* pReleaseLog) {
     const char* const null = "(null)";
-    Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_DBG, "    [szFileName] = [%s]", szFileName ? szFileName : null);
-    Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_DBG, "    [szArguments] = [%s]", szArguments ? szArguments : null);
+    Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_DBG, "    [szFileName] = [%s]",
+                   szFileName ? szFileName : null);
+    Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_DBG, "    [szArguments] = [%s]",
+                   szArguments ? szArguments : null);
     Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_DBG, "    [bNoWindow] = [%s:%d]", Flag(bNoWindow), bNoWindow);
     if (pLifeTime != nullptr) {
         Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_DBG, "    [pLifeTime->nLifeTime] = [%s:%d]",
@@ -370,8 +408,8 @@ BOOL Tool_CreateProcessWithLaunchingManager(LPCSTR szFileName, LPCSTR szArgument
     Debug(__LINE__, OVS_DBG_DBG, kMutexWaitLeft);
     ovs::unique_handle ended;
     ovs::unique_handle timedOut;
-    const bool prepared = HandOver(szFileName, arguments, windowMode, identifier, pLifeTime, szEnvVars, outcome,
-                                   ended, timedOut);
+    const bool prepared = HandOver(szFileName, arguments, windowMode, identifier, pLifeTime, szEnvVars,
+                                   outcome, ended, timedOut);
     Debug(__LINE__, OVS_DBG_DBG, kReleasingMutex);
     ReleaseMutex(lock.get());
     lock.reset();

@@ -16,8 +16,9 @@ constexpr LONG kOpenMode = 1;
 constexpr LONG kOpenFlags = 0x4000000;
 constexpr LONG kOpenShare = 1;
 
-#define OVS_ANSWER_RESERVED(n)                                                                                \
-    HRESULT STDMETHODCALLTYPE Reserved##n() override { return E_NOTIMPL; }
+// clang-format off
+#define OVS_ANSWER_RESERVED(n) HRESULT STDMETHODCALLTYPE Reserved##n() override { return E_NOTIMPL; }
+// clang-format on
 
 // A table that holds only its header with count 0 (both table headers are 8 bytes).
 std::vector<BYTE> EmptyTable() {
@@ -170,14 +171,16 @@ public:
             return E_POINTER;
         }
         *file = nullptr;
-        if (name == nullptr || mode != kOpenMode || flags != kOpenFlags || share != kOpenShare || reserved1 != 0 ||
-            reserved2 != 0 || reserved3 != 0) {
+        if (name == nullptr || mode != kOpenMode || flags != kOpenFlags || share != kOpenShare ||
+            reserved1 != 0 || reserved2 != 0 || reserved3 != 0) {
             return E_INVALIDARG;
         }
         m_openedName = name;
         return Offer(OVS_DFCALL_OPEN_FILE, static_cast<IOvsDataFile*>(this), reinterpret_cast<void**>(file));
     }
-    HRESULT STDMETHODCALLTYPE CloseFile(IOvsDataFile*, LONG) override { return Logged(OVS_DFCALL_CLOSE_FILE); }
+    HRESULT STDMETHODCALLTYPE CloseFile(IOvsDataFile*, LONG) override {
+        return Logged(OVS_DFCALL_CLOSE_FILE);
+    }
     HRESULT STDMETHODCALLTYPE ClearBackground() override { return Logged(OVS_DFCALL_CLEAR_RAW); }
     HRESULT STDMETHODCALLTYPE LinkBackground(IOvsRawData* background) override {
         return background != nullptr ? Logged(OVS_DFCALL_LINK_RAW) : E_POINTER;
@@ -197,15 +200,16 @@ public:
         return Logged(OVS_DFCALL_LINK_PDA);
     }
 
+    // clang-format off
     OVS_ANSWER_RESERVED(3) OVS_ANSWER_RESERVED(4) OVS_ANSWER_RESERVED(5) OVS_ANSWER_RESERVED(6)
     OVS_ANSWER_RESERVED(7) OVS_ANSWER_RESERVED(8) OVS_ANSWER_RESERVED(9) OVS_ANSWER_RESERVED(10)
     OVS_ANSWER_RESERVED(11) OVS_ANSWER_RESERVED(12) OVS_ANSWER_RESERVED(13) OVS_ANSWER_RESERVED(14)
     OVS_ANSWER_RESERVED(15) OVS_ANSWER_RESERVED(16) OVS_ANSWER_RESERVED(17) OVS_ANSWER_RESERVED(18)
     OVS_ANSWER_RESERVED(19) OVS_ANSWER_RESERVED(20) OVS_ANSWER_RESERVED(21) OVS_ANSWER_RESERVED(22)
     OVS_ANSWER_RESERVED(23) OVS_ANSWER_RESERVED(24) OVS_ANSWER_RESERVED(25)
+        // clang-format on
 
-private:
-    friend class ovs::standin::References<DataFileObject>;
+        private : friend class ovs::standin::References<DataFileObject>;
     ~DataFileObject() = default;
 
     // Logs the call; true with hr set when the call is to fail.

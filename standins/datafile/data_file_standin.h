@@ -3,12 +3,12 @@
 //
 // Each object answers QueryInterface for IUnknown, IOvsSampleInformation, IOvsDataProcessingSource,
 // IOvsDataFileSetup and the background interfaces IOvsDataFile and IOvsFileManager; its named data
-// objects and the files its OpenFile opens are the object itself; OpenProcessing of the category "OVS Data Processing" gives the object's
-// IOvsProcessingState and IOvsQuantMethod (any other category or interface: E_NOINTERFACE). All
-// interfaces share one reference count, so AddRef/Release report every reference still held.
-// The object answers from what IOvsDataFileSetup put in: the sample information and the method
-// header (zeros until set) and the two tables (a header with count 0 until set), of which every
-// Get...Table call hands out a fresh task-memory copy.
+// objects and the files its OpenFile opens are the object itself; OpenProcessing of the category "OVS Data
+// Processing" gives the object's IOvsProcessingState and IOvsQuantMethod (any other category or interface:
+// E_NOINTERFACE). All interfaces share one reference count, so AddRef/Release report every reference still
+// held. The object answers from what IOvsDataFileSetup put in: the sample information and the method header
+// (zeros until set) and the two tables (a header with count 0 until set), of which every Get...Table call
+// hands out a fresh task-memory copy.
 #pragma once
 
 #include "ovsdatafile.h"

@@ -100,7 +100,9 @@ bool ReadRequest(bool global, LaunchRequest& request) {
 
 std::wstring MergedEnvironment(const std::wstring& lines) {
     // Names compare without case, as the platform's environment does.
-    auto less = [](const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) < 0; };
+    auto less = [](const std::wstring& a, const std::wstring& b) {
+        return _wcsicmp(a.c_str(), b.c_str()) < 0;
+    };
     std::map<std::wstring, std::wstring, decltype(less)> variables(less);
     auto add = [&variables](const std::wstring& entry) {
         const size_t equals = entry.find(L'=', 1); // "=C:" style entries begin with '='

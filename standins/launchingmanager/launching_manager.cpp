@@ -71,8 +71,8 @@ Options ParseOptions() {
 class EveryoneSecurity {
 public:
     EveryoneSecurity() {
-        ConvertStringSecurityDescriptorToSecurityDescriptorA(kEveryoneAllAccess, SDDL_REVISION_1, &m_descriptor,
-                                                             nullptr);
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(kEveryoneAllAccess, SDDL_REVISION_1,
+                                                             &m_descriptor, nullptr);
         m_attributes = {sizeof m_attributes, m_descriptor, FALSE};
     }
     ~EveryoneSecurity() { LocalFree(m_descriptor); }
@@ -86,8 +86,8 @@ private:
 };
 
 void AppendReceipt(const std::string& file, const std::string& line) {
-    ovs::unique_hfile out(CreateFileA(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ovs::unique_hfile out(CreateFileA(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     const std::string text = line + "\r\n";
     DWORD written = 0;
     WriteFile(out.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
@@ -151,7 +151,8 @@ public:
             }
             if (signalled == WAIT_OBJECT_0 + 1 || signalled == WAIT_OBJECT_0 + 2) {
                 TakeRequest(signalled == WAIT_OBJECT_0 + 1);
-            } else if (signalled >= WAIT_OBJECT_0 + kFixedHandles && signalled < WAIT_OBJECT_0 + handles.size()) {
+            } else if (signalled >= WAIT_OBJECT_0 + kFixedHandles &&
+                       signalled < WAIT_OBJECT_0 + handles.size()) {
                 const size_t index = signalled - WAIT_OBJECT_0 - kFixedHandles;
                 m_programs[index]->Ended();
                 m_programs.erase(m_programs.begin() + static_cast<std::ptrdiff_t>(index));

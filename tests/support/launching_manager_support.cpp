@@ -1,5 +1,6 @@
 #include "launching_manager_support.h"
 #include "ovsreg.h"
+#include "unique_resource.h"
 
 namespace ovs::test {
 
@@ -31,24 +32,24 @@ bool RunManager(const std::string& arguments, bool wait) {
 
 } // namespace
 
-std::string ExecutableFolder() {
+std::string ExecutablePath() {
     char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const std::string self(path, length);
+    return std::string(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+}
+
+std::string ExecutableFolder() {
+    const std::string self = ExecutablePath();
     return self.substr(0, self.find_last_of('\\'));
 }
 
 void UseExecutableFolderAsProgramFolder() {
-    Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "Path", "Prog Path", ExecutableFolder().c_str());
+    Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "Path", "Prog Path",
+                             ExecutableFolder().c_str());
 }
 
 bool LaunchingManagerRuns() {
-    const HANDLE presence = OpenMutexA(SYNCHRONIZE, FALSE, kPresence);
-    if (presence == nullptr) {
-        return false;
-    }
-    CloseHandle(presence);
-    return true;
+    const ovs::unique_handle presence(OpenMutexA(SYNCHRONIZE, FALSE, kPresence));
+    return static_cast<bool>(presence);
 }
 
 bool StartLaunchingManager(const std::vector<std::string>& switches) {

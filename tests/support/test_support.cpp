@@ -193,7 +193,8 @@ int DispatchChild(int argc, char** argv) {
     std::vector<std::string> words;
     if (argc >= 3 && std::string(argv[1]) == "--child") {
         words.assign(argv + 2, argv + argc);
-    } else if (const char* inherited = std::getenv(kChildVariable); inherited != nullptr && *inherited != '\0') {
+    } else if (const char* inherited = std::getenv(kChildVariable);
+               inherited != nullptr && *inherited != '\0') {
         std::stringstream parts(inherited);
         for (std::string word; std::getline(parts, word, '|');) {
             words.push_back(word);
