@@ -24,6 +24,10 @@ void RunStorageStep();
 void RunDiagnosticsStep();
 // The diagnostics step's children ("--hold-file path", "--crash"); true when the command line was one.
 bool RunDiagnosticsChildSwitch(int argc, char** argv);
+// Two sleepers through the launching manager, the process registry, the manager stopped.
+void RunProcessesStep();
+// "ovsdemo --sleep <ms>": sleeps (the demo's own sleeper program); true when asked for.
+bool RunSleepSwitch(int argc, char** argv);
 // "ovsdemo --numbers-table [event]": prints only that table (in the process's locale); true when
 // the command line asked for it.
 bool RunNumbersTableSwitch(int argc, char** argv);

@@ -27,6 +27,7 @@ void PrintFile(const std::string& path) {
 
 int main(int argc, char** argv) {
     if (demo::RunNumbersTableSwitch(argc, argv) || demo::RunDiagnosticsChildSwitch(argc, argv)) {
+    if (demo::RunSleepSwitch(argc, argv) || demo::RunNumbersTableSwitch(argc, argv)) {
         return 0;
     }
     demo::RunFoundationStep();
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
     demo::RunChromStep();
     demo::RunStorageStep();
     demo::RunDiagnosticsStep();
+    demo::RunProcessesStep();
     std::fflush(stdout);
     return 0;
 }

@@ -32,7 +32,7 @@ int RunRelay(const std::vector<std::string>& args) {
         argv.push_back(arg.data());
     }
     argv.push_back(nullptr);
-    const int result = DispatchChild(static_cast<int>(line.size()), argv.data());
+    const int result = DispatchChild(static_cast<int>(line.size()), argv.data()).value_or(2);
     const std::string text = std::to_string(result);
     {
         unique_hfile file(CreateFileA(args[1].c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -82,8 +83,7 @@ unique_handle StartProgram(const std::string& program, const std::vector<std::st
 unique_handle StartChild(const std::string& mode, const std::vector<std::string>& args = {},
                          const std::map<std::string, std::string>& environment = {});
 
-// Starts this executable as "--child <mode> args...", with the given environment variables added
-// or replaced, and waits for its end (at most timeoutMs).
+// The same, waiting for its end (at most timeoutMs).
 ChildResult RunChild(const std::string& mode, const std::vector<std::string>& args = {},
                      const std::map<std::string, std::string>& environment = {}, DWORD timeoutMs = 60000);
 
@@ -95,7 +95,13 @@ ChildResult RunProgram(const std::string& program, const std::vector<std::string
 // E_NOTIMPL when the module has no such export.
 HRESULT CallServerFunction(HMODULE module, const char* function);
 
-// Runs a child mode if the command line names one; returns -1 otherwise.
-int DispatchChild(int argc, char** argv);
+// A program that another program starts with a command line of its own choosing (a copy of the test
+// executable, or the executable started through the library) runs the child mode "mode|arg|arg..."
+// named by this variable of its environment.
+inline constexpr char kChildVariable[] = "OVS_TEST_CHILD";
+
+// Runs a child mode if the command line (or the variable above) names one and gives its result;
+// nothing otherwise.
+std::optional<int> DispatchChild(int argc, char** argv);
 
 } // namespace ovs::test
