@@ -19,3 +19,6 @@
 #include "ovstoolchrom.h"
 #include "ovstoolquant.h"
 #include "ovstoolgc.h"
+#include "ovstoolproducts.h"
+#include "ovstoolfiletypes.h"
+#include "ovstoolswitches.h"
