@@ -48,3 +48,5 @@ OVSTOOL_API int Tool_GetSystemID(LPCSTR szText);
 OVSTOOL_API HRESULT Tool_RetrieveSystemIDFromDataFile(LPCSTR szPath, long* pnSystemNumber);
 OVSTOOL_API HRESULT Tool_RetrieveSystemIDFromFileObject(IOVSDataFileDocument* pDocument,
                                                         long* pnSystemNumber);
+// Whether the object's class, or one of its bases, has the class name of pClass.
+OVSTOOL_API BOOL Tool_ClassIsKindOf(const CObject* pObject, const CRuntimeClass* pClass);
