@@ -18,6 +18,8 @@ void RunPathsStep();
 void RunNumbersStep();
 // A synthetic chromatogram compensated, measured at its peak tops and thinned for drawing.
 void RunChromStep();
+// Documents and old flat files classified; the installed products and the grid font.
+void RunFileTypesStep();
 // "ovsdemo --numbers-table [event]": prints only that table (in the process's locale); true when
 // the command line asked for it.
 bool RunNumbersTableSwitch(int argc, char** argv);
