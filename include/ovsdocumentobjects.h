@@ -20,6 +20,13 @@
 inline constexpr ULONG OVS_FILEPROPERTY_BLOCK_SIZE = 260;
 inline constexpr ULONG OVS_FILEPROPERTY_TYPE_OFFSET = 0;
 inline constexpr ULONG OVS_FILEPROPERTY_SYSTEM_OFFSET = 32;
+// Where a signature stands in the block: a number, 32 bytes, the first 32 bytes of a text, 8 bytes
+// and a zero word.
+inline constexpr ULONG OVS_FILEPROPERTY_SIGNATURE_VALUE1 = 128;
+inline constexpr ULONG OVS_FILEPROPERTY_SIGNATURE_VALUE2 = 132;
+inline constexpr ULONG OVS_FILEPROPERTY_SIGNATURE_TEXT = 164;
+inline constexpr ULONG OVS_FILEPROPERTY_SIGNATURE_VALUE3 = 196;
+inline constexpr ULONG OVS_FILEPROPERTY_SIGNATURE_END = 204;
 // The file record of a data file's property section; the system number at byte 32.
 inline constexpr ULONG OVS_FILERECORD_SIZE = 60;
 inline constexpr ULONG OVS_FILERECORD_SYSTEM_OFFSET = 32;

@@ -5,6 +5,7 @@
 #include "test_support.h"
 #include "unique_resource.h"
 
+#include <afxframe.h>
 #include <ovsreg.h>
 #include <ovsres.h>
 #include <ovstoolfiletypes.h>
@@ -86,13 +87,8 @@ TEST(DbcsFileTypeTable, DoubleByteTextsCompareAndCutByCharacter) {
 
 TEST(SolutionTypes, EveryListedCodeAndInstrumentName) {
     const std::pair<long, long> codes[] = {
-        {0x0600000D, 3},  {0x0400000B, 3}, {0x0100000C, 3}, {0x0200000E, 3}, {0x0300000F, 3},
-        {0x0400001F, 0},  {0x01000020, 0}, {0x06000021, 0}, {0x02000022, 0}, {0x03000023, 0},
-        {0x00000027, 0},  {0x0100002A, 0}, {0x0200002C, 0}, {0x05000024, 0}, {0x05000025, 0},
-        {0x08000028, 0},  {0x09000026, 0}, {0x0400006F, 2}, {0x04000074, 2}, {0x04000078, 2},
-        {0x0400007A, 2},  {0x04000082, 2}, {0x04000085, 2}, {0x01000070, 2}, {0x01000079, 2},
-        {0x01000084, 2},  {0x02000072, 2}, {0x03000073, 2}, {0x08000086, 2}, {0x05000010, -1},
-        {0x00000086, -1}, {0, -1},         {-1, -1}};
+        {0x05000010, -1}, {0x0400001F, 0}, {0x0400006F, 2},  {0x0600000D, 3}, {0x0100000C, 3},
+        {0x05000025, 0},  {0x04000085, 2}, {0x00000086, -1}, {0, -1},         {-1, -1}};
     for (const auto& [code, solution] : codes) {
         EXPECT_EQ(solution, Tool_FileTypeToSolutionType(code)) << std::hex << code;
     }
@@ -389,6 +385,23 @@ TEST(SystemId, TrailingDigits) {
     for (const auto& [text, id] : cases) {
         EXPECT_EQ(id, Tool_GetSystemID(text)) << (text ? text : "(null)");
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(ClassIsKindOf, ByClassNameThroughTheBases) {
+    CFrameWnd frame;
+    CRuntimeClass lookalike = *RUNTIME_CLASS(CWnd); // another module's copy of the class information
+    EXPECT_TRUE(Tool_ClassIsKindOf(&frame, RUNTIME_CLASS(CFrameWnd)));
+    EXPECT_TRUE(Tool_ClassIsKindOf(&frame, &lookalike));
+    EXPECT_TRUE(Tool_ClassIsKindOf(&frame, RUNTIME_CLASS(CObject)));
+    EXPECT_FALSE(Tool_ClassIsKindOf(&frame, RUNTIME_CLASS(CDocument)));
+    lookalike.m_lpszClassName = "CWindow";
+    EXPECT_FALSE(Tool_ClassIsKindOf(&frame, &lookalike));
+    EXPECT_FALSE(Tool_ClassIsKindOf(nullptr, RUNTIME_CLASS(CWnd)));
+    EXPECT_FALSE(Tool_ClassIsKindOf(&frame, nullptr));
 }
 
 } // namespace

@@ -38,17 +38,17 @@ void WriteMachineEntries(const std::vector<Entry>& entries) {
 }
 
 // The child's answer in its exit code: mask (low 16 bits), filter type, application and default
-// solution types (each + 1, 4 bits).
-DWORD Pack(DWORD mask, int filter, long app, long def) {
+// solution types (each + 1, 4 bits) and the extension type.
+DWORD Pack(DWORD mask, int filter, long app, long def, int extensionType) {
     return (mask & 0xFFFF) | (static_cast<DWORD>(filter) << 16) | (static_cast<DWORD>(app + 1) << 20) |
-           (static_cast<DWORD>(def + 1) << 24);
+           (static_cast<DWORD>(def + 1) << 24) | (static_cast<DWORD>(extensionType) << 28);
 }
 
 const ovs::test::ChildMode kSelectMode("products-select", [](const std::vector<std::string>& args) {
     const DWORD mask = Tool_GetInstalledProduct();
     Tool_SetAppSolutionType(std::stol(args.at(0)));
-    return static_cast<int>(
-        Pack(mask, Tool_GetFileFilterType(), Tool_GetAppSolutionType(0), Tool_GetDefaultSolutionType()));
+    return static_cast<int>(Pack(mask, Tool_GetFileFilterType(), Tool_GetAppSolutionType(0),
+                                 Tool_GetDefaultSolutionType(), Tool_GetFileExtensionType()));
 });
 
 struct SelectCase {
@@ -111,7 +111,7 @@ TEST_F(ProductsTest, MaskAndSelectionFromTheRegistry) {
         }
         const auto result = ovs::test::RunChild("products-select", {std::to_string(c.requested)});
         ASSERT_TRUE(result.finished);
-        EXPECT_EQ(Pack(c.mask, c.filter, c.solution, c.solution), result.exitCode);
+        EXPECT_EQ(Pack(c.mask, c.filter, c.solution, c.solution, c.solution >= 2 ? 1 : 0), result.exitCode);
     }
 }
 

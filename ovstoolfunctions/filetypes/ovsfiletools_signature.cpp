@@ -22,12 +22,6 @@ constexpr DWORD kRecordTags[3] = {0x10D0, 0x10D1, 0x10D2};
 constexpr size_t kRecordTextOffset = 24;
 constexpr size_t kRecordOverhead = 28;
 
-// Offsets of the signature in the property block.
-constexpr size_t kBlockValue1 = 128;
-constexpr size_t kBlockValue2 = 132;
-constexpr size_t kBlockValue4 = 164;
-constexpr size_t kBlockValue3 = 196;
-constexpr size_t kBlockZero = 204;
 constexpr size_t kValue2Size = 32;
 constexpr size_t kValue3Size = 8;
 constexpr size_t kValue4BlockSize = 32;
@@ -116,11 +110,11 @@ void WriteSignatureIntoBlock(BYTE* block, const SignatureValues& v) {
     const DWORD zero = 0;
     char value4[kValue4BlockSize] = {};
     std::memcpy(value4, v.value4, strnlen(v.value4, kValue4BlockSize)); // a shorter text is padded with 0
-    std::memcpy(block + kBlockValue1, &value1, sizeof(value1));
-    std::memcpy(block + kBlockValue2, v.value2, kValue2Size);
-    std::memcpy(block + kBlockValue4, value4, kValue4BlockSize);
-    std::memcpy(block + kBlockValue3, v.value3, kValue3Size);
-    std::memcpy(block + kBlockZero, &zero, sizeof(zero));
+    std::memcpy(block + OVS_FILEPROPERTY_SIGNATURE_VALUE1, &value1, sizeof(value1));
+    std::memcpy(block + OVS_FILEPROPERTY_SIGNATURE_VALUE2, v.value2, kValue2Size);
+    std::memcpy(block + OVS_FILEPROPERTY_SIGNATURE_TEXT, value4, kValue4BlockSize);
+    std::memcpy(block + OVS_FILEPROPERTY_SIGNATURE_VALUE3, v.value3, kValue3Size);
+    std::memcpy(block + OVS_FILEPROPERTY_SIGNATURE_END, &zero, sizeof(zero));
 }
 
 HRESULT WriteFileProperties(IStorage* root, const std::wstring& widePath, const SignatureValues& v) {

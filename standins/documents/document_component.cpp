@@ -17,12 +17,6 @@ namespace {
 
 constexpr wchar_t kFilePropertyStream[] = L"File Property";
 
-// Where Save puts the signature in the block.
-constexpr size_t kBlockValue1 = 128;
-constexpr size_t kBlockValue2 = 132;
-constexpr size_t kBlockValue4 = 164;
-constexpr size_t kBlockValue3 = 196;
-
 class Document final : public IOVSDocument, public IOVSDataFileDocument {
 public:
     explicit Document(bool dataFile) : m_dataFile(dataFile) {}
@@ -83,10 +77,10 @@ public:
         BYTE block[OVS_FILEPROPERTY_BLOCK_SIZE] = {};
         ULONG count = 0;
         stream->Read(block, sizeof(block), &count);
-        std::memcpy(block + kBlockValue1, &m_value1, sizeof(m_value1));
-        std::memcpy(block + kBlockValue2, m_value2, sizeof(m_value2));
-        std::memcpy(block + kBlockValue4, m_value4, sizeof(m_value4));
-        std::memcpy(block + kBlockValue3, m_value3, sizeof(m_value3));
+        std::memcpy(block + OVS_FILEPROPERTY_SIGNATURE_VALUE1, &m_value1, sizeof(m_value1));
+        std::memcpy(block + OVS_FILEPROPERTY_SIGNATURE_VALUE2, m_value2, sizeof(m_value2));
+        std::memcpy(block + OVS_FILEPROPERTY_SIGNATURE_TEXT, m_value4, sizeof(m_value4));
+        std::memcpy(block + OVS_FILEPROPERTY_SIGNATURE_VALUE3, m_value3, sizeof(m_value3));
         const LARGE_INTEGER start = {};
         if (FAILED(hr = stream->Seek(start, STREAM_SEEK_SET, nullptr)) ||
             FAILED(hr = stream->Write(block, sizeof(block), &count))) {
