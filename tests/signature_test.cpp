@@ -19,6 +19,12 @@ using CallLog = DWORD (*)(LPSTR, DWORD);
 using Reset = void (*)();
 using LiveObjects = LONG (*)();
 
+// An export of the stand-in module as the function type it has.
+template <typename Function>
+Function Export(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
 constexpr HRESULT kFailure = static_cast<HRESULT>(0x80041234);
 
 std::string Block(DWORD typeNumber, DWORD systemNumber) {
@@ -86,10 +92,10 @@ protected:
         ASSERT_NE(nullptr, s_module);
         ASSERT_EQ(S_OK, ovs::test::CallServerFunction(s_module, "DllRegisterServer"));
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        failCall = reinterpret_cast<FailCall>(GetProcAddress(s_module, "DocumentsStandinFailCall"));
-        callLog = reinterpret_cast<CallLog>(GetProcAddress(s_module, "DocumentsStandinCallLog"));
-        liveObjects = reinterpret_cast<LiveObjects>(GetProcAddress(s_module, "DocumentsStandinLiveObjects"));
-        reinterpret_cast<Reset>(GetProcAddress(s_module, "DocumentsStandinReset"))();
+        failCall = Export<FailCall>(s_module, "DocumentsStandinFailCall");
+        callLog = Export<CallLog>(s_module, "DocumentsStandinCallLog");
+        liveObjects = Export<LiveObjects>(s_module, "DocumentsStandinLiveObjects");
+        Export<Reset>(s_module, "DocumentsStandinReset")();
     }
     void TearDown() override {
         EXPECT_EQ(0, liveObjects()) << "no component object stays alive";
@@ -158,7 +164,7 @@ TEST_F(SignatureTest, ReportRoadWritesAuditTrailAndFileProperties) {
             "AuditTrail.Save\nFileProperty.Bind\nFileProperty.ReadBlock\nFileProperty.WriteBlock\n"
             "FileProperty.Save\nFileProperty.ReadBlock\nFileProperty.SetPath\n",
             Log());
-        reinterpret_cast<Reset>(GetProcAddress(s_module, "DocumentsStandinReset"))();
+        Export<Reset>(s_module, "DocumentsStandinReset")();
         const auto [block, records] = ReadBack(path);
         ExpectSignatureInBlock(block, v);
         // The record: size, tags, a zero word, 4 zero bytes, the text; then reason and the values.
@@ -185,7 +191,7 @@ TEST_F(SignatureTest, AFailingCallStopsTheRoadAndCommitsNothing) {
     for (const char* call : calls) {
         const std::string path = folder / ("report" + std::to_string(n++) + ".lcr");
         MakeDocument(path, Block(111, 2));
-        reinterpret_cast<Reset>(GetProcAddress(s_module, "DocumentsStandinReset"))();
+        Export<Reset>(s_module, "DocumentsStandinReset")();
         failCall(call, kFailure);
         EXPECT_EQ(kFailure, Sign(path, SampleValues("Approved"))) << call;
         const std::string log = Log();
