@@ -28,6 +28,8 @@ bool RunDiagnosticsChildSwitch(int argc, char** argv);
 void RunProcessesStep();
 // "ovsdemo --sleep <ms>": sleeps (the demo's own sleeper program); true when asked for.
 bool RunSleepSwitch(int argc, char** argv);
+// Documents and old flat files classified; the installed products and the grid font.
+void RunFileTypesStep();
 // "ovsdemo --numbers-table [event]": prints only that table (in the process's locale); true when
 // the command line asked for it.
 bool RunNumbersTableSwitch(int argc, char** argv);

@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
     demo::RunStorageStep();
     demo::RunDiagnosticsStep();
     demo::RunProcessesStep();
+    demo::RunFileTypesStep();
     std::fflush(stdout);
     return 0;
 }

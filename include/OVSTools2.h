@@ -24,3 +24,6 @@
 #include "ovstoolhost.h"
 #include "ovstoollaunch.h"
 #include "ovstoolexecute.h"
+#include "ovstoolproducts.h"
+#include "ovstoolfiletypes.h"
+#include "ovstoolswitches.h"

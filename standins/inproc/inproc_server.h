@@ -1,4 +1,4 @@
-// What every in-process stand-in server shares: the module's one class factory, the count of live
+// What every in-process stand-in server shares: a class factory per served class, the count of live
 // objects and server locks that DllCanUnloadNow answers from, and the COM server exports
 // (DllMain, DllGetClassObject, DllCanUnloadNow, DllRegisterServer, DllUnregisterServer), which
 // register the class under HKCR\CLSID with the threading model "Both".
@@ -23,6 +23,11 @@ struct ServedClass {
 
 // The one class a server module serves; each module defines it.
 extern const ServedClass kServedClass;
+
+// A module that serves further classes registers each with a static AlsoServed object.
+struct AlsoServed {
+    explicit AlsoServed(const ServedClass& served) noexcept;
+};
 
 void ObjectCreated() noexcept;
 void ObjectDestroyed() noexcept;
@@ -56,7 +61,10 @@ private:
 // objects with `create`. Out-of-process stand-ins use it too.
 class StaticClassFactory final : public IClassFactory {
 public:
-    explicit StaticClassFactory(CreateObject create) noexcept : m_create(create) {}
+    explicit StaticClassFactory(CreateObject create = nullptr) noexcept : m_create(create) {}
+
+    // Makes the objects of another function from now on.
+    void Serve(CreateObject create) noexcept { m_create = create; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (out == nullptr) {
