@@ -18,6 +18,8 @@ void RunPathsStep();
 void RunNumbersStep();
 // A synthetic chromatogram compensated, measured at its peak tops and thinned for drawing.
 void RunChromStep();
+// System check file names, the run-mode switch of a user, and the graph-axis right.
+void RunSysCheckStep();
 // "ovsdemo --numbers-table [event]": prints only that table (in the process's locale); true when
 // the command line asked for it.
 bool RunNumbersTableSwitch(int argc, char** argv);

@@ -19,3 +19,5 @@
 #include "ovstoolchrom.h"
 #include "ovstoolquant.h"
 #include "ovstoolgc.h"
+#include "ovstoolsyscheck.h"
+#include "ovstoolusers.h"

@@ -51,10 +51,10 @@ private:
     LONG m_count = 1;
 };
 
-// A new T (which starts with one reference of its own) queried for iid.
-template <typename T>
-HRESULT CreateAndQuery(REFIID iid, void** out) {
-    T* object = new (std::nothrow) T();
+// A new T(args...) (which starts with one reference of its own) queried for iid.
+template <typename T, typename... Args>
+HRESULT CreateAndQuery(REFIID iid, void** out, Args&&... args) {
+    T* object = new (std::nothrow) T(static_cast<Args&&>(args)...);
     if (object == nullptr) {
         return E_OUTOFMEMORY;
     }
