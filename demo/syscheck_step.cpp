@@ -50,8 +50,8 @@ void RunSysCheckStep() {
         Tool_MakeSystemCheckFilePathName(1, kind, stamped);
         Tool_MakeSystemCheckLatestFilePathName(1, kind, latest);
         Tool_MakeSystemCheckDataFilePathNameForPrint(1, kind, print);
-        std::printf("kind %d\n    this run: %s\n    latest:   %s\n    print:    %s\n", kind, stamped.GetString(),
-                    latest.GetString(), print.GetString());
+        std::printf("kind %d\n    this run: %s\n    latest:   %s\n    print:    %s\n", kind,
+                    stamped.GetString(), latest.GetString(), print.GetString());
     }
 
     Heading("System check: run mode of a user without right 1706");
@@ -60,8 +60,8 @@ void RunSysCheckStep() {
     std::printf("before:  %s\n", settings.GetString());
     BOOL changed = FALSE;
     const HRESULT hr = Tool_SetSystemCheckExpansionRunMode(settings, &changed, &user);
-    std::printf("after:   %s (result 0x%08lX, changed: %s)\n", settings.GetString(), static_cast<unsigned long>(hr),
-                changed ? "yes" : "no");
+    std::printf("after:   %s (result 0x%08lX, changed: %s)\n", settings.GetString(),
+                static_cast<unsigned long>(hr), changed ? "yes" : "no");
 
     Heading("Users: the graph-axis right");
     Tool_SetCurrentUserRight(1406, 0);

@@ -67,8 +67,8 @@ TEST(SysChkString, SetsFindsAndRemovesOptionsAndElements) {
         const char* key;
         const char* value;
         int result;
-    } options[] = {{"K", "v", 0}, {" K ", " w ", 1}, {"L", "", 0}, {"", "x", -1}, {"a b", "x", -1},
-                   {"a=b", "x", -1}, {"a\"b", "x", -1}, {nullptr, "x", -1}};
+    } options[] = {{"K", "v", 0},    {" K ", " w ", 1}, {"L", "", 0},      {"", "x", -1},
+                   {"a b", "x", -1}, {"a=b", "x", -1},  {"a\"b", "x", -1}, {nullptr, "x", -1}};
     for (const Option& o : options) {
         EXPECT_EQ(o.result, element.SetOption(o.key, o.value)) << (o.key ? o.key : "null");
     }
@@ -295,14 +295,14 @@ protected:
         Store(std::string("stored\0bytes", 12), 1, S_OK);
     }
     static void Write(const std::string& path, const std::string& bytes) {
-        ovs::unique_hfile file(
-            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ovs::unique_hfile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD done = 0;
         WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
     }
     void Store(const std::string& bytes, LONG flag, HRESULT hr) {
-        m_store->SetStoredBlock(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<ULONG>(bytes.size()), flag,
-                                hr);
+        m_store->SetStoredBlock(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<ULONG>(bytes.size()),
+                                flag, hr);
     }
     // The path after the call; every block the store handed out is freed by then.
     std::string Fetch(BOOL fetch) {

@@ -70,12 +70,12 @@ TEST(RightsList, AnswersHasAnyAndHasAllWithAndWithoutBlock) {
         BOOL all;
         BOOL anyOfArray;
     } cases[] = {
-        {nullptr, none, TRUE, TRUE, FALSE},       {nullptr, oneTwo, TRUE, TRUE, TRUE},
-        {none, nullptr, FALSE, TRUE, FALSE},      {none, none, FALSE, TRUE, FALSE},
-        {none, oneTwo, FALSE, FALSE, FALSE},      {oneTwo, nullptr, FALSE, TRUE, FALSE},
-        {oneTwo, none, FALSE, TRUE, FALSE},       {oneTwo, twoThree, TRUE, FALSE, TRUE},
-        {oneTwo, three, FALSE, FALSE, FALSE},     {oneTwo, twoOne, TRUE, TRUE, TRUE},
-        {oneTwo, ones, TRUE, FALSE, TRUE},        {twoThree, three, TRUE, TRUE, TRUE},
+        {nullptr, none, TRUE, TRUE, FALSE},   {nullptr, oneTwo, TRUE, TRUE, TRUE},
+        {none, nullptr, FALSE, TRUE, FALSE},  {none, none, FALSE, TRUE, FALSE},
+        {none, oneTwo, FALSE, FALSE, FALSE},  {oneTwo, nullptr, FALSE, TRUE, FALSE},
+        {oneTwo, none, FALSE, TRUE, FALSE},   {oneTwo, twoThree, TRUE, FALSE, TRUE},
+        {oneTwo, three, FALSE, FALSE, FALSE}, {oneTwo, twoOne, TRUE, TRUE, TRUE},
+        {oneTwo, ones, TRUE, FALSE, TRUE},    {twoThree, three, TRUE, TRUE, TRUE},
     };
     for (const Case& c : cases) {
         const CUserRights self(c.self);

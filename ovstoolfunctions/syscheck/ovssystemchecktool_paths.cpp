@@ -33,8 +33,8 @@ constexpr UINT kTextOption = 1;
 
 std::string ReadFolder(LPCSTR valueName, LPCSTR defaultFolder) {
     char folder[MAX_PATH] = "";
-    Tool_GetRegistryString(OVS_REG_PRODUCT_ROOT, OVS_REG_CURRENT_VERSION, 0, kPathSubKey, valueName, defaultFolder,
-                           folder, sizeof folder);
+    Tool_GetRegistryString(OVS_REG_PRODUCT_ROOT, OVS_REG_CURRENT_VERSION, 0, kPathSubKey, valueName,
+                           defaultFolder, folder, sizeof folder);
     return folder;
 }
 
@@ -103,8 +103,8 @@ void Tool_MakeSystemCheckFolder(int nSystem, int /*nUnused*/) {
 void Tool_MakeSystemCheckFilePathName(int nSystem, int nKind, CString& strPath) {
     const SYSTEMTIME now = ovs::LocalNow();
     char stamp[32];
-    std::snprintf(stamp, sizeof stamp, kTimeStampFormat, now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
-                  now.wSecond);
+    std::snprintf(stamp, sizeof stamp, kTimeStampFormat, now.wYear, now.wMonth, now.wDay, now.wHour,
+                  now.wMinute, now.wSecond);
     CString extension;
     LoadKindText(nKind, kExtension, extension);
     CString relative;

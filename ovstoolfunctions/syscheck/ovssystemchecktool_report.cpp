@@ -33,8 +33,8 @@ bool FileExists(const std::string& path) {
 void WriteCacheFile(const std::string& path, const BYTE* block, ULONG size) {
     bool whole = false;
     {
-        ovs::unique_hfile file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+        ovs::unique_hfile file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
             return;
         }
@@ -48,16 +48,17 @@ void WriteCacheFile(const std::string& path, const BYTE* block, ULONG size) {
 
 // The whole file, or false when it cannot be read.
 bool ReadWholeFile(LPCSTR path, std::vector<BYTE>& bytes) {
-    ovs::unique_hfile file(
-        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ovs::unique_hfile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > MAXDWORD) {
         return false;
     }
     bytes.resize(static_cast<size_t>(size.QuadPart));
     DWORD done = 0;
-    return bytes.empty() || (ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
-                             done == bytes.size());
+    return bytes.empty() ||
+           (ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
+            done == bytes.size());
 }
 
 } // namespace
@@ -84,8 +85,8 @@ void Tool_GetSystemReport(IOVSDocumentStore* pStore, CString& strPath, BOOL bFet
         BYTE* block = nullptr;
         ULONG size = 0;
         LONG flag = 0;
-        const HRESULT hr = pStore->ReadBlock(kReportCategory, kReportIdentifier, fileName.c_str(), 0, 0, &block,
-                                             &size, &flag);
+        const HRESULT hr = pStore->ReadBlock(kReportCategory, kReportIdentifier, fileName.c_str(), 0, 0,
+                                             &block, &size, &flag);
         const ovs::unique_cotaskmem owner(block);
         if (SUCCEEDED(hr) && flag == kBlockPresent && block != nullptr && size > 0) {
             Tool_MakeDirectories(cacheFolder);

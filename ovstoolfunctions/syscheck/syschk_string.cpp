@@ -130,11 +130,13 @@ BOOL CSysChkCompoStr::RemoveOption(LPCSTR szKey) {
 }
 
 CString CSysChkCompoStr::GetOptionKey(int nIndex) const {
-    return nIndex >= 0 && nIndex < GetOptionCount() ? m_options[static_cast<size_t>(nIndex)].first : CString();
+    return nIndex >= 0 && nIndex < GetOptionCount() ? m_options[static_cast<size_t>(nIndex)].first
+                                                    : CString();
 }
 
 CString CSysChkCompoStr::GetOptionValue(int nIndex) const {
-    return nIndex >= 0 && nIndex < GetOptionCount() ? m_options[static_cast<size_t>(nIndex)].second : CString();
+    return nIndex >= 0 && nIndex < GetOptionCount() ? m_options[static_cast<size_t>(nIndex)].second
+                                                    : CString();
 }
 
 // The name runs to the first blank outside quotes; then each key runs to a blank or "=" and its
@@ -190,7 +192,8 @@ int CSysChkString::Parse(LPCSTR szText) {
         if (open == std::string_view::npos || close == std::string_view::npos) {
             break;
         }
-        const std::string_view element = close > open ? rest.substr(open, close - open + 1) : std::string_view();
+        const std::string_view element =
+            close > open ? rest.substr(open, close - open + 1) : std::string_view();
         rest = rest.substr(close + 1);
         CSysChkCompoStr parsed;
         if (!element.empty() && parsed.Parse(ToText(element))) {

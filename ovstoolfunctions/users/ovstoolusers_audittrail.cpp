@@ -35,8 +35,9 @@ void CallStatus(IUnknown* pObject, Call call) {
 } // namespace
 
 void Tool_SetAudittrailReason(IUnknown* pObject, LONG nReason) {
-    CallAuditTrail<IOVSAuditTrailReason>(pObject, ServiceQuery::Reason, IID_IOVSAuditTrailReason,
-                                         [&](IOVSAuditTrailReason* reason) { reason->SetReason(nReason, 0); });
+    CallAuditTrail<IOVSAuditTrailReason>(
+        pObject, ServiceQuery::Reason, IID_IOVSAuditTrailReason,
+        [&](IOVSAuditTrailReason* reason) { reason->SetReason(nReason, 0); });
 }
 
 void Tool_SetProcessModeForAudittrail(IUnknown* pObject, LONG nMode) {
@@ -44,7 +45,8 @@ void Tool_SetProcessModeForAudittrail(IUnknown* pObject, LONG nMode) {
 }
 
 void Tool_GetAudittrailStatusSameReasonSetting(IUnknown* pObject, LONG* pnFirst, LONG* pnSecond) {
-    CallStatus(pObject, [&](IOVSAuditTrailStatus* status) { status->GetSameReasonSetting(pnFirst, pnSecond); });
+    CallStatus(pObject,
+               [&](IOVSAuditTrailStatus* status) { status->GetSameReasonSetting(pnFirst, pnSecond); });
 }
 
 void Tool_ClearAudittrailStatusSameReasonSetting(IUnknown* pObject) {

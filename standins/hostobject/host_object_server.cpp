@@ -135,7 +135,8 @@ public:
         m_namesResult = hr;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE SetStoredBlock(const BYTE* pBlock, ULONG cbBlock, LONG nFlag, HRESULT hr) override {
+    HRESULT STDMETHODCALLTYPE SetStoredBlock(const BYTE* pBlock, ULONG cbBlock, LONG nFlag,
+                                             HRESULT hr) override {
         m_stored.assign(pBlock, pBlock + cbBlock);
         m_storedFlag = nFlag;
         m_readResult = hr;
@@ -207,7 +208,8 @@ private:
             case OVS_SERVICE_NOTHING:
                 return S_OK;
             default:
-                return ovs::standin::CreateAuditTrailService(static_cast<IOVSDocument*>(this), *this, iid, out);
+                return ovs::standin::CreateAuditTrailService(static_cast<IOVSDocument*>(this), *this, iid,
+                                                             out);
         }
     }
 

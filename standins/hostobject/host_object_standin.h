@@ -35,7 +35,8 @@ struct IOvsHostObjectSetup : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetStoreNames(LPCSTR szFolder, HRESULT hr) = 0;
     // What the store's slot 20 hands out: a fresh task-memory copy of the bytes (also for 0 bytes),
     // the flag and the result.
-    virtual HRESULT STDMETHODCALLTYPE SetStoredBlock(const BYTE* pBlock, ULONG cbBlock, LONG nFlag, HRESULT hr) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetStoredBlock(const BYTE* pBlock, ULONG cbBlock, LONG nFlag,
+                                                     HRESULT hr) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetServiceAnswer(LONG nAnswer) = 0;
     // The log so far, lines ended by "\n", cut to the capacity; and emptied.
     virtual HRESULT STDMETHODCALLTYPE GetCallLog(LPSTR szLog, ULONG cchCapacity) = 0;
