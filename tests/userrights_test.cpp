@@ -39,24 +39,17 @@ TEST(ProcessRights, KeepsOnlyTheThreeRightsAndDerivesTheGraphAxisRight) {
 }
 
 TEST(RightsList, HoldsTheNumbersBeforeTheZeroEntry) {
-    const DWORD granted[] = {1706, 12, 0, 99};
-    const CUserRights rights(granted);
-    EXPECT_EQ(1706u, rights.HasRight(1706));
-    EXPECT_EQ(0u, rights.HasRight(0));
-    EXPECT_EQ(0u, rights.HasRight(99));
+    const DWORD granted[] = {1706, 12, 0, 99}, none[] = {0};
+    const CUserRights rights(granted), unrestricted, empty(none);
     EXPECT_EQ((std::vector<DWORD>{1706, 12}), Numbers(rights));
     EXPECT_EQ(0u, rights.GetAt(2));
-    EXPECT_EQ(0u, rights.GetAt(-1));
-
-    const CUserRights unrestricted;
+    for (DWORD right : {0u, 99u, 1706u}) {
+        EXPECT_EQ(right == 1706 ? right : 0, rights.HasRight(right));
+        EXPECT_EQ(right, unrestricted.HasRight(right));
+        EXPECT_EQ(0u, empty.HasRight(right));
+    }
     EXPECT_FALSE(unrestricted.HasBlock());
-    EXPECT_EQ(1706u, unrestricted.HasRight(1706));
-    EXPECT_EQ(0u, unrestricted.HasRight(0));
-    const DWORD none[] = {0};
-    const CUserRights empty(none);
     EXPECT_TRUE(empty.HasBlock());
-    EXPECT_EQ(0u, empty.HasRight(1706));
-    EXPECT_FALSE(CUserRights(static_cast<const DWORD*>(nullptr)).HasBlock());
 }
 
 TEST(RightsList, AnswersHasAnyAndHasAllWithAndWithoutBlock) {
