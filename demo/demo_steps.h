@@ -30,6 +30,8 @@ void RunProcessesStep();
 bool RunSleepSwitch(int argc, char** argv);
 // Documents and old flat files classified; the installed products and the grid font.
 void RunFileTypesStep();
+// System check file names, the run-mode switch of a user, and the graph-axis right.
+void RunSysCheckStep();
 // "ovsdemo --numbers-table [event]": prints only that table (in the process's locale); true when
 // the command line asked for it.
 bool RunNumbersTableSwitch(int argc, char** argv);

@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
     demo::RunDiagnosticsStep();
     demo::RunProcessesStep();
     demo::RunFileTypesStep();
+    demo::RunSysCheckStep();
     std::fflush(stdout);
     return 0;
 }

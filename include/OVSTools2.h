@@ -27,3 +27,5 @@
 #include "ovstoolproducts.h"
 #include "ovstoolfiletypes.h"
 #include "ovstoolswitches.h"
+#include "ovstoolsyscheck.h"
+#include "ovstoolusers.h"

@@ -125,6 +125,27 @@ struct IOVSAuditTrailReason : public IUnknown {
                                                          LONG nReserved1, LONG nReserved2) = 0;
 };
 
+// {69A3409D-AB10-4C10-8D68-29019337F215}
+inline constexpr IID IID_IOVSAuditTrailStatus = {
+    0x69a3409d, 0xab10, 0x4c10, {0x8d, 0x68, 0x29, 0x01, 0x93, 0x37, 0xf2, 0x15}};
+
+// The audit trail's status interface: the process mode and the "same reason" setting of the
+// reason requests. The values belong to the audit trail.
+struct IOVSAuditTrailStatus : public IUnknown {
+    OVS_PLACEHOLDER(3)
+    OVS_PLACEHOLDER(4)
+    OVS_PLACEHOLDER(5)
+    OVS_PLACEHOLDER(6)
+    // 7 (eighth slot): the process mode.
+    virtual HRESULT STDMETHODCALLTYPE SetProcessMode(LONG nMode) = 0;
+    // 8 (ninth slot): the "same reason" setting, as two values.
+    virtual HRESULT STDMETHODCALLTYPE GetSameReasonSetting(LONG* pnFirst, LONG* pnSecond) = 0;
+    // 9 (tenth slot): clears the "same reason" setting.
+    virtual HRESULT STDMETHODCALLTYPE ClearSameReasonSetting() = 0;
+    // 10 (eleventh slot): invalidates the reason given for an attestation input.
+    virtual HRESULT STDMETHODCALLTYPE InvalidateAttestInputReason(LONG nValue) = 0;
+};
+
 // The audit trail's storage interface.
 struct IOVSAuditTrailStorage : public IUnknown {
     OVS_PLACEHOLDER(3)
@@ -202,6 +223,10 @@ struct IOVSDataFileDocument : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetSection(REFIID riid, void** ppSection) = 0;
 };
 
+// {69AC7EA7-4736-4167-ABEE-E85DB0571F1E}
+inline constexpr IID IID_IOVSDocumentStore = {
+    0x69ac7ea7, 0x4736, 0x4167, {0xab, 0xee, 0xe8, 0x5d, 0xb0, 0x57, 0x1f, 0x1e}};
+
 // The document and settings store that a host hands in: blocks of bytes stored under a category,
 // an identifier and a name. Blocks it hands out come from the task allocator (CoTaskMemFree).
 struct IOVSDocumentStore : public IUnknown {
@@ -211,9 +236,9 @@ struct IOVSDocumentStore : public IUnknown {
     OVS_PLACEHOLDER(6)
     OVS_PLACEHOLDER(7)
     OVS_PLACEHOLDER(8)
-    // 9 (tenth slot): the names of the store's documents: the folder name, and a second name the
-    // library does not use.
-    virtual HRESULT STDMETHODCALLTYPE GetNames(BSTR* pbstrFolderName, BSTR* pbstrName) = 0;
+    // 9 (tenth slot): the names of the store's documents into two buffers of MAX_PATH (260) bytes:
+    // the folder name, and a second name the library does not use.
+    virtual HRESULT STDMETHODCALLTYPE GetNames(LPSTR szFolderName, LPSTR szName) = 0;
     OVS_PLACEHOLDER(10)
     OVS_PLACEHOLDER(11)
     OVS_PLACEHOLDER(12)

@@ -116,10 +116,10 @@ inline std::string ClassKey(const CLSID& clsid) {
     return key;
 }
 
-// A new T (which starts with one reference of its own) queried for iid.
-template <typename T>
-HRESULT CreateAndQuery(REFIID iid, void** out) {
-    T* object = new (std::nothrow) T();
+// A new T(args...) (which starts with one reference of its own) queried for iid.
+template <typename T, typename... Args>
+HRESULT CreateAndQuery(REFIID iid, void** out, Args&&... args) {
+    T* object = new (std::nothrow) T(static_cast<Args&&>(args)...);
     if (object == nullptr) {
         return E_OUTOFMEMORY;
     }

@@ -1,0 +1,51 @@
+// The host-object stand-in (user management, document store, audit-trail service host), registered
+// in the test's prefix and created afresh for each use.
+#pragma once
+
+#include "test_support.h"
+#include "../standins/hostobject/host_object_standin.h"
+#include "unique_resource.h"
+
+#include <string>
+
+namespace ovs::test {
+
+inline ovs::com_ptr<IOvsHostObjectSetup> CreateHostObject() {
+    static const bool registered = [] {
+        char self[MAX_PATH];
+        const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
+        std::string path(self, length < sizeof self ? length : 0);
+        path = path.substr(0, path.find_last_of("\\/") + 1) + "OVSHostObject.dll";
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        return CallServerFunction(LoadLibraryA(path.c_str()), "DllRegisterServer") == S_OK;
+    }();
+    ovs::com_ptr<IOvsHostObjectSetup> setup;
+    EXPECT_TRUE(registered);
+    EXPECT_EQ(S_OK, CoCreateInstance(CLSID_OvsHostObjectStandIn, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_IOvsHostObjectSetup, setup.put_void()));
+    return setup;
+}
+
+template <typename Interface>
+ovs::com_ptr<Interface> QueryAs(IUnknown* object, REFIID iid) {
+    ovs::com_ptr<Interface> result;
+    EXPECT_EQ(S_OK, object->QueryInterface(iid, result.put_void()));
+    return result;
+}
+
+inline std::string CallLog(IOvsHostObjectSetup* setup) {
+    char log[8192] = "";
+    setup->GetCallLog(log, sizeof log);
+    setup->ClearCallLog();
+    return log;
+}
+
+// Blocks handed out and still live; objects of the stand-in module still live.
+inline std::pair<LONG, LONG> LiveCounts(IOvsHostObjectSetup* setup) {
+    LONG blocks = -1;
+    LONG objects = -1;
+    setup->GetLiveCounts(&blocks, &objects);
+    return {blocks, objects};
+}
+
+} // namespace ovs::test
