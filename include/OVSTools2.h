@@ -19,3 +19,4 @@
 #include "ovstoolchrom.h"
 #include "ovstoolquant.h"
 #include "ovstoolgc.h"
+#include "ovstoolreporttext.h"
