@@ -46,14 +46,6 @@ void Check(HRESULT hr) {
     }
 }
 
-unique_bstr QueryText(LPCWSTR text) {
-    unique_bstr query(SysAllocString(text));
-    if (!query) {
-        throw _com_error(E_OUTOFMEMORY);
-    }
-    return query;
-}
-
 // Element names are matched in the "C" locale's upper case: only a to z change.
 bool IsKind(const wchar_t* name, const wchar_t* upperKind) {
     for (; *name != L'\0' && *upperKind != L'\0'; ++name, ++upperKind) {
@@ -258,20 +250,36 @@ private:
     TextWriter m_text;
 };
 
-com_ptr<IXMLDOMNodeList> ElementsByTagName(IXMLDOMDocument2* document, const wchar_t* tag, long& count) {
-    com_ptr<IXMLDOMNodeList> list;
-    Check(document->getElementsByTagName(QueryText(tag).get(), list.put()));
-    count = 0;
-    if (list) {
-        Check(list->get_length(&count));
-    }
-    return list;
-}
+// The free texts and the modules: every element named exactly so, in document order, as the
+// parser's lookup by tag name gives them. One walk finds both: under Wine each lookup by tag name
+// costs about a third of loading the document, the walk a tenth.
+struct TopElements {
+    std::vector<Node> preformatted;
+    std::vector<Node> modules;
+};
 
-Node Item(IXMLDOMNodeList* list, long index) {
+void CollectTopElements(IXMLDOMNode* parent, TopElements& found) {
     Node node;
-    Check(list->get_item(index, node.put()));
-    return node;
+    Check(parent->get_firstChild(node.put()));
+    while (node) {
+        IXMLDOMNode* current = node.get();
+        DOMNodeType type = NODE_INVALID;
+        Check(current->get_nodeType(&type));
+        if (type == NODE_ELEMENT) {
+            unique_bstr name;
+            Check(current->get_nodeName(name.put()));
+            std::vector<Node>* list = std::wcscmp(name.get(), kPreformattedElement) == 0 ? &found.preformatted
+                                      : std::wcscmp(name.get(), kModuleElement) == 0     ? &found.modules
+                                                                                         : nullptr;
+            if (list != nullptr) {
+                list->push_back(std::move(node)); // before its content: document order
+            }
+            CollectTopElements(current, found);
+        }
+        Node next;
+        Check(current->get_nextSibling(next.put()));
+        node = std::move(next);
+    }
 }
 
 // The parser with the document loaded; none when it cannot be made or the text is not well-formed.
@@ -303,30 +311,23 @@ CStringW SettingsText(const BSTR xml) {
     if (!document) {
         return out;
     }
+    TopElements found;
+    CollectTopElements(document.get(), found);
     TextWriter text(out);
-    long preformattedCount = 0;
-    const com_ptr<IXMLDOMNodeList> preformatted =
-        ElementsByTagName(document.get(), kPreformattedElement, preformattedCount);
-    for (long i = 0; i < preformattedCount; ++i) {
-        const Node node = Item(preformatted.get(), i);
+    for (const Node& node : found.preformatted) {
         unique_bstr block;
-        if (node && SUCCEEDED(node->get_text(block.put()))) {
+        if (SUCCEEDED(node->get_text(block.put()))) {
             text.AppendPreformatted(block.get());
         }
         text.EndLine(); // also after a text that could not be read
     }
     // Several free texts make a report of their own: the modules are left out then.
-    if (preformattedCount >= 2) {
+    if (found.preformatted.size() >= 2) {
         return out;
     }
-    long moduleCount = 0;
-    const com_ptr<IXMLDOMNodeList> modules = ElementsByTagName(document.get(), kModuleElement, moduleCount);
     ModuleWriter writer(out);
-    for (long i = 0; i < moduleCount; ++i) {
-        const Node module = Item(modules.get(), i);
-        if (module) {
-            writer.Module(module.get());
-        }
+    for (const Node& module : found.modules) {
+        writer.Module(module.get());
     }
     return out;
 }
