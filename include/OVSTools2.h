@@ -19,4 +19,7 @@
 #include "ovstoolchrom.h"
 #include "ovstoolquant.h"
 #include "ovstoolgc.h"
+#include "ovstoolproducts.h"
+#include "ovstoolfiletypes.h"
+#include "ovstoolswitches.h"
 #include "ovstoolreporttext.h"

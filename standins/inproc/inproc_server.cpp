@@ -1,5 +1,5 @@
-// The shared parts of the in-process stand-in servers: the class factory, the count of live
-// objects, and the COM server exports of the module that serves kServedClass.
+// The shared parts of the in-process stand-in servers: the class factories, the count of live
+// objects, and the COM server exports of the module that serves kServedClass and the classes beside it.
 #include "inproc_server.h"
 #include "unique_resource.h"
 
@@ -15,9 +15,42 @@ HMODULE g_module = nullptr;
 LONG g_liveObjects = 0;
 LONG g_serverLocks = 0;
 
-// The module's one factory; it lives as long as the module, so its references are not counted.
+// kServedClass and the classes registered beside it (filled during static initialisation).
+constexpr size_t kMaxServedClasses = 16;
+const ServedClass* g_alsoServed[kMaxServedClasses] = {};
+size_t g_alsoServedCount = 0;
+
+// The place of a served class: 0 for kServedClass, 1 + i for the others; -1 when not served.
+int ServedIndex(REFCLSID clsid) {
+    if (clsid == kServedClass.clsid) {
+        return 0;
+    }
+    for (size_t i = 0; i < g_alsoServedCount; ++i) {
+        if (clsid == g_alsoServed[i]->clsid) {
+            return static_cast<int>(i) + 1;
+        }
+    }
+    return -1;
+}
+
+template <typename Each>
+bool ForEachServed(Each each) {
+    if (!each(kServedClass)) {
+        return false;
+    }
+    for (size_t i = 0; i < g_alsoServedCount; ++i) {
+        if (!each(*g_alsoServed[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A factory per served class; it lives as long as the module, so its references are not counted.
 class ClassFactory final : public IClassFactory {
 public:
+    void Serve(const ServedClass& served) noexcept { m_served = &served; }
+
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (out == nullptr) {
             return E_POINTER;
@@ -40,7 +73,7 @@ public:
         if (outer != nullptr) {
             return CLASS_E_NOAGGREGATION;
         }
-        return kServedClass.create(iid, out);
+        return m_served->create(iid, out);
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
         if (lock) {
@@ -50,9 +83,12 @@ public:
         }
         return S_OK;
     }
+
+private:
+    const ServedClass* m_served = nullptr;
 };
 
-ClassFactory g_factory;
+ClassFactory g_factories[kMaxServedClasses + 1];
 
 LONG SetKeyText(HKEY key, const char* name, const std::string& value) {
     return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
@@ -60,9 +96,9 @@ LONG SetKeyText(HKEY key, const char* name, const std::string& value) {
 }
 
 // "CLSID\{...}" under HKEY_CLASSES_ROOT.
-std::string ClassKey() {
+std::string ClassKey(const ServedClass& served) {
     wchar_t text[40];
-    StringFromGUID2(kServedClass.clsid, text, 40);
+    StringFromGUID2(served.clsid, text, 40);
     std::string key = "CLSID\\";
     for (const wchar_t* c = text; *c != L'\0'; ++c) {
         key += static_cast<char>(*c); // a GUID's text is plain ASCII
@@ -71,6 +107,12 @@ std::string ClassKey() {
 }
 
 } // namespace
+
+AlsoServed::AlsoServed(const ServedClass& served) noexcept {
+    if (g_alsoServedCount < kMaxServedClasses) {
+        g_alsoServed[g_alsoServedCount++] = &served;
+    }
+}
 
 void ObjectCreated() noexcept {
     InterlockedIncrement(&g_liveObjects);
@@ -103,10 +145,13 @@ HRESULT __stdcall DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
         return E_POINTER;
     }
     *out = nullptr;
-    if (clsid != kServedClass.clsid) {
+    const int index = ServedIndex(clsid);
+    if (index < 0) {
         return CLASS_E_CLASSNOTAVAILABLE;
     }
-    return g_factory.QueryInterface(iid, out);
+    ClassFactory& factory = g_factories[index];
+    factory.Serve(index == 0 ? kServedClass : *g_alsoServed[index - 1]);
+    return factory.QueryInterface(iid, out);
 }
 
 HRESULT __stdcall DllCanUnloadNow() {
@@ -119,23 +164,26 @@ HRESULT __stdcall DllRegisterServer() {
     if (length == 0 || length >= sizeof path) {
         return SELFREG_E_CLASS;
     }
-    ovs::unique_hkey key;
-    ovs::unique_hkey serverKey;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, ClassKey().c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(),
-                        nullptr) != ERROR_SUCCESS ||
-        SetKeyText(key.get(), nullptr, kServedClass.className) != ERROR_SUCCESS ||
-        RegCreateKeyExA(key.get(), "InprocServer32", 0, nullptr, 0, KEY_WRITE, nullptr, serverKey.put(),
-                        nullptr) != ERROR_SUCCESS ||
-        SetKeyText(serverKey.get(), nullptr, std::string(path, length)) != ERROR_SUCCESS ||
-        SetKeyText(serverKey.get(), "ThreadingModel", "Both") != ERROR_SUCCESS) {
-        return SELFREG_E_CLASS;
-    }
-    return S_OK;
+    const bool registered = ForEachServed([&](const ServedClass& served) {
+        ovs::unique_hkey key;
+        ovs::unique_hkey serverKey;
+        return RegCreateKeyExA(HKEY_CLASSES_ROOT, ClassKey(served).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                               key.put(), nullptr) == ERROR_SUCCESS &&
+               SetKeyText(key.get(), nullptr, served.className) == ERROR_SUCCESS &&
+               RegCreateKeyExA(key.get(), "InprocServer32", 0, nullptr, 0, KEY_WRITE, nullptr,
+                               serverKey.put(), nullptr) == ERROR_SUCCESS &&
+               SetKeyText(serverKey.get(), nullptr, std::string(path, length)) == ERROR_SUCCESS &&
+               SetKeyText(serverKey.get(), "ThreadingModel", "Both") == ERROR_SUCCESS;
+    });
+    return registered ? S_OK : SELFREG_E_CLASS;
 }
 
 HRESULT __stdcall DllUnregisterServer() {
-    const LONG status = RegDeleteTreeA(HKEY_CLASSES_ROOT, ClassKey().c_str());
-    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ? S_OK : SELFREG_E_CLASS;
+    const bool removed = ForEachServed([](const ServedClass& served) {
+        const LONG status = RegDeleteTreeA(HKEY_CLASSES_ROOT, ClassKey(served).c_str());
+        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    });
+    return removed ? S_OK : SELFREG_E_CLASS;
 }
 
 } // extern "C"
