@@ -18,6 +18,8 @@ void RunPathsStep();
 void RunNumbersStep();
 // A synthetic chromatogram compensated, measured at its peak tops and thinned for drawing.
 void RunChromStep();
+// A small ICF settings document as text, result labels, and a section of an ASCII export cut into values.
+void RunReportTextStep();
 // "ovsdemo --numbers-table [event]": prints only that table (in the process's locale); true when
 // the command line asked for it.
 bool RunNumbersTableSwitch(int argc, char** argv);

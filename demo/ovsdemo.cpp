@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
     demo::RunPathsStep();
     demo::RunNumbersStep();
     demo::RunChromStep();
+    demo::RunReportTextStep();
     std::fflush(stdout);
     return 0;
 }

@@ -168,6 +168,19 @@ TEST(AsciiImport, LineCutFieldByFieldInPlace) {
     Tool_GetValueForAsciiImport(text, ',', text, text + 5, rest);
     EXPECT_STREQ("ab", text) << "the value may be the text's own buffer";
     EXPECT_STREQ("cd", rest);
+
+    // A line of several 4 KB blocks, its rest moved toward the front and toward the back of its buffer.
+    std::string line;
+    for (int i = 0; i < 3000; ++i) {
+        line += std::to_string(i) + "\t";
+    }
+    std::vector<char> longLine(line.begin(), line.end());
+    longLine.resize(line.size() + 8, '\0');
+    Tool_GetValueForAsciiImport(value, '\t', longLine.data(), longLine.data() + line.size(), longLine.data());
+    Tool_GetValueForAsciiImport(value, '\t', longLine.data(), longLine.data() + line.size(),
+                                longLine.data() + 5);
+    EXPECT_STREQ("1", value);
+    EXPECT_EQ(line.substr(4), longLine.data() + 5);
 }
 
 // Random texts of the characters that matter, or the export with random bytes changed.

@@ -99,6 +99,12 @@ TEST_F(IcfText, DocumentsBecomeTheirLinesInBothWidths) {
          "<R><PreformatedText>t</PreformatedText>" + Module("") +
              "<X><PreformatedText>u</PreformatedText></X></R>",
          "t\r\nu\r\n"},
+        {"free texts and modules are found anywhere, modules in document order",
+         "<R>" +
+             Module(Parameter("A", "1") + "<X><PreformatedText>n</PreformatedText>" +
+                    Module("", "<IndexWithinRole>4</IndexWithinRole>") + "</X>") +
+             "</R>",
+         "n\r\n" + kHeader + "    A\t: 1\r\n\r\nPump 5 (P1) :Pump A\r\n\r\n"},
         {"not well-formed", "<R><PreformatedText>t</R>", ""},
         {"not XML", "Pump A", ""},
         {"empty", "", ""},

@@ -165,122 +165,141 @@ private:
     CStringW& m_out;
 };
 
-class ModuleWriter {
-public:
-    explicit ModuleWriter(CStringW& out) : m_text(out) {}
+// A second owner of a node.
+Node Share(IXMLDOMNode* node) {
+    Node copy;
+    node->AddRef();
+    *copy.put() = node;
+    return copy;
+}
 
-    void Module(IXMLDOMNode* module) {
-        const std::vector<Element> children = ElementChildren(module);
-        m_text.AppendChildText(children, kRoleName);
-        m_text.Append(L" ");
-        m_text.AppendOneBased(FirstNamed(children, kIndexWithinRole));
-        m_text.Append(L" (");
-        m_text.AppendChildText(children, kModuleType);
-        m_text.Append(L") :");
-        m_text.AppendChildText(children, kModuleDisplayName);
-        m_text.EndLine();
-        Content(children, 1);
-        m_text.EndLine();
-    }
+const wchar_t* NameOf(const Element& element) {
+    return element.name ? element.name.get() : L"";
+}
+
+// One walk through the whole document in document order. It finds the free texts and the modules
+// (every element named exactly so, anywhere, as the parser's lookup by tag name gives them) and
+// writes each module's block while passing through the module, so that no part of the document is
+// walked twice: under Wine one lookup by tag name costs about a third of loading the document, a
+// walk through all of it a tenth.
+class SettingsWalker {
+public:
+    void Document(IXMLDOMNode* document) { CollectAll(ElementChildren(document)); }
+    const std::vector<Node>& FreeTexts() const { return m_freeTexts; }
+    const std::vector<CStringW>& ModuleBlocks() const { return m_moduleBlocks; }
 
 private:
-    void Content(const std::vector<Element>& elements, int level) {
+    // An element that is no part of a module's text: a free text or a module is taken, anything else
+    // searched for them.
+    void Collect(const Element& element) {
+        if (std::wcscmp(NameOf(element), kModuleElement) == 0) {
+            Module(element.node.get());
+            return;
+        }
+        if (std::wcscmp(NameOf(element), kPreformattedElement) == 0) {
+            m_freeTexts.push_back(Share(element.node.get()));
+        }
+        CollectAll(ElementChildren(element.node.get()));
+    }
+
+    void CollectAll(const std::vector<Element>& elements) {
         for (const Element& element : elements) {
-            const wchar_t* kind = element.name ? element.name.get() : L"";
-            if (IsKind(kind, kSectionKind)) {
-                Section(element.node.get(), level);
-            } else if (IsKind(kind, kTableKind)) {
-                Table(element.node.get(), level);
-            } else if (IsKind(kind, kParameterKind)) {
-                Parameter(ElementChildren(element.node.get()), level, true);
+            Collect(element);
+        }
+    }
+
+    void Module(IXMLDOMNode* module) {
+        const size_t place = m_moduleBlocks.size(); // before the modules inside this one
+        m_moduleBlocks.emplace_back();
+        CStringW block;
+        TextWriter text(block);
+        const std::vector<Element> children = ElementChildren(module);
+        text.AppendChildText(children, kRoleName);
+        text.Append(L" ");
+        text.AppendOneBased(FirstNamed(children, kIndexWithinRole));
+        text.Append(L" (");
+        text.AppendChildText(children, kModuleType);
+        text.Append(L") :");
+        text.AppendChildText(children, kModuleDisplayName);
+        text.EndLine();
+        Content(children, 1, text);
+        text.EndLine();
+        m_moduleBlocks[place] = std::move(block);
+    }
+
+    void Content(const std::vector<Element>& elements, int level, TextWriter& text) {
+        for (const Element& element : elements) {
+            if (IsKind(NameOf(element), kSectionKind)) {
+                Section(element, level, text);
+            } else if (IsKind(NameOf(element), kTableKind)) {
+                Table(element, level, text);
+            } else if (IsKind(NameOf(element), kParameterKind)) {
+                Parameter(element, level, true, text);
+            } else {
+                Collect(element);
             }
         }
     }
 
-    void Section(IXMLDOMNode* section, int level) {
-        const std::vector<Element> children = ElementChildren(section);
+    void Section(const Element& section, int level, TextWriter& text) {
+        const std::vector<Element> children = ElementChildren(section.node.get());
         const Element* name = FirstNamed(children, kName);
         if (name == nullptr) {
-            return; // a section without a name is left out with all it holds
+            CollectAll(children); // a section without a name is left out of the text with all it holds
+            return;
         }
-        m_text.Indent(level);
-        m_text.Append(TextOf(name).get());
-        m_text.EndLine();
-        Content(children, level + 1);
+        text.Indent(level);
+        text.Append(TextOf(name).get());
+        text.EndLine();
+        Content(children, level + 1, text);
     }
 
     // No line for the table itself: each row is headed by the table's name and its index.
-    void Table(IXMLDOMNode* table, int level) {
-        const std::vector<Element> children = ElementChildren(table);
+    void Table(const Element& table, int level, TextWriter& text) {
+        const std::vector<Element> children = ElementChildren(table.node.get());
         const unique_bstr tableName = TextOf(FirstNamed(children, kName));
         for (const Element& row : children) {
-            if (!row.name || !IsKind(row.name.get(), kRowKind)) {
+            if (!IsKind(NameOf(row), kRowKind)) {
+                Collect(row);
                 continue;
             }
             const std::vector<Element> cells = ElementChildren(row.node.get());
-            m_text.Indent(level);
-            m_text.Append(tableName.get());
-            m_text.Append(L"[");
-            m_text.AppendOneBased(FirstNamed(cells, kRowIndex));
-            m_text.Append(L"]");
-            m_text.EndLine();
+            text.Indent(level);
+            text.Append(tableName.get());
+            text.Append(L"[");
+            text.AppendOneBased(FirstNamed(cells, kRowIndex));
+            text.Append(L"]");
+            text.EndLine();
             for (const Element& cell : cells) {
-                if (cell.name && IsKind(cell.name.get(), kParameterKind)) {
-                    Parameter(ElementChildren(cell.node.get()), level + 1, false);
+                if (IsKind(NameOf(cell), kParameterKind)) {
+                    Parameter(cell, level + 1, false, text);
+                } else {
+                    Collect(cell);
                 }
             }
         }
     }
 
-    void Parameter(const std::vector<Element>& children, int level, bool withUnit) {
-        m_text.Indent(level);
-        m_text.AppendChildText(children, kName);
-        m_text.Append(kParameterSeparator);
-        m_text.AppendChildText(children, kValue);
+    void Parameter(const Element& parameter, int level, bool withUnit, TextWriter& text) {
+        const std::vector<Element> children = ElementChildren(parameter.node.get());
+        text.Indent(level);
+        text.AppendChildText(children, kName);
+        text.Append(kParameterSeparator);
+        text.AppendChildText(children, kValue);
         if (withUnit) {
             const unique_bstr unit = TextOf(FirstNamed(children, kUnit));
             if (unit && SysStringLen(unit.get()) > 0) {
-                m_text.Append(L" ");
-                m_text.Append(unit.get());
+                text.Append(L" ");
+                text.Append(unit.get());
             }
         }
-        m_text.EndLine();
+        text.EndLine();
+        CollectAll(children);
     }
 
-    TextWriter m_text;
+    std::vector<Node> m_freeTexts;
+    std::vector<CStringW> m_moduleBlocks;
 };
-
-// The free texts and the modules: every element named exactly so, in document order, as the
-// parser's lookup by tag name gives them. One walk finds both: under Wine each lookup by tag name
-// costs about a third of loading the document, the walk a tenth.
-struct TopElements {
-    std::vector<Node> preformatted;
-    std::vector<Node> modules;
-};
-
-void CollectTopElements(IXMLDOMNode* parent, TopElements& found) {
-    Node node;
-    Check(parent->get_firstChild(node.put()));
-    while (node) {
-        IXMLDOMNode* current = node.get();
-        DOMNodeType type = NODE_INVALID;
-        Check(current->get_nodeType(&type));
-        if (type == NODE_ELEMENT) {
-            unique_bstr name;
-            Check(current->get_nodeName(name.put()));
-            std::vector<Node>* list = std::wcscmp(name.get(), kPreformattedElement) == 0 ? &found.preformatted
-                                      : std::wcscmp(name.get(), kModuleElement) == 0     ? &found.modules
-                                                                                         : nullptr;
-            if (list != nullptr) {
-                list->push_back(std::move(node)); // before its content: document order
-            }
-            CollectTopElements(current, found);
-        }
-        Node next;
-        Check(current->get_nextSibling(next.put()));
-        node = std::move(next);
-    }
-}
 
 // The parser with the document loaded; none when it cannot be made or the text is not well-formed.
 XmlDocument LoadDocument(const BSTR xml) {
@@ -311,10 +330,10 @@ CStringW SettingsText(const BSTR xml) {
     if (!document) {
         return out;
     }
-    TopElements found;
-    CollectTopElements(document.get(), found);
+    SettingsWalker walker;
+    walker.Document(document.get());
     TextWriter text(out);
-    for (const Node& node : found.preformatted) {
+    for (const Node& node : walker.FreeTexts()) {
         unique_bstr block;
         if (SUCCEEDED(node->get_text(block.put()))) {
             text.AppendPreformatted(block.get());
@@ -322,12 +341,11 @@ CStringW SettingsText(const BSTR xml) {
         text.EndLine(); // also after a text that could not be read
     }
     // Several free texts make a report of their own: the modules are left out then.
-    if (found.preformatted.size() >= 2) {
+    if (walker.FreeTexts().size() >= 2) {
         return out;
     }
-    ModuleWriter writer(out);
-    for (const Node& module : found.modules) {
-        writer.Module(module.get());
+    for (const CStringW& block : walker.ModuleBlocks()) {
+        out += block;
     }
     return out;
 }

@@ -1,7 +1,8 @@
 // Sections, title lines, channel names and fields of exported ASCII texts. The text is scanned
 // byte by byte; positions are plain pointers into the caller's text, which the caller moves on.
 #include "ovstoolreporttext.h"
-#include "text_scan.h"
+#include "ovsres.h"
+#include "reporttext/terminated_move.h"
 
 #include <cstdio>
 #include <cstring>
@@ -15,6 +16,11 @@ constexpr char kTitleOpen = '[';
 constexpr char kTitleClose = ']';
 constexpr char kChannelOpen = '(';
 constexpr char kChannelClose = ')';
+constexpr char kDefaultDelimiter = '\t';
+// The keyword an export names its delimiter with (the byte right after it), and the option the text
+// module is asked with.
+constexpr UINT kDelimiterKeywordText = 8436;
+constexpr UINT kDelimiterKeywordOption = 0;
 
 // "\r\n" and "\r\n[": a line end, and a line end before the next section's title line.
 struct LineEnds {
@@ -116,6 +122,23 @@ BOOL Tool_SearchTitleChannelNameForAsciiImport(LPCSTR szTitleLine, CString& strC
     return TRUE;
 }
 
+void Tool_GetDelimitTypeForAsciiImport(LPCSTR szText, char* pDelimiter) {
+    if (pDelimiter == nullptr) {
+        return;
+    }
+    *pDelimiter = kDefaultDelimiter;
+    if (szText == nullptr) {
+        return;
+    }
+    CString keyword;
+    RES_LoadString(kDelimiterKeywordText, keyword, kDelimiterKeywordOption);
+    const char* found = keyword.IsEmpty() ? nullptr : std::strstr(szText, keyword);
+    // A keyword that ends the text names no delimiter.
+    if (found != nullptr && found[keyword.GetLength()] != '\0') {
+        *pDelimiter = found[keyword.GetLength()];
+    }
+}
+
 void Tool_GetItemValueForAsciiImport(LPCSTR szName, char* szValue, char chDelimiter, LPCSTR szText,
                                      LPCSTR szEnd) {
     if (szValue == nullptr) {
@@ -157,19 +180,9 @@ void Tool_GetValueForAsciiImport(char* szValue, char chDelimiter, LPCSTR szFrom,
     }
     const size_t fieldLength = static_cast<size_t>(stop - szFrom);
     const char* restStart = stop < szEnd && *stop == chDelimiter && *stop != '\0' ? stop + 1 : stop;
-    const size_t restSize = ovs::TextLength(restStart) + 1;
-    auto copyField = [&] {
-        std::memmove(szValue, szFrom, fieldLength);
-        szValue[fieldLength] = '\0';
-    };
-    // Either buffer may be the text's own (the next field is cut from the rest into the rest): the
-    // one that lies over the field is written last.
-    const bool restOverField = szRest <= stop && szFrom < szRest + restSize;
-    if (restOverField) {
-        copyField();
-        std::memmove(szRest, restStart, restSize);
-    } else {
-        std::memmove(szRest, restStart, restSize);
-        copyField();
-    }
+    // Either output may be the text's own buffer (the next field is cut from the rest into the rest,
+    // or the value into the text itself): the field's bytes are taken first, its terminator last.
+    std::memmove(szValue, szFrom, fieldLength);
+    ovs::MoveTerminated(szRest, restStart);
+    szValue[fieldLength] = '\0';
 }
