@@ -10,53 +10,82 @@ namespace ovs {
 
 namespace {
 
-// Blocks small enough to stay in the first-level cache between the scan and the move.
-constexpr size_t kBlock = 4096;
+// Texts are read in aligned groups of 64 bytes: such a group never reaches into another page, so
+// the bytes it reads before the text or after its terminator are harmless. (The four parts stay in
+// plain variables: an array of them would go through the stack.)
+constexpr uintptr_t kGroup = 64;
 
-// The first zero byte in [from, limit), or limit. Aligned 16-byte loads never reach into another
-// page, so the bytes they read before `from` or after the zero are harmless.
-const char* FindZero(const char* from, const char* limit) {
-    const auto address = reinterpret_cast<uintptr_t>(from);
-    const char* chunk = from - address % 16;
-    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_cmpeq_epi8(_mm_load_si128(reinterpret_cast<const __m128i*>(chunk)), _mm_setzero_si128())));
-    mask &= ~0u << (address % 16); // bytes before `from`
-    while (mask == 0) {
-        chunk += 16;
-        if (chunk >= limit) {
-            return limit;
-        }
-        mask = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_cmpeq_epi8(_mm_load_si128(reinterpret_cast<const __m128i*>(chunk)), _mm_setzero_si128())));
+__m128i Part(const char* group, int index) {
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(group) + index);
+}
+
+uint64_t ZeroBits(__m128i part) {
+    return static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(part, _mm_setzero_si128())));
+}
+
+// One bit per zero byte of the aligned group.
+uint64_t GroupZeros(const char* group) {
+    return ZeroBits(Part(group, 0)) | ZeroBits(Part(group, 1)) << 16 | ZeroBits(Part(group, 2)) << 32 |
+           ZeroBits(Part(group, 3)) << 48;
+}
+
+// The zeros of the group that holds text, from text on to the end of that group.
+uint64_t FirstGroupZeros(const char* text) {
+    const auto skipped = static_cast<int>(reinterpret_cast<uintptr_t>(text) % kGroup);
+    return GroupZeros(text - skipped) >> skipped;
+}
+
+size_t HeadLength(const char* text) {
+    return static_cast<size_t>(kGroup - reinterpret_cast<uintptr_t>(text) % kGroup);
+}
+
+bool HasZero(__m128i a, __m128i b, __m128i c, __m128i d) {
+    const __m128i least = _mm_min_epu8(_mm_min_epu8(a, b), _mm_min_epu8(c, d));
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(least, _mm_setzero_si128())) != 0;
+}
+
+// The place of the terminator, found a group at a time.
+size_t TerminatorOffset(const char* text) {
+    if (const uint64_t zeros = FirstGroupZeros(text); zeros != 0) {
+        return static_cast<size_t>(std::countr_zero(zeros));
     }
-    const char* zero = chunk + std::countr_zero(mask);
-    return zero < limit ? zero : limit;
+    for (size_t offset = HeadLength(text);; offset += kGroup) {
+        const char* group = text + offset;
+        if (HasZero(Part(group, 0), Part(group, 1), Part(group, 2), Part(group, 3))) {
+            return offset + static_cast<size_t>(std::countr_zero(GroupZeros(group)));
+        }
+    }
 }
 
 } // namespace
 
 size_t MoveTerminated(char* to, const char* text) {
-    if (to > text) {
-        // Moving toward the back may overwrite what is still to be read: the length comes first.
-        const char* block = text;
-        const char* zero = FindZero(block, block + kBlock);
-        for (; zero == block + kBlock; zero = FindZero(block, block + kBlock)) {
-            block += kBlock;
-        }
-        const size_t bytes = static_cast<size_t>(zero - text) + 1;
+    if (to > text || FirstGroupZeros(text) != 0) {
+        // Toward the back a store may overwrite bytes still to be read: the length comes first.
+        const size_t bytes = TerminatorOffset(text) + 1;
         std::memmove(to, text, bytes);
         return bytes;
     }
-    // Toward the front (or onto itself) a block only overwrites bytes already read.
-    for (size_t moved = 0;; moved += kBlock) {
-        const char* block = text + moved;
-        const char* zero = FindZero(block, block + kBlock);
-        if (zero < block + kBlock) {
-            const size_t last = static_cast<size_t>(zero - block) + 1;
-            std::memmove(to + moved, block, last);
-            return moved + last;
+    // Toward the front (or onto itself) a store overwrites only bytes already read: each group is
+    // stored as soon as it is known to hold no terminator.
+    size_t done = HeadLength(text);
+    std::memmove(to, text, done);
+    for (;; done += kGroup) {
+        const char* group = text + done;
+        const __m128i a = Part(group, 0);
+        const __m128i b = Part(group, 1);
+        const __m128i c = Part(group, 2);
+        const __m128i d = Part(group, 3);
+        if (HasZero(a, b, c, d)) {
+            const size_t last = static_cast<size_t>(std::countr_zero(GroupZeros(group))) + 1;
+            std::memmove(to + done, group, last);
+            return done + last;
         }
-        std::memmove(to + moved, block, kBlock);
+        auto* out = reinterpret_cast<__m128i*>(to + done);
+        _mm_storeu_si128(out, a);
+        _mm_storeu_si128(out + 1, b);
+        _mm_storeu_si128(out + 2, c);
+        _mm_storeu_si128(out + 3, d);
     }
 }
 
