@@ -32,6 +32,8 @@ bool RunSleepSwitch(int argc, char** argv);
 void RunFileTypesStep();
 // System check file names, the run-mode switch of a user, and the graph-axis right.
 void RunSysCheckStep();
+// A small ICF settings document as text, result labels, and a section of an ASCII export cut into values.
+void RunReportTextStep();
 // "ovsdemo --numbers-table [event]": prints only that table (in the process's locale); true when
 // the command line asked for it.
 bool RunNumbersTableSwitch(int argc, char** argv);

@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
     demo::RunProcessesStep();
     demo::RunFileTypesStep();
     demo::RunSysCheckStep();
+    demo::RunReportTextStep();
     std::fflush(stdout);
     return 0;
 }

@@ -29,3 +29,4 @@
 #include "ovstoolswitches.h"
 #include "ovstoolsyscheck.h"
 #include "ovstoolusers.h"
+#include "ovstoolreporttext.h"

@@ -138,3 +138,6 @@ inline bool operator<=(const CString& a, const CString& b) { return a.Compare(b)
 inline bool operator>=(const CString& a, const CString& b) { return a.Compare(b) >= 0; }
 
 using CStringA = CString;
+
+// The wide string sits beside it, as in the framework it follows.
+#include "afxstrw.h"
