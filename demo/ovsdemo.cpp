@@ -26,8 +26,8 @@ void PrintFile(const std::string& path) {
 } // namespace demo
 
 int main(int argc, char** argv) {
-    if (demo::RunNumbersTableSwitch(argc, argv) || demo::RunDiagnosticsChildSwitch(argc, argv)) {
-    if (demo::RunSleepSwitch(argc, argv) || demo::RunNumbersTableSwitch(argc, argv)) {
+    if (demo::RunNumbersTableSwitch(argc, argv) || demo::RunDiagnosticsChildSwitch(argc, argv) ||
+        demo::RunSleepSwitch(argc, argv)) {
         return 0;
     }
     demo::RunFoundationStep();
