@@ -20,6 +20,10 @@ void RunNumbersStep();
 void RunChromStep();
 // The storage server registered; a per-system value and a registry value migrated on first read.
 void RunStorageStep();
+// Two sleepers through the launching manager, the process registry, the manager stopped.
+void RunProcessesStep();
+// "ovsdemo --sleep <ms>": sleeps (the demo's own sleeper program); true when asked for.
+bool RunSleepSwitch(int argc, char** argv);
 // "ovsdemo --numbers-table [event]": prints only that table (in the process's locale); true when
 // the command line asked for it.
 bool RunNumbersTableSwitch(int argc, char** argv);

@@ -26,7 +26,7 @@ void PrintFile(const std::string& path) {
 } // namespace demo
 
 int main(int argc, char** argv) {
-    if (demo::RunNumbersTableSwitch(argc, argv)) {
+    if (demo::RunSleepSwitch(argc, argv) || demo::RunNumbersTableSwitch(argc, argv)) {
         return 0;
     }
     demo::RunFoundationStep();
@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
     demo::RunNumbersStep();
     demo::RunChromStep();
     demo::RunStorageStep();
+    demo::RunProcessesStep();
     std::fflush(stdout);
     return 0;
 }

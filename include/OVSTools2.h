@@ -20,3 +20,5 @@
 #include "ovstoolchrom.h"
 #include "ovstoolquant.h"
 #include "ovstoolgc.h"
+#include "ovstoollaunch.h"
+#include "ovstoolexecute.h"

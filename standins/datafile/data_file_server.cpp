@@ -5,11 +5,20 @@
 #include "unique_resource.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
 
 constexpr LONG kLogCapacity = 64;
+// The arguments with which a background file is opened.
+constexpr LONG kOpenMode = 1;
+constexpr LONG kOpenFlags = 0x4000000;
+constexpr LONG kOpenShare = 1;
+
+// clang-format off
+#define OVS_ANSWER_RESERVED(n) HRESULT STDMETHODCALLTYPE Reserved##n() override { return E_NOTIMPL; }
+// clang-format on
 
 // A table that holds only its header with count 0 (both table headers are 8 bytes).
 std::vector<BYTE> EmptyTable() {
@@ -20,7 +29,11 @@ class DataFileObject final : public IOvsSampleInformation,
                              public IOvsDataProcessingSource,
                              public IOvsProcessingState,
                              public IOvsQuantMethod,
-                             public IOvsDataFileSetup {
+                             public IOvsDataFileSetup,
+                             public IOvsDataFile,
+                             public IOvsFileManager,
+                             public IOvsRawData,
+                             public IOvsPdaRawData {
 public:
     DataFileObject() = default;
     DataFileObject(const DataFileObject&) = delete;
@@ -40,6 +53,12 @@ public:
         }
         if (iid == IID_IOvsDataProcessingSource) {
             return Offer(OVS_DFCALL_QUERY_SOURCE, static_cast<IOvsDataProcessingSource*>(this), out);
+        }
+        if (iid == IID_IOvsDataFile) {
+            return Offer(OVS_DFCALL_QUERY_DATA_FILE, static_cast<IOvsDataFile*>(this), out);
+        }
+        if (iid == IID_IOvsFileManager) {
+            return Offer(OVS_DFCALL_QUERY_FILE_MANAGER, static_cast<IOvsFileManager*>(this), out);
         }
         return E_NOINTERFACE;
     }
@@ -116,9 +135,81 @@ public:
     HRESULT STDMETHODCALLTYPE GetSelectedEntry(LONG* entry) override {
         return entry != nullptr ? (*entry = m_selected, S_OK) : E_POINTER;
     }
+    HRESULT STDMETHODCALLTYPE SetPdaKind(WORD kind) override {
+        m_pdaKind = kind;
+        return S_OK;
+    }
 
-private:
-    friend class ovs::standin::References<DataFileObject>;
+    HRESULT STDMETHODCALLTYPE GetDataObject(LPCSTR name, REFIID iid, void** out) override {
+        if (out == nullptr) {
+            return E_POINTER;
+        }
+        *out = nullptr;
+        if (name != nullptr && std::strcmp(name, OVS_RAW_DATA_NAME) == 0 && iid == IID_IOvsRawData) {
+            return Offer(OVS_DFCALL_GET_RAW_OBJECT, static_cast<IOvsRawData*>(this), out);
+        }
+        if (name != nullptr && std::strcmp(name, OVS_PDA_RAW_DATA_NAME) == 0 && iid == IID_IOvsPdaRawData) {
+            return Offer(OVS_DFCALL_GET_PDA_OBJECT, static_cast<IOvsPdaRawData*>(this), out);
+        }
+        return E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE GetPathName(LPSTR buffer, DWORD size) override {
+        HRESULT hr = S_OK;
+        if (Failing(OVS_DFCALL_GET_PATH_NAME, hr)) {
+            return hr;
+        }
+        if (buffer == nullptr || size <= m_openedName.size()) {
+            return E_INVALIDARG;
+        }
+        std::memcpy(buffer, m_openedName.c_str(), m_openedName.size() + 1);
+        return S_OK;
+    }
+    // Answers the protocol's opening only: the background file is this object.
+    HRESULT STDMETHODCALLTYPE OpenFile(IOvsDataFile** file, LPCSTR name, LONG mode, LONG flags, LONG share,
+                                       LONG reserved1, LONG reserved2, LONG reserved3) override {
+        if (file == nullptr) {
+            return E_POINTER;
+        }
+        *file = nullptr;
+        if (name == nullptr || mode != kOpenMode || flags != kOpenFlags || share != kOpenShare ||
+            reserved1 != 0 || reserved2 != 0 || reserved3 != 0) {
+            return E_INVALIDARG;
+        }
+        m_openedName = name;
+        return Offer(OVS_DFCALL_OPEN_FILE, static_cast<IOvsDataFile*>(this), reinterpret_cast<void**>(file));
+    }
+    HRESULT STDMETHODCALLTYPE CloseFile(IOvsDataFile*, LONG) override {
+        return Logged(OVS_DFCALL_CLOSE_FILE);
+    }
+    HRESULT STDMETHODCALLTYPE ClearBackground() override { return Logged(OVS_DFCALL_CLEAR_RAW); }
+    HRESULT STDMETHODCALLTYPE LinkBackground(IOvsRawData* background) override {
+        return background != nullptr ? Logged(OVS_DFCALL_LINK_RAW) : E_POINTER;
+    }
+    HRESULT STDMETHODCALLTYPE GetPdaInfo(OVS_PDAINFO* info) override {
+        OVS_PDAINFO record = {};
+        record.wKind = m_pdaKind;
+        return CopyOut(OVS_DFCALL_GET_PDA_INFO, record, info);
+    }
+    HRESULT STDMETHODCALLTYPE SetBackground(LPCSTR path, IOvsPdaRawData* background) override {
+        if (path == nullptr && background == nullptr) {
+            return Logged(OVS_DFCALL_CLEAR_PDA);
+        }
+        if (path == nullptr || background == nullptr || m_openedName != path) {
+            return E_INVALIDARG;
+        }
+        return Logged(OVS_DFCALL_LINK_PDA);
+    }
+
+    // clang-format off
+    OVS_ANSWER_RESERVED(3) OVS_ANSWER_RESERVED(4) OVS_ANSWER_RESERVED(5) OVS_ANSWER_RESERVED(6)
+    OVS_ANSWER_RESERVED(7) OVS_ANSWER_RESERVED(8) OVS_ANSWER_RESERVED(9) OVS_ANSWER_RESERVED(10)
+    OVS_ANSWER_RESERVED(11) OVS_ANSWER_RESERVED(12) OVS_ANSWER_RESERVED(13) OVS_ANSWER_RESERVED(14)
+    OVS_ANSWER_RESERVED(15) OVS_ANSWER_RESERVED(16) OVS_ANSWER_RESERVED(17) OVS_ANSWER_RESERVED(18)
+    OVS_ANSWER_RESERVED(19) OVS_ANSWER_RESERVED(20) OVS_ANSWER_RESERVED(21) OVS_ANSWER_RESERVED(22)
+    OVS_ANSWER_RESERVED(23) OVS_ANSWER_RESERVED(24) OVS_ANSWER_RESERVED(25)
+        // clang-format on
+
+        private : friend class ovs::standin::References<DataFileObject>;
     ~DataFileObject() = default;
 
     // Logs the call; true with hr set when the call is to fail.
@@ -132,6 +223,11 @@ private:
         }
         hr = m_failure;
         return true;
+    }
+
+    HRESULT Logged(OvsDataFileCall call) {
+        HRESULT hr = S_OK;
+        return Failing(call, hr) ? hr : S_OK;
     }
 
     // Hands out one of the object's interfaces, unless the call is to fail (OVS_DFCALL_NONE is
@@ -198,6 +294,8 @@ private:
     LONG m_log[kLogCapacity] = {};
     LONG m_logCount = 0;
     LONG m_selected = -1;
+    WORD m_pdaKind = 0;
+    std::string m_openedName;
 };
 
 // Only for the setup interface, so that creating the object logs no call.

@@ -2,6 +2,7 @@
 #include "ovsreg.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -188,15 +189,24 @@ ChildResult RunChild(const std::string& mode, const std::vector<std::string>& ar
 }
 
 int DispatchChild(int argc, char** argv) {
-    if (argc < 3 || std::string(argv[1]) != "--child") {
+    std::vector<std::string> words;
+    if (argc >= 3 && std::string(argv[1]) == "--child") {
+        words.assign(argv + 2, argv + argc);
+    } else if (const char* inherited = std::getenv(kChildVariable);
+               inherited != nullptr && *inherited != '\0') {
+        std::stringstream parts(inherited);
+        for (std::string word; std::getline(parts, word, '|');) {
+            words.push_back(word);
+        }
+    } else {
         return -1;
     }
-    const auto mode = Modes().find(argv[2]);
+    const auto mode = Modes().find(words[0]);
     if (mode == Modes().end()) {
-        std::fprintf(stderr, "unknown child mode %s\n", argv[2]);
+        std::fprintf(stderr, "unknown child mode %s\n", words[0].c_str());
         return 2;
     }
-    return mode->second(std::vector<std::string>(argv + 3, argv + argc));
+    return mode->second(std::vector<std::string>(words.begin() + 1, words.end()));
 }
 
 HRESULT CallServerFunction(HMODULE module, const char* function) {

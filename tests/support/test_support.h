@@ -78,8 +78,7 @@ struct ChildResult {
 unique_handle StartChild(const std::string& mode, const std::vector<std::string>& args = {},
                          const std::map<std::string, std::string>& environment = {});
 
-// Starts this executable as "--child <mode> args...", with the given environment variables added
-// or replaced, and waits for its end (at most timeoutMs).
+// The same, waiting for its end (at most timeoutMs).
 ChildResult RunChild(const std::string& mode, const std::vector<std::string>& args = {},
                      const std::map<std::string, std::string>& environment = {}, DWORD timeoutMs = 60000);
 
@@ -87,7 +86,12 @@ ChildResult RunChild(const std::string& mode, const std::vector<std::string>& ar
 // E_NOTIMPL when the module has no such export.
 HRESULT CallServerFunction(HMODULE module, const char* function);
 
-// Runs a child mode if the command line names one; returns -1 otherwise.
+// A program that another program starts with a command line of its own choosing (a copy of the test
+// executable, or the executable started through the library) runs the child mode "mode|arg|arg..."
+// named by this variable of its environment.
+inline constexpr char kChildVariable[] = "OVS_TEST_CHILD";
+
+// Runs a child mode if the command line (or the variable above) names one; returns -1 otherwise.
 int DispatchChild(int argc, char** argv);
 
 } // namespace ovs::test
