@@ -24,6 +24,10 @@ void RunStorageStep();
 void RunProcessesStep();
 // "ovsdemo --sleep <ms>": sleeps (the demo's own sleeper program); true when asked for.
 bool RunSleepSwitch(int argc, char** argv);
+// An off-screen rectangle moved onto the desktop, a lock report, a dump of a crashing child.
+void RunDiagnosticsStep();
+// The diagnostics step's children ("--hold-file path", "--crash"); true when the command line was one.
+bool RunDiagnosticsChildSwitch(int argc, char** argv);
 // "ovsdemo --numbers-table [event]": prints only that table (in the process's locale); true when
 // the command line asked for it.
 bool RunNumbersTableSwitch(int argc, char** argv);

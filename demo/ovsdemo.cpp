@@ -26,7 +26,8 @@ void PrintFile(const std::string& path) {
 } // namespace demo
 
 int main(int argc, char** argv) {
-    if (demo::RunSleepSwitch(argc, argv) || demo::RunNumbersTableSwitch(argc, argv)) {
+    if (demo::RunSleepSwitch(argc, argv) || demo::RunNumbersTableSwitch(argc, argv) ||
+        demo::RunDiagnosticsChildSwitch(argc, argv)) {
         return 0;
     }
     demo::RunFoundationStep();
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
     demo::RunChromStep();
     demo::RunStorageStep();
     demo::RunProcessesStep();
+    demo::RunDiagnosticsStep();
     std::fflush(stdout);
     return 0;
 }

@@ -22,3 +22,5 @@
 #include "ovstoolgc.h"
 #include "ovstoollaunch.h"
 #include "ovstoolexecute.h"
+#include "ovstooldump.h"
+#include "ovstoolhost.h"

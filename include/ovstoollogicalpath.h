@@ -44,8 +44,9 @@ OVSTOOL_API DWORD Tool_GetPathInfoFromLogicalPath(CString strPath, CString& strO
 // The component's file kind in *pnKind; the failing HRESULT, E_FAIL for a null pnKind, or the
 // component's status.
 OVSTOOL_API HRESULT Tool_GetFileKindFromLogicalPath(CString strPath, int* pnKind);
-// Releases the cached component; the next use creates it again.
-OVSTOOL_API void Tool_ReleaseInterface();
+// Releases the cached component; the next use creates it again. What its Release answers, or 0
+// when none is held.
+OVSTOOL_API ULONG Tool_ReleaseInterface();
 
 // "project - data set/item 0x20000 - item 0x100000" for a logical path; other texts unchanged.
 OVSTOOL_API CString Tool_MakeDisplayDataFilePathFromLogicalPath(const CString& strPath, BOOL bFlag);

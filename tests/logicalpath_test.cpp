@@ -394,9 +394,9 @@ TEST_F(PathInfoComponent, CreatedOnceReusedAndCreatedAgainAfterRelease) {
     EXPECT_EQ(before.liveObjects + 1, now.liveObjects);
     EXPECT_EQ(before.calls + 3, now.calls);
 
-    Tool_ReleaseInterface();
+    EXPECT_EQ(0u, Tool_ReleaseInterface()) << "the component's count after its last reference";
     EXPECT_EQ(before.liveObjects, Counts().liveObjects);
-    Tool_ReleaseInterface(); // nothing held: no effect
+    EXPECT_EQ(0u, Tool_ReleaseInterface()); // nothing held: no effect
     EXPECT_EQ(OVS_PATHINFO_PROJECT_NAME, Items(OVS_PATHINFO_PROJECT_NAME, out));
     now = Counts();
     EXPECT_EQ(before.created + 2, now.created);

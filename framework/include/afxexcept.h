@@ -3,16 +3,9 @@
 #pragma once
 
 #include "afxver_.h"
+#include "afxruntime.h"
 #include "afxstr.h"
 #include <windows.h>
-
-class AFX_API CObject {
-public:
-    virtual ~CObject() = default;
-
-protected:
-    CObject() = default;
-};
 
 class AFX_API CException : public CObject {
 public:

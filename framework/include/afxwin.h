@@ -1,7 +1,8 @@
-// The framework's application object and module state. The process has one application state (the
-// executable's); a DLL with an application object of its own keeps it in a module state of its own
-// and switches to it with AFX_MANAGE_STATE. Without a switch, AfxGetApp() answers the executable's
-// application, so code running on a caller's behalf sees the calling application.
+// The framework's application object and module state; the window, frame, view and document classes
+// follow at the end. The process has one application state (the executable's); a DLL with an application
+// object of its own keeps it in a module state of its own and switches to it with AFX_MANAGE_STATE. Without a
+// switch, AfxGetApp() answers the executable's application, so code running on a caller's behalf sees the
+// calling application.
 #pragma once
 
 #include "afxexcept.h"
@@ -62,3 +63,6 @@ AFX_API HINSTANCE AfxGetResourceHandle() noexcept;
 AFX_API void AfxSetResourceHandle(HINSTANCE hInstResource) noexcept;
 AFX_API HINSTANCE AfxLoadLibrary(LPCSTR lpszModuleName) noexcept;
 AFX_API BOOL AfxFreeLibrary(HINSTANCE hInstLib) noexcept;
+
+#include "afxwnd.h"
+#include "afxframe.h"

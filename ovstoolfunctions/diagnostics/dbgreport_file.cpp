@@ -1,4 +1,5 @@
 #include "dbgreport_file.h"
+#include "ovsreg.h"
 #include "unique_resource.h"
 
 #include <cstdio>
@@ -32,6 +33,10 @@ std::string ExecutableName() {
 }
 
 namespace {
+
+constexpr char kLogPathValue[] = "Log Path";
+constexpr char kPathSubKey[] = "Path";
+constexpr char kDefaultLogPath[] = "\\Orvantiscope\\Log";
 
 struct PathParts {
     std::string folder; // with its trailing "\" unless empty
@@ -115,6 +120,13 @@ void CheckSizeAndRotate(HANDLE file, const std::string& path, const RotationSett
     SetFilePointerEx(file, start, nullptr, FILE_BEGIN);
     SetEndOfFile(file);
     FlushFileBuffers(file);
+}
+
+std::string LogPath() {
+    char logPath[MAX_PATH];
+    Tool_GetRegistryString(OVS_REG_PRODUCT_ROOT, OVS_REG_CURRENT_VERSION, 0, kPathSubKey, kLogPathValue,
+                           kDefaultLogPath, logPath, sizeof logPath);
+    return logPath;
 }
 
 } // namespace ovs::dbgreport

@@ -7,6 +7,8 @@
 
 namespace ovs::dbgreport {
 
+// The system's log folder: "Log Path" under the product's "Path" key, or its default.
+std::string LogPath();
 // "DbgReport_<exe>_Inst_<instance>" below "<logPath>\Debug\".
 std::string ReportBaseName(const std::string& logPath, const std::string& exeName, int instance);
 // The executable's file name without folder and extension; empty when it cannot be had.

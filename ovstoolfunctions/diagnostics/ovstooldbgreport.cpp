@@ -16,9 +16,6 @@ using namespace ovs::dbgreport;
 
 namespace {
 
-constexpr char kLogPathValue[] = "Log Path";
-constexpr char kPathSubKey[] = "Path";
-constexpr char kDefaultLogPath[] = "\\Orvantiscope\\Log";
 constexpr char kStartBanner[] = "========================= Session [%d] Start ==============================";
 constexpr char kReconfigureBanner[] =
     "========================= Session [%d] Reconfigure ==============================";
@@ -184,14 +181,11 @@ BOOL Tool_InitDbgReportEx(int nInstance, DWORD dwLevelMask, DWORD dwLimitHigh, D
     g_report.alternateTag = szAlternateTag != nullptr ? szAlternateTag : "";
     g_report.checkInterval = dwCheckInterval;
 
-    char logPath[MAX_PATH];
-    Tool_GetRegistryString(OVS_REG_PRODUCT_ROOT, OVS_REG_CURRENT_VERSION, 0, kPathSubKey, kLogPathValue,
-                           kDefaultLogPath, logPath, sizeof logPath);
     const std::string exeName = ExecutableName();
     if (exeName.empty()) {
         return FALSE;
     }
-    const std::string base = ReportBaseName(logPath, exeName, nInstance);
+    const std::string base = ReportBaseName(LogPath(), exeName, nInstance);
     g_report.path = base + ".log";
     HANDLE file = OpenReportFile(g_report.path);
     for (int counter = 1; file == INVALID_HANDLE_VALUE && counter <= kMaxAlternates; ++counter) {

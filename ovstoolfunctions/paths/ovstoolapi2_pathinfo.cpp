@@ -145,10 +145,12 @@ HRESULT Tool_GetFileKindFromLogicalPath(CString strPath, int* pnKind) {
     return static_cast<HRESULT>(status);
 }
 
-void Tool_ReleaseInterface() {
+ULONG Tool_ReleaseInterface() {
     ovs::ModuleState& module = ovs::Module();
-    if (IUnknown* held = module.pathInformation) {
-        module.pathInformation = nullptr;
-        held->Release();
+    IUnknown* held = module.pathInformation;
+    if (held == nullptr) {
+        return 0;
     }
+    module.pathInformation = nullptr;
+    return held->Release();
 }

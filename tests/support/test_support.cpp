@@ -153,11 +153,11 @@ ChildMode::ChildMode(const char* name, ChildMain main) {
     Modes()[name] = std::move(main);
 }
 
-unique_handle StartChild(const std::string& mode, const std::vector<std::string>& args,
-                         const std::map<std::string, std::string>& environment) {
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string commandLine = Quote(self) + " --child " + Quote(mode);
+namespace {
+
+unique_handle StartProgram(const std::string& program, const std::vector<std::string>& args,
+                           const std::map<std::string, std::string>& environment) {
+    std::string commandLine = Quote(program);
     for (const std::string& arg : args) {
         commandLine += " " + Quote(arg);
     }
@@ -165,17 +165,36 @@ unique_handle StartChild(const std::string& mode, const std::vector<std::string>
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(self, commandLine.data(), nullptr, nullptr, FALSE, 0, block.data(), nullptr, &startup,
-                        &process)) {
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, block.data(),
+                        nullptr, &startup, &process)) {
         return unique_handle();
     }
     CloseHandle(process.hThread);
     return unique_handle(process.hProcess);
 }
 
-ChildResult RunChild(const std::string& mode, const std::vector<std::string>& args,
-                     const std::map<std::string, std::string>& environment, DWORD timeoutMs) {
-    const unique_handle process = StartChild(mode, args, environment);
+std::vector<std::string> ChildArgs(const std::string& mode, const std::vector<std::string>& args) {
+    std::vector<std::string> childArgs = {"--child", mode};
+    childArgs.insert(childArgs.end(), args.begin(), args.end());
+    return childArgs;
+}
+
+std::string SelfPath() {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    return self;
+}
+
+} // namespace
+
+unique_handle StartChild(const std::string& mode, const std::vector<std::string>& args,
+                         const std::map<std::string, std::string>& environment) {
+    return StartProgram(SelfPath(), ChildArgs(mode, args), environment);
+}
+
+ChildResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                       const std::map<std::string, std::string>& environment, DWORD timeoutMs) {
+    const unique_handle process = StartProgram(program, args, environment);
     if (!process) {
         return {GetLastError(), false};
     }
@@ -186,6 +205,11 @@ ChildResult RunChild(const std::string& mode, const std::vector<std::string>& ar
         TerminateProcess(process.get(), 1);
     }
     return {exitCode, finished};
+}
+
+ChildResult RunChild(const std::string& mode, const std::vector<std::string>& args,
+                     const std::map<std::string, std::string>& environment, DWORD timeoutMs) {
+    return RunProgram(SelfPath(), ChildArgs(mode, args), environment, timeoutMs);
 }
 
 int DispatchChild(int argc, char** argv) {

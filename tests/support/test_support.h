@@ -82,6 +82,10 @@ unique_handle StartChild(const std::string& mode, const std::vector<std::string>
 ChildResult RunChild(const std::string& mode, const std::vector<std::string>& args = {},
                      const std::map<std::string, std::string>& environment = {}, DWORD timeoutMs = 60000);
 
+// Starts a program with the arguments and environment changes, and waits for its end.
+ChildResult RunProgram(const std::string& program, const std::vector<std::string>& args = {},
+                       const std::map<std::string, std::string>& environment = {}, DWORD timeoutMs = 60000);
+
 // Calls an export HRESULT __stdcall f() of a loaded server module (DllRegisterServer and the like);
 // E_NOTIMPL when the module has no such export.
 HRESULT CallServerFunction(HMODULE module, const char* function);
