@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
     demo::RunStorageStep();
     demo::RunProcessesStep();
     demo::RunDiagnosticsStep();
+    demo::RunFileTypesStep();
     std::fflush(stdout);
     return 0;
 }

@@ -24,3 +24,6 @@
 #include "ovstoolexecute.h"
 #include "ovstooldump.h"
 #include "ovstoolhost.h"
+#include "ovstoolproducts.h"
+#include "ovstoolfiletypes.h"
+#include "ovstoolswitches.h"

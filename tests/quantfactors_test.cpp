@@ -1,4 +1,5 @@
 #include "test_support.h"
+#include "block_counter.h"
 #include "current_user_raw.h"
 #include "../standins/datafile/data_file_standin.h"
 #include "ovsreg.h"
@@ -151,42 +152,7 @@ std::string StandInPath() {
     return path.substr(0, path.find_last_of("\\/") + 1) + "OVSDataFile.dll";
 }
 
-// Counts the task-memory blocks allocated and freed while it is registered.
-class BlockCounter final : public IMallocSpy {
-public:
-    LONG allocated = 0;
-    LONG freed = 0;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        *out = iid == IID_IUnknown || iid == IID_IMallocSpy ? this : nullptr;
-        return *out != nullptr ? S_OK : E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size; }
-    void* STDMETHODCALLTYPE PostAlloc(void* block) override {
-        allocated += block != nullptr ? 1 : 0;
-        return block;
-    }
-    void* STDMETHODCALLTYPE PreFree(void* block, BOOL spied) override {
-        freed += block != nullptr && spied ? 1 : 0;
-        return block;
-    }
-    void STDMETHODCALLTYPE PostFree(BOOL) override {}
-    SIZE_T STDMETHODCALLTYPE PreRealloc(void* block, SIZE_T size, void** out, BOOL) override {
-        *out = block;
-        return size;
-    }
-    void* STDMETHODCALLTYPE PostRealloc(void* block, BOOL) override { return block; }
-    void* STDMETHODCALLTYPE PreGetSize(void* block, BOOL) override { return block; }
-    SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T size, BOOL) override { return size; }
-    void* STDMETHODCALLTYPE PreDidAlloc(void* block, BOOL) override { return block; }
-    int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int result) override { return result; }
-    void STDMETHODCALLTYPE PreHeapMinimize() override {}
-    void STDMETHODCALLTYPE PostHeapMinimize() override {}
-};
-
-BlockCounter g_blocks;
+ovs::test::BlockCounter g_blocks;
 
 struct RealRF {
     short count;

@@ -1,4 +1,4 @@
-// The framework's arrays of text strings and of 16-bit numbers.
+// The framework's arrays of text strings, of 16-bit numbers and of object pointers.
 #pragma once
 
 #include "afxstr.h"
@@ -11,3 +11,6 @@ public:
 };
 
 class CWordArray : public CArray<WORD, WORD> {};
+
+// Holds the pointers only: whoever fills it deletes the objects.
+class CObArray : public CArray<CObject*, CObject*> {};

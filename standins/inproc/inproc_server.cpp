@@ -1,10 +1,12 @@
-// The shared parts of the in-process stand-in servers: the class factory, the count of live
-// objects, and the COM server exports of the module that serves kServedClass.
+// The shared parts of the in-process stand-in servers: the class factories, the count of live
+// objects, and the COM server exports of the module that serves kServedClass and the classes
+// registered beside it.
 #include "inproc_server.h"
 #include "unique_resource.h"
 
 #include <olectl.h>
 
+#include <optional>
 #include <string>
 
 namespace ovs::standin {
@@ -14,11 +16,38 @@ namespace {
 HMODULE g_module = nullptr;
 LONG g_liveObjects = 0;
 
-HRESULT CreateServedObject(REFIID iid, void** out) {
-    return kServedClass.create(iid, out);
+// kServedClass and the classes registered beside it (filled during static initialisation).
+constexpr size_t kMaxServedClasses = 16;
+const ServedClass* g_alsoServed[kMaxServedClasses] = {};
+size_t g_alsoServedCount = 0;
+// A factory per served class, made on first request; they live as long as the module.
+std::optional<StaticClassFactory> g_factories[kMaxServedClasses + 1];
+
+// The place of a served class: 0 for kServedClass, 1 + i for the others; -1 when not served.
+int ServedIndex(REFCLSID clsid) {
+    if (clsid == kServedClass.clsid) {
+        return 0;
+    }
+    for (size_t i = 0; i < g_alsoServedCount; ++i) {
+        if (clsid == g_alsoServed[i]->clsid) {
+            return static_cast<int>(i) + 1;
+        }
+    }
+    return -1;
 }
 
-StaticClassFactory g_factory(CreateServedObject);
+template <typename Each>
+bool ForEachServed(Each each) {
+    if (!each(kServedClass)) {
+        return false;
+    }
+    for (size_t i = 0; i < g_alsoServedCount; ++i) {
+        if (!each(*g_alsoServed[i])) {
+            return false;
+        }
+    }
+    return true;
+}
 
 LONG SetKeyText(HKEY key, const char* name, const std::string& value) {
     return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
@@ -26,6 +55,12 @@ LONG SetKeyText(HKEY key, const char* name, const std::string& value) {
 }
 
 } // namespace
+
+AlsoServed::AlsoServed(const ServedClass& served) noexcept {
+    if (g_alsoServedCount < kMaxServedClasses) {
+        g_alsoServed[g_alsoServedCount++] = &served;
+    }
+}
 
 void ObjectCreated() noexcept {
     InterlockedIncrement(&g_liveObjects);
@@ -58,14 +93,23 @@ HRESULT __stdcall DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
         return E_POINTER;
     }
     *out = nullptr;
-    if (clsid != kServedClass.clsid) {
+    const int index = ServedIndex(clsid);
+    if (index < 0) {
         return CLASS_E_CLASSNOTAVAILABLE;
     }
-    return g_factory.QueryInterface(iid, out);
+    std::optional<StaticClassFactory>& factory = g_factories[index];
+    if (!factory) {
+        factory.emplace(index == 0 ? kServedClass.create : g_alsoServed[index - 1]->create);
+    }
+    return factory->QueryInterface(iid, out);
 }
 
 HRESULT __stdcall DllCanUnloadNow() {
-    return g_liveObjects == 0 && g_factory.Locks() == 0 ? S_OK : S_FALSE;
+    LONG locks = 0;
+    for (const auto& factory : g_factories) {
+        locks += factory ? factory->Locks() : 0;
+    }
+    return g_liveObjects == 0 && locks == 0 ? S_OK : S_FALSE;
 }
 
 HRESULT __stdcall DllRegisterServer() {
@@ -74,23 +118,26 @@ HRESULT __stdcall DllRegisterServer() {
     if (length == 0 || length >= sizeof path) {
         return SELFREG_E_CLASS;
     }
-    ovs::unique_hkey key;
-    ovs::unique_hkey serverKey;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, ClassKey(kServedClass.clsid).c_str(), 0, nullptr, 0, KEY_WRITE,
-                        nullptr, key.put(), nullptr) != ERROR_SUCCESS ||
-        SetKeyText(key.get(), nullptr, kServedClass.className) != ERROR_SUCCESS ||
-        RegCreateKeyExA(key.get(), "InprocServer32", 0, nullptr, 0, KEY_WRITE, nullptr, serverKey.put(),
-                        nullptr) != ERROR_SUCCESS ||
-        SetKeyText(serverKey.get(), nullptr, std::string(path, length)) != ERROR_SUCCESS ||
-        SetKeyText(serverKey.get(), "ThreadingModel", "Both") != ERROR_SUCCESS) {
-        return SELFREG_E_CLASS;
-    }
-    return S_OK;
+    const bool registered = ForEachServed([&](const ServedClass& served) {
+        ovs::unique_hkey key;
+        ovs::unique_hkey serverKey;
+        return RegCreateKeyExA(HKEY_CLASSES_ROOT, ClassKey(served.clsid).c_str(), 0, nullptr, 0, KEY_WRITE,
+                               nullptr, key.put(), nullptr) == ERROR_SUCCESS &&
+               SetKeyText(key.get(), nullptr, served.className) == ERROR_SUCCESS &&
+               RegCreateKeyExA(key.get(), "InprocServer32", 0, nullptr, 0, KEY_WRITE, nullptr,
+                               serverKey.put(), nullptr) == ERROR_SUCCESS &&
+               SetKeyText(serverKey.get(), nullptr, std::string(path, length)) == ERROR_SUCCESS &&
+               SetKeyText(serverKey.get(), "ThreadingModel", "Both") == ERROR_SUCCESS;
+    });
+    return registered ? S_OK : SELFREG_E_CLASS;
 }
 
 HRESULT __stdcall DllUnregisterServer() {
-    const LONG status = RegDeleteTreeA(HKEY_CLASSES_ROOT, ClassKey(kServedClass.clsid).c_str());
-    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ? S_OK : SELFREG_E_CLASS;
+    const bool removed = ForEachServed([](const ServedClass& served) {
+        const LONG status = RegDeleteTreeA(HKEY_CLASSES_ROOT, ClassKey(served.clsid).c_str());
+        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    });
+    return removed ? S_OK : SELFREG_E_CLASS;
 }
 
 } // extern "C"

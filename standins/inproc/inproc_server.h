@@ -24,6 +24,11 @@ struct ServedClass {
 // The one class a server module serves; each module defines it.
 extern const ServedClass kServedClass;
 
+// A module that serves further classes registers each with a static AlsoServed object.
+struct AlsoServed {
+    explicit AlsoServed(const ServedClass& served) noexcept;
+};
+
 void ObjectCreated() noexcept;
 void ObjectDestroyed() noexcept;
 LONG LiveObjects() noexcept;

@@ -1,0 +1,266 @@
+// Feature switches and display settings: registry answers, switches read once per process, the
+// grid font for devices, main windows and resource texts, the font check per locale and the
+// peak-pick setting of a settings store.
+#include "block_counter.h"
+#include "locale_child.h"
+#include "test_support.h"
+
+#include <afxwin.h>
+#include <afxwnd.h>
+#include <ovsreg.h>
+#include <ovsres.h>
+#include <ovstoolswitches.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+class SwitchesTest : public ovs::test::RegistryTest {};
+
+BOOL WriteOption(LPCSTR subKey, LPCSTR value, int number) {
+    return Tool_WriteRegistryInt(OVS_REG_PRODUCT_ROOT, nullptr, 0, subKey, value, number);
+}
+
+TEST_F(SwitchesTest, DrawModeAsciiModeAndWorkSpaceFile) {
+    EXPECT_EQ(6914, Tool_Get3DViewDrawMode());
+    EXPECT_FALSE(Tool_Get3DASCIICustomMode());
+    CString name;
+    EXPECT_STREQ("\\Orvantiscope\\System\\WorkSpaceConfiguration.xml",
+                 Tool_GetWorkSpaceConfigurationFileName(name));
+    EXPECT_STREQ("\\Orvantiscope\\System\\WorkSpaceConfiguration.xml", name);
+    for (const auto& [mode, expected] : {std::pair{0, 6913}, {1, 6914}, {2, 6913}}) {
+        ASSERT_TRUE(WriteOption("PDA", "3DViewDrawMode", mode));
+        EXPECT_EQ(expected, Tool_Get3DViewDrawMode()) << mode;
+    }
+    for (const auto& [text, expected] :
+         {std::pair{"YES", TRUE}, {"yes", TRUE}, {"Y", FALSE}, {"No", FALSE}}) {
+        ASSERT_TRUE(Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "PDA", "3DASCIICustom", text));
+        EXPECT_EQ(expected, Tool_Get3DASCIICustomMode()) << text;
+    }
+    ASSERT_TRUE(Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "Path", "Sys Path", "D:\\Sys"));
+    EXPECT_STREQ("D:\\Sys\\WorkSpaceConfiguration.xml", Tool_GetWorkSpaceConfigurationFileName(name));
+}
+
+// The three cached switches, answered twice: before and after the registry changes.
+const ovs::test::ChildMode kCachedMode("switches-cached", [](const std::vector<std::string>&) {
+    const auto answers = [] {
+        return (Tool_IsDragDropDisable() ? 1 : 0) | (Tool_IsDataFileUpdateDisable() ? 2 : 0) |
+               (Tool_IsWorkSpaceManagementMode() ? 4 : 0);
+    };
+    const int first = answers();
+    WriteOption("Option", "DragDropDisable", 0);
+    WriteOption("Option", "DataFileUpdateDisable", 1);
+    WriteOption("Option", "ProjectManagement", 0);
+    return first | answers() << 4;
+});
+
+TEST_F(SwitchesTest, CachedSwitchesAreReadOncePerProcess) {
+    ASSERT_TRUE(WriteOption("Option", "DragDropDisable", 1));
+    ASSERT_TRUE(WriteOption("Option", "DataFileUpdateDisable", 2)); // only 1 disables
+    ASSERT_TRUE(WriteOption("Option", "ProjectManagement", 1));
+    const auto result = ovs::test::RunChild("switches-cached");
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(0x55u, result.exitCode);
+}
+
+LOGFONTA FontOf(const CFont& font) {
+    LOGFONTA logFont = {};
+    font.GetLogFont(&logFont);
+    return logFont;
+}
+
+LONG DefaultGuiHeight() {
+    LOGFONTA logFont = {};
+    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(logFont), &logFont);
+    return logFont.lfHeight;
+}
+
+class GridFontTest : public ::testing::Test {
+protected:
+    void TearDown() override { RES_SetStringOverride(339, nullptr); }
+};
+
+TEST_F(GridFontTest, SizedForTheDeviceOrTheDefaultHeight) {
+    CDC memory;
+    ASSERT_TRUE(memory.CreateCompatibleDC(nullptr));
+    const int dpi = memory.GetDeviceCaps(LOGPIXELSY);
+    const struct {
+        const char* text;
+        CDC* dc;
+        LONG height;
+        const char* face;
+    } cases[] = {
+        {"Arial,9", &memory, -MulDiv(9, dpi, 72), "Arial"},
+        {"Courier New,12", &memory, -MulDiv(12, dpi, 72), "Courier New"},
+        {"Arial,0", &memory, DefaultGuiHeight(), "Arial"},
+        {"Arial,9", nullptr, DefaultGuiHeight(), "Arial"}, // no main window
+    };
+    for (const auto& c : cases) {
+        RES_SetStringOverride(339, c.text);
+        CFont font;
+        ASSERT_TRUE(Tool_GetGridFont(&font, c.dc)) << c.text;
+        EXPECT_EQ(c.height, FontOf(font).lfHeight) << c.text;
+        EXPECT_STREQ(c.face, FontOf(font).lfFaceName);
+        EXPECT_EQ(FW_NORMAL, FontOf(font).lfWeight);
+        EXPECT_EQ(DEFAULT_CHARSET, FontOf(font).lfCharSet);
+    }
+    EXPECT_EQ(96, dpi) << "as this rig measures it";
+}
+
+TEST_F(GridFontTest, DefaultTextsGiveTheDefaultGuiFont) {
+    for (const char* text : {"Default", "", "Arial"}) {
+        RES_SetStringOverride(339, text);
+        CFont font;
+        EXPECT_TRUE(Tool_GetGridFont(&font, nullptr)) << text;
+        EXPECT_EQ(GetStockObject(DEFAULT_GUI_FONT), font.GetSafeHandle()) << text;
+        font.Detach();
+    }
+    EXPECT_FALSE(Tool_GetGridFont(nullptr, nullptr));
+}
+
+TEST_F(GridFontTest, AnEarlierFontIsReleasedFirst) {
+    RES_SetStringOverride(339, "Arial,9");
+    CFont font;
+    LOGFONTA logFont = {};
+    logFont.lfHeight = -30;
+    ASSERT_TRUE(font.CreateFontIndirect(&logFont));
+    const HGDIOBJ earlier = font.GetSafeHandle();
+    CDC memory;
+    ASSERT_TRUE(memory.CreateCompatibleDC(nullptr));
+    ASSERT_TRUE(Tool_GetGridFont(&font, &memory));
+    EXPECT_EQ(0u, GetObjectType(earlier)) << "the earlier font is deleted";
+    EXPECT_EQ(-12, FontOf(font).lfHeight);
+}
+
+TEST_F(GridFontTest, MainWindowsScreenOrTheDefaultHeight) {
+    RES_SetStringOverride(339, "Arial,9");
+    CWinApp app("Host");
+    CWnd messageOnly;
+    ASSERT_TRUE(messageOnly.CreateEx(0, nullptr, "grid", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr));
+    CWnd bad;
+    bad.m_hWnd = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7FFF0));
+    const struct {
+        CWnd* main;
+        LONG height;
+    } cases[] = {{&messageOnly, -12}, {&bad, DefaultGuiHeight()}};
+    for (const auto& c : cases) {
+        app.m_pMainWnd = c.main;
+        CFont font;
+        ASSERT_TRUE(Tool_GetGridFont(&font, nullptr));
+        EXPECT_EQ(c.height, FontOf(font).lfHeight);
+    }
+    bad.m_hWnd = nullptr;
+    app.m_pMainWnd = nullptr;
+}
+
+const ovs::test::ChildMode kFontCorruptMode("switches-font-corrupt", [](const std::vector<std::string>&) {
+    return Tool_IsFontCorrupt() ? 1 : 0;
+});
+
+TEST(FontCorrupt, OnlyForSimplifiedAndTraditionalChinese) {
+    if (!ovs::test::RunsUnderWine()) {
+        GTEST_SKIP() << "the locale of a child is set through Wine's Unix environment";
+    }
+    const std::pair<const char*, DWORD> cases[] = {
+        {"zh_CN.UTF-8", 1}, {"zh_TW.UTF-8", 1}, {"zh_HK.UTF-8", 0}, {"ja_JP.UTF-8", 0}, {"en_US.UTF-8", 0}};
+    for (const auto& [locale, expected] : cases) {
+        const auto result = ovs::test::RunChildInLocale(locale, "switches-font-corrupt");
+        ASSERT_TRUE(result.finished) << locale;
+        EXPECT_EQ(expected, result.exitCode) << locale;
+    }
+}
+
+// A settings store whose twentieth slot hands out a prepared block in task memory.
+class FakeStore final : public IOVSDocumentStore {
+public:
+    HRESULT result = S_OK;
+    std::string block; // handed out unless "none"
+    LONG category = -1;
+    LONG identifier = -1;
+    bool nameWasNull = false;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    OVS_PLACEHOLDER_NOTIMPL(3)
+    OVS_PLACEHOLDER_NOTIMPL(4)
+    OVS_PLACEHOLDER_NOTIMPL(5)
+    OVS_PLACEHOLDER_NOTIMPL(6)
+    OVS_PLACEHOLDER_NOTIMPL(7)
+    OVS_PLACEHOLDER_NOTIMPL(8)
+    HRESULT STDMETHODCALLTYPE GetNames(BSTR*, BSTR*) override { return E_NOTIMPL; }
+    OVS_PLACEHOLDER_NOTIMPL(10)
+    OVS_PLACEHOLDER_NOTIMPL(11)
+    OVS_PLACEHOLDER_NOTIMPL(12)
+    OVS_PLACEHOLDER_NOTIMPL(13)
+    OVS_PLACEHOLDER_NOTIMPL(14)
+    OVS_PLACEHOLDER_NOTIMPL(15)
+    OVS_PLACEHOLDER_NOTIMPL(16)
+    OVS_PLACEHOLDER_NOTIMPL(17)
+    HRESULT STDMETHODCALLTYPE WriteBlock(LONG, LONG, LPCSTR, const BYTE*, ULONG, LONG) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE ReadBlock(LONG nCategory, LONG nIdentifier, LPCSTR szName, LONG, LONG,
+                                        BYTE** ppBlock, ULONG* pcbBlock, LONG* pnFlag) override {
+        category = nCategory;
+        identifier = nIdentifier;
+        nameWasNull = szName == nullptr;
+        *ppBlock = nullptr;
+        *pcbBlock = 0;
+        *pnFlag = 0;
+        if (block != "none") {
+            *ppBlock = static_cast<BYTE*>(CoTaskMemAlloc(block.size() + 1));
+            std::memcpy(*ppBlock, block.data(), block.size());
+            *pcbBlock = static_cast<ULONG>(block.size());
+            *pnFlag = 1;
+        }
+        return result;
+    }
+};
+
+ovs::test::BlockCounter g_blocks;
+
+TEST(PeakPickSwitch, FirstNumberOfTheBlockAndEveryBlockFreed) {
+    ASSERT_EQ(S_OK, CoRegisterMallocSpy(&g_blocks));
+    const struct {
+        HRESULT result;
+        std::string block;
+        BOOL expected;
+    } cases[] = {
+        {S_OK, std::string("\x01\0\0\0", 4), TRUE},
+        {S_OK, std::string("\0\0\0\x80\x01", 5), TRUE},
+        {S_OK, std::string("\0\0\0\0", 4), FALSE},
+        {S_OK, std::string("\x01\x01\x01", 3), FALSE},
+        {E_FAIL, std::string("\x01\0\0\0", 4), FALSE},
+        {S_OK, "none", FALSE},
+        {S_OK, "", FALSE},
+    };
+    for (const auto& c : cases) {
+        FakeStore store;
+        store.result = c.result;
+        store.block = c.block;
+        const LONG allocated = g_blocks.allocated;
+        const LONG freed = g_blocks.freed;
+        EXPECT_EQ(c.expected, Tool_GetPeakPick2AlgVersionChangeEnable(&store)) << c.block.size();
+        EXPECT_EQ(g_blocks.allocated - allocated, g_blocks.freed - freed) << "block freed";
+        EXPECT_EQ(0, store.category);
+        EXPECT_EQ(0x15300E, store.identifier);
+        EXPECT_TRUE(store.nameWasNull);
+    }
+    EXPECT_FALSE(Tool_GetPeakPick2AlgVersionChangeEnable(nullptr));
+    CoRevokeMallocSpy();
+}
+
+TEST(DelayTime, OnlyTheFirstTwoArgumentsAreChecked) {
+    int a = 0;
+    int b = 0;
+    EXPECT_EQ(S_OK, Tool_GetDelayTimeFromConfig(&a, &b, nullptr, nullptr, nullptr));
+    EXPECT_EQ(E_INVALIDARG, Tool_GetDelayTimeFromConfig(nullptr, &b, &a, &a, &a));
+    EXPECT_EQ(E_INVALIDARG, Tool_GetDelayTimeFromConfig(&a, nullptr, &a, &a, &a));
+}
+
+} // namespace
