@@ -28,6 +28,8 @@ bool RunSleepSwitch(int argc, char** argv);
 void RunDiagnosticsStep();
 // The diagnostics step's children ("--hold-file path", "--crash"); true when the command line was one.
 bool RunDiagnosticsChildSwitch(int argc, char** argv);
+// A report written as a PDF and a PNG by the print process.
+void RunPrintStep();
 // Documents and old flat files classified; the installed products and the grid font.
 void RunFileTypesStep();
 // "ovsdemo --numbers-table [event]": prints only that table (in the process's locale); true when

@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
     demo::RunProcessesStep();
     demo::RunDiagnosticsStep();
     demo::RunFileTypesStep();
+    demo::RunPrintStep();
     std::fflush(stdout);
     return 0;
 }

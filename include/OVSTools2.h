@@ -24,6 +24,7 @@
 #include "ovstoolexecute.h"
 #include "ovstooldump.h"
 #include "ovstoolhost.h"
+#include "ovstoolprint.h"
 #include "ovstoolproducts.h"
 #include "ovstoolfiletypes.h"
 #include "ovstoolswitches.h"
