@@ -5,7 +5,7 @@
 
 #include <gdiplus.h>
 
-#include <memory>
+#include <cwchar>
 
 namespace ovsprint {
 
@@ -14,8 +14,7 @@ namespace {
 constexpr int kWidth = 595; // A4 at 72 dots per inch
 constexpr int kHeight = 842;
 constexpr char kFontFace[] = "Arial";
-// {557CF406-1A04-11D3-9A73-0000F875AE1E}
-constexpr CLSID kPngEncoder = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x75, 0xAE, 0x1E}};
+constexpr wchar_t kPngType[] = L"image/png";
 
 std::wstring Wide(const std::string& text) {
     std::wstring wide(text.size() + 1, L'\0');
@@ -23,6 +22,27 @@ std::wstring Wide(const std::string& text) {
         MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
     wide.resize(length > 0 ? length - 1 : 0);
     return wide;
+}
+
+// The encoder of the PNG type, as the installed codecs name it.
+bool PngEncoder(CLSID& encoder) {
+    UINT count = 0;
+    UINT size = 0;
+    if (Gdiplus::GetImageEncodersSize(&count, &size) != Gdiplus::Ok || size == 0) {
+        return false;
+    }
+    std::vector<BYTE> buffer(size);
+    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    if (Gdiplus::GetImageEncoders(count, size, codecs) != Gdiplus::Ok) {
+        return false;
+    }
+    for (UINT i = 0; i < count; ++i) {
+        if (wcscmp(codecs[i].MimeType, kPngType) == 0) {
+            encoder = codecs[i].Clsid;
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -71,7 +91,8 @@ bool WritePng(const std::string& path, const std::vector<std::string>& lines) {
             DrawPage(dc, kWidth, kHeight, lines);
             SelectObject(dc, previous);
             Gdiplus::Bitmap image(bitmap, nullptr);
-            saved = image.Save(Wide(path).c_str(), &kPngEncoder, nullptr) == Gdiplus::Ok;
+            CLSID encoder;
+            saved = PngEncoder(encoder) && image.Save(Wide(path).c_str(), &encoder, nullptr) == Gdiplus::Ok;
         }
         if (bitmap != nullptr) {
             DeleteObject(bitmap);
