@@ -11,6 +11,7 @@
 #include "printing/print_job_block.h"
 
 #include <gdiplus.h>
+#include <winspool.h>
 
 #include <cstring>
 #include <map>
@@ -181,7 +182,7 @@ void ExpectWellFormedPdf(const std::string& path, const std::string& text) {
     const size_t startxref = pdf.rfind("startxref\n");
     ASSERT_NE(std::string::npos, startxref);
     const size_t xref = std::stoul(pdf.substr(startxref + 10));
-    ASSERT_EQ(0u, pdf.compare(xref, 5, "xref\n"));
+    ASSERT_EQ("xref\n", pdf.substr(xref, 5));
     std::istringstream table(pdf.substr(xref + 5));
     size_t first = 0, count = 0;
     table >> first >> count;
@@ -247,6 +248,32 @@ TEST_F(PrintTest, OutputPngDrawsThePage) {
     Gdiplus::GdiplusShutdown(token);
 }
 
+// A hidden window that counts the paint messages it gets.
+struct PaintCountingWindow {
+    static inline int paints = 0;
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_PAINT) {
+            ++paints;
+            PAINTSTRUCT paint;
+            BeginPaint(window, &paint);
+            EndPaint(window, &paint);
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    static HWND Create() {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = Procedure;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "OVSPrintTestWindow";
+        RegisterClassA(&windowClass);
+        return CreateWindowA(windowClass.lpszClassName, "", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, nullptr,
+                             nullptr, windowClass.hInstance, nullptr);
+    }
+    static void Destroy(HWND window) noexcept { DestroyWindow(window); }
+};
+using unique_window = ovs::unique_any<ovs::detail::NullNone<HWND, PaintCountingWindow::Destroy>>;
+
 TEST_F(PrintTest, FailuresToStartOrToEndAreReported) {
     char longPath[300];
     std::memset(longPath, 'p', sizeof longPath);
@@ -260,6 +287,12 @@ TEST_F(PrintTest, FailuresToStartOrToEndAreReported) {
     EXPECT_EQ(kNotStarted, Print(OVS_PRINTKIND_PDF));
     UseExecutableFolderAsProgramFolder();
 
+    // While waiting for a process that hangs, the thread's paint messages are served, no others.
+    const unique_window window(PaintCountingWindow::Create());
+    ASSERT_TRUE(window);
+    ShowWindow(window.get(), SW_SHOWNOACTIVATE);
+    InvalidateRect(window.get(), nullptr, TRUE);
+    PostMessageA(window.get(), WM_APP, 0, 0);
     SetEnvironmentVariableA(ovsprint::kHangVariable, "1");
     Tool_WriteRegistryInt(OVS_REG_PRODUCT_ROOT, nullptr, 0, "Option", "DetectHangPrintExe", 1500);
     const DWORD start = GetTickCount();
@@ -268,6 +301,9 @@ TEST_F(PrintTest, FailuresToStartOrToEndAreReported) {
     EXPECT_GE(elapsed, 1400u);
     EXPECT_LT(elapsed, 4000u);
     EXPECT_EQ(0u, ReadReceipt(receipt).outputs.size()); // it had read the job, then was killed
+    EXPECT_GE(PaintCountingWindow::paints, 1);
+    MSG message;
+    EXPECT_TRUE(PeekMessageA(&message, window.get(), WM_APP, WM_APP, PM_REMOVE));
 }
 
 TEST_F(PrintTest, NamesWithoutPrefixWhenTheGlobalProbeIsTaken) {
@@ -393,6 +429,143 @@ TEST_F(PrintTest, TheVersionComponentWordChoosesTheRoadInDatabaseMode) {
         EXPECT_EQ(0u, child.exitCode) << c.word;
         EXPECT_EQ(c.requests, SplitLines(ReadFileText(requests)).size()) << c.word;
     }
+}
+
+// A PostScript printer on port FILE: with the platform's own driver and a minimal PPD, installed as
+// the default printer for the length of a test.
+class TestPrinterTest : public PrintTest {
+protected:
+    static constexpr char kPrinter[] = "OVS Test Printer";
+    static constexpr char kDriver[] = "Wine PostScript Driver";
+    static constexpr char kPpdName[] = "ovstest.ppd";
+    static constexpr char kPpd[] =
+        "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n*LanguageVersion: English\n"
+        "*LanguageEncoding: ISOLatin1\n*PCFileName: \"OVSTEST.PPD\"\n*Manufacturer: \"OVS\"\n*Product: "
+        "\"(Test)\"\n"
+        "*ModelName: \"OVS Test\"\n*NickName: \"OVS Test\"\n*PSVersion: \"(3010.000) 0\"\n*LanguageLevel: "
+        "\"3\"\n"
+        "*ColorDevice: False\n*DefaultColorSpace: Gray\n*TTRasterizer: Type42\n"
+        "*OpenUI *PageSize: PickOne\n*DefaultPageSize: A4\n"
+        "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
+        "*PageSize Letter/Letter: \"<</PageSize[612 792]>>setpagedevice\"\n*CloseUI: *PageSize\n"
+        "*OpenUI *PageRegion: PickOne\n*DefaultPageRegion: A4\n"
+        "*PageRegion A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
+        "*PageRegion Letter/Letter: \"<</PageSize[612 792]>>setpagedevice\"\n*CloseUI: *PageRegion\n"
+        "*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"18 18 577 824\"\n"
+        "*ImageableArea Letter/Letter: \"18 18 594 774\"\n"
+        "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n*PaperDimension Letter/Letter: "
+        "\"612 792\"\n";
+
+    void SetUp() override {
+        PrintTest::SetUp();
+        char folder[MAX_PATH];
+        DWORD size = sizeof folder;
+        ASSERT_TRUE(
+            GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), size, &size));
+        const std::string ppd = std::string(folder) + "\\" + kPpdName;
+        FILE* file = std::fopen(ppd.c_str(), "wb");
+        ASSERT_NE(nullptr, file);
+        std::fwrite(kPpd, 1, sizeof kPpd - 1, file);
+        std::fclose(file);
+        DRIVER_INFO_3A driver = {};
+        driver.cVersion = 3;
+        driver.pName = const_cast<char*>(kDriver);
+        driver.pDriverPath = const_cast<char*>("wineps.drv");
+        driver.pDataFile = const_cast<char*>(kPpdName);
+        driver.pConfigFile = const_cast<char*>("wineps.drv");
+        ASSERT_TRUE(AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&driver)));
+        PRINTER_INFO_2A info = {};
+        info.pPrinterName = const_cast<char*>(kPrinter);
+        info.pPortName = const_cast<char*>("FILE:");
+        info.pDriverName = const_cast<char*>(kDriver);
+        info.pPrintProcessor = const_cast<char*>("WinPrint");
+        info.pDatatype = const_cast<char*>("RAW");
+        HANDLE printer = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+        ASSERT_NE(nullptr, printer);
+        ClosePrinter(printer);
+        ASSERT_TRUE(SetDefaultPrinterA(kPrinter));
+        SetEnvironmentVariableA(ovsprint::kPrintFileVariable, postScript.c_str());
+    }
+    void TearDown() override {
+        SetEnvironmentVariableA(ovsprint::kPrintFileVariable, nullptr);
+        HANDLE printer = nullptr;
+        PRINTER_DEFAULTSA access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+        if (OpenPrinterA(const_cast<char*>(kPrinter), &printer, &access)) {
+            DeletePrinter(printer);
+            ClosePrinter(printer);
+        }
+        PrintTest::TearDown();
+    }
+    Receipt PrintOn(const char* name, const DEVMODEW* devMode = nullptr, LONG devModeSize = 0) {
+        DeleteFileA(receipt.c_str());
+        EXPECT_EQ(S_OK, Tool_PrintOutEx2(nullptr, nullptr, "Printed job", 0, 0, 0, FALSE, "", "", "", 0,
+                                         FALSE, FALSE, nullptr, 0, OVS_PRINTKIND_PRINTER, name, "Lab 2",
+                                         devMode, devModeSize));
+        return ReadReceipt(receipt);
+    }
+    static std::string DevNamesText(const Receipt& run, size_t word) {
+        const auto& section = run.sections.at("report_shared_memory_DevNames");
+        WORD offset = 0;
+        std::memcpy(&offset, section.data() + 4 + 2 * word, sizeof offset);
+        return reinterpret_cast<const char*>(section.data() + 4 + offset);
+    }
+
+    const std::string postScript = folder / "printed.ps";
+};
+
+TEST_F(TestPrinterTest, ThePrinterIsDescribedAndPrintedOn) {
+    for (const char* name : {kPrinter, "No such printer"}) {
+        const Receipt run = PrintOn(name);
+        // A named printer's driver is its driver's name; the platform's default block names the driver file.
+        EXPECT_EQ(name == kPrinter ? std::string(kDriver) : "wineps.drv", DevNamesText(run, 0)) << name;
+        EXPECT_EQ(kPrinter, DevNamesText(run, 1)) << name;
+        EXPECT_EQ("FILE:", DevNamesText(run, 2)) << name;
+        const DWORD modeSize = run.Word("report_shared_memory_DevMode", 0);
+        const auto* mode =
+            reinterpret_cast<const DEVMODEA*>(run.sections.at("report_shared_memory_DevMode").data() + 4);
+        EXPECT_STREQ(kPrinter, reinterpret_cast<const char*>(mode->dmDeviceName)) << name;
+        EXPECT_EQ(modeSize, static_cast<DWORD>(mode->dmSize + mode->dmDriverExtra)) << name;
+        EXPECT_EQ(5u, run.Word("report_shared_memory_PrinterPlace", 0));
+        EXPECT_EQ("0", run.end) << name;
+        EXPECT_EQ(0u, ReadFileText(postScript).find("%!PS")) << name;
+        DeleteFileA(postScript.c_str());
+    }
+}
+
+TEST_F(TestPrinterTest, TheCallersWideDeviceModeIsHandedOnNarrow) {
+    struct {
+        DEVMODEW mode;
+        BYTE extra[12];
+    } wide = {};
+    wide.mode.dmSize = sizeof(DEVMODEW);
+    wide.mode.dmDriverExtra = sizeof wide.extra;
+    wcscpy(wide.mode.dmDeviceName, L"OVS Test Printer");
+    wcscpy(wide.mode.dmFormName, L"Letter");
+    wide.mode.dmFields = DM_ORIENTATION;
+    wide.mode.dmOrientation = DMORIENT_LANDSCAPE;
+    std::memset(wide.extra, 0x5A, sizeof wide.extra);
+    const LONG size = sizeof(DEVMODEW) + sizeof wide.extra + 4; // the caller's record may be larger
+    std::vector<BYTE> record(size);
+    std::memcpy(record.data(), &wide, sizeof wide);
+
+    const Receipt run = PrintOn(kPrinter, reinterpret_cast<const DEVMODEW*>(record.data()), size);
+    ASSERT_EQ(static_cast<DWORD>(size), run.Word("report_shared_memory_DevMode", 0));
+    const BYTE* narrow = run.sections.at("report_shared_memory_DevMode").data() + 4;
+    const auto* mode = reinterpret_cast<const DEVMODEA*>(narrow);
+    EXPECT_STREQ(kPrinter, reinterpret_cast<const char*>(mode->dmDeviceName));
+    EXPECT_STREQ("Letter", reinterpret_cast<const char*>(mode->dmFormName));
+    EXPECT_EQ(sizeof(DEVMODEA), mode->dmSize);
+    EXPECT_EQ(DMORIENT_LANDSCAPE, mode->dmOrientation);
+    EXPECT_EQ(std::vector<BYTE>(12, 0x5A),
+              std::vector<BYTE>(narrow + sizeof(DEVMODEA), narrow + sizeof(DEVMODEA) + 12));
+    EXPECT_EQ(std::vector<BYTE>(size - sizeof(DEVMODEA) - 12, 0),
+              std::vector<BYTE>(narrow + sizeof(DEVMODEA) + 12, narrow + size));
+    const auto& info = run.sections.at("report_shared_memory_PrinterInfo");
+    EXPECT_EQ(record, std::vector<BYTE>(info.begin() + 4, info.begin() + 4 + size));
+
+    // A record shorter than it says it is goes nowhere.
+    EXPECT_EQ(0u, PrintOn(kPrinter, reinterpret_cast<const DEVMODEW*>(record.data()), sizeof(DEVMODEW))
+                      .Word("report_shared_memory_PrinterInfo", 0));
 }
 
 } // namespace

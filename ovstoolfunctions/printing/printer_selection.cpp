@@ -67,6 +67,27 @@ HGLOBAL NarrowDeviceMode(const DEVMODEW& wide, LONG blockSize) {
     return block;
 }
 
+void ClosePrinterHandle(HANDLE printer) noexcept {
+    ClosePrinter(printer);
+}
+using unique_printer = unique_any<detail::NullNone<HANDLE, ClosePrinterHandle>>;
+
+// The driver's default device mode, for a printer that has none of its own yet.
+HGLOBAL DriverDeviceMode(HANDLE printer, const char* name) {
+    const LONG size = DocumentPropertiesA(nullptr, printer, const_cast<char*>(name), nullptr, nullptr, 0);
+    if (size <= 0) {
+        return nullptr;
+    }
+    std::vector<BYTE> mode(static_cast<size_t>(size));
+    if (DocumentPropertiesA(nullptr, printer, const_cast<char*>(name),
+                            reinterpret_cast<DEVMODEA*>(mode.data()), nullptr, DM_OUT_BUFFER) < 0) {
+        return nullptr;
+    }
+    const auto* narrow = reinterpret_cast<const DEVMODEA*>(mode.data());
+    const size_t used = std::min<size_t>(mode.size(), narrow->dmSize + narrow->dmDriverExtra);
+    return MovableCopy(mode.data(), used, used);
+}
+
 } // namespace
 
 LONG DeviceModeOwnSize(const DEVMODEW* devMode, LONG devModeSize) {
@@ -77,17 +98,16 @@ LONG DeviceModeOwnSize(const DEVMODEW* devMode, LONG devModeSize) {
 }
 
 void SelectNamedPrinter(CWinApp& app, const char* name, const DEVMODEW* devMode, LONG devModeSize) {
-    HANDLE printer = nullptr;
-    if (!OpenPrinterA(const_cast<char*>(name), &printer, nullptr)) {
+    HANDLE opened = nullptr;
+    if (!OpenPrinterA(const_cast<char*>(name), &opened, nullptr)) {
         app.SelectPrinter(nullptr, nullptr);
         return;
     }
+    const unique_printer printer(opened);
     DWORD needed = 0;
-    GetPrinterA(printer, 2, nullptr, 0, &needed);
+    GetPrinterA(printer.get(), 2, nullptr, 0, &needed);
     std::vector<BYTE> buffer(needed);
-    const bool read = needed != 0 && GetPrinterA(printer, 2, buffer.data(), needed, &needed);
-    ClosePrinter(printer);
-    if (!read) {
+    if (needed == 0 || !GetPrinterA(printer.get(), 2, buffer.data(), needed, &needed)) {
         app.SelectPrinter(nullptr, nullptr);
         return;
     }
@@ -98,6 +118,8 @@ void SelectNamedPrinter(CWinApp& app, const char* name, const DEVMODEW* devMode,
     } else if (info.pDevMode != nullptr) {
         const size_t size = info.pDevMode->dmSize + info.pDevMode->dmDriverExtra;
         mode = MovableCopy(info.pDevMode, size, size);
+    } else {
+        mode = DriverDeviceMode(printer.get(), name);
     }
     app.SelectPrinter(DeviceNames(info), mode);
 }
