@@ -89,7 +89,8 @@ Outcome Session::OpenForRead(long scope, const RegStorageKey& key, long secondFl
 
 Outcome Session::OpenForWrite(long scope, const RegStorageKey& key, long flag) {
     Outcome outcome = {S_OK, 0};
-    outcome.hr = m_storage->OpenForWrite(scope, key.index1, key.index2, key.systemIndex, flag, &outcome.status);
+    outcome.hr =
+        m_storage->OpenForWrite(scope, key.index1, key.index2, key.systemIndex, flag, &outcome.status);
     return outcome;
 }
 
