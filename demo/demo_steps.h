@@ -34,6 +34,8 @@ void RunFileTypesStep();
 void RunSysCheckStep();
 // A small ICF settings document as text, result labels, and a section of an ASCII export cut into values.
 void RunReportTextStep();
+// A report written as a PDF and a PNG by the print process.
+void RunPrintStep();
 // "ovsdemo --numbers-table [event]": prints only that table (in the process's locale); true when
 // the command line asked for it.
 bool RunNumbersTableSwitch(int argc, char** argv);

@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
     demo::RunFileTypesStep();
     demo::RunSysCheckStep();
     demo::RunReportTextStep();
+    demo::RunPrintStep();
     std::fflush(stdout);
     return 0;
 }

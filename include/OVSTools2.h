@@ -30,3 +30,4 @@
 #include "ovstoolsyscheck.h"
 #include "ovstoolusers.h"
 #include "ovstoolreporttext.h"
+#include "ovstoolprint.h"

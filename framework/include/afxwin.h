@@ -8,6 +8,8 @@
 #include "afxexcept.h"
 #include "afxstr.h"
 
+#include <commdlg.h>
+
 class CWinApp;
 class CWnd;
 
@@ -48,10 +50,20 @@ public:
     virtual BOOL InitInstance();
     virtual int ExitInstance();
 
+    // Takes the device-names and device-mode blocks (movable memory, either may be null) over as the
+    // printer selection; frees the previous blocks when bFreeOld.
+    void SelectPrinter(HANDLE hDevNames, HANDLE hDevMode, BOOL bFreeOld = TRUE);
+    // Hands the selection out in pPrintDlg (the blocks stay the application's). Without a selection the
+    // platform's default printer is taken first (PD_RETURNDEFAULT with pPrintDlg's flags); FALSE when
+    // there is no printer.
+    BOOL GetPrinterDeviceDefaults(PRINTDLGA* pPrintDlg);
+
     CString m_strAppName;
     CString m_strExeName; // the module's file name without folder and extension
     HINSTANCE m_hInstance;
     CWnd* m_pMainWnd = nullptr;
+    HANDLE m_hDevMode = nullptr;  // the selected printer's device mode, null for none
+    HANDLE m_hDevNames = nullptr; // its driver, device and port names, null for none
 
 private:
     AFX_MODULE_STATE* m_pModuleState;

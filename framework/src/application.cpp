@@ -46,6 +46,7 @@ CWinApp::CWinApp(LPCSTR lpszAppName) : m_pModuleState(AfxGetModuleState()) {
 }
 
 CWinApp::~CWinApp() {
+    SelectPrinter(nullptr, nullptr);
     if (m_pModuleState->m_pCurrentWinApp == this) {
         m_pModuleState->m_pCurrentWinApp = nullptr;
     }

@@ -16,7 +16,6 @@ const CLSID kServerClass = {0x32BF2667, 0x28F8, 0x4C93, {0x81, 0x53, 0x45, 0xCE,
 const IID kStorageInterface = {0x94F730D7, 0x5242, 0x4B64, {0x9B, 0x8F, 0xC7, 0xB6, 0x5A, 0x5B, 0x26, 0x35}};
 // In-process server, in-process handler, local server and remote server.
 constexpr DWORD kEveryServerContext = 0x17;
-constexpr DWORD kBusyWaitMs = 10;
 constexpr long kKindValue = 1;
 constexpr long kRegistryIndex1 = -1;
 constexpr long kRegistryIndex2 = 0;
@@ -26,7 +25,7 @@ constexpr char kReadBusy[] = "Sleep(10) in GetRegStorage";
 constexpr char kWriteBusy[] = "Sleep(10) in WriteRegStorage";
 
 template <typename Call>
-Outcome RetryWhileBusy(LPCSTR busyText, Call call) {
+Outcome RetryWhileBusy(LPCSTR busyText, Call call, DWORD busyWaitMs = kBusyWaitMs) {
     for (;;) {
         Outcome outcome = {S_OK, 0};
         outcome.hr = call(&outcome.status);
@@ -36,7 +35,7 @@ Outcome RetryWhileBusy(LPCSTR busyText, Call call) {
         if (busyText != nullptr) {
             Tool_DbgReport(__FILE__, __LINE__, OVS_DBG_TMG, "%s", busyText);
         }
-        Sleep(kBusyWaitMs);
+        Sleep(busyWaitMs);
     }
 }
 
@@ -88,20 +87,24 @@ Outcome Session::OpenForRead(long scope, const RegStorageKey& key, long secondFl
     return outcome;
 }
 
-Outcome Session::OpenForWrite(long scope, const RegStorageKey& key) {
+Outcome Session::OpenForWrite(long scope, const RegStorageKey& key, long flag) {
     Outcome outcome = {S_OK, 0};
-    outcome.hr = m_storage->OpenForWrite(scope, key.index1, key.index2, key.systemIndex, 0, &outcome.status);
+    outcome.hr =
+        m_storage->OpenForWrite(scope, key.index1, key.index2, key.systemIndex, flag, &outcome.status);
     return outcome;
 }
 
 Outcome Session::Read(RegStorageKey& key, void* buffer, DWORD size, DWORD* wordA, DWORD* wordB,
-                      LPCSTR busyText) {
+                      LPCSTR busyText, DWORD busyWaitMs) {
     DWORD a = 0;
     DWORD b = 0;
-    return RetryWhileBusy(busyText, [&](long* status) {
-        return m_storage->ReadValue(&key, wordA != nullptr ? wordA : &a, static_cast<BYTE*>(buffer),
-                                    buffer != nullptr ? size : 0, wordB != nullptr ? wordB : &b, status);
-    });
+    return RetryWhileBusy(
+        busyText,
+        [&](long* status) {
+            return m_storage->ReadValue(&key, wordA != nullptr ? wordA : &a, static_cast<BYTE*>(buffer),
+                                        buffer != nullptr ? size : 0, wordB != nullptr ? wordB : &b, status);
+        },
+        busyWaitMs);
 }
 
 Outcome Session::Write(RegStorageKey& key, long kind, const void* data, DWORD size, LPCSTR busyText) {

@@ -14,6 +14,7 @@ constexpr HRESULT kBusy = static_cast<HRESULT>(0x880412C0);
 constexpr long kScopeCommon = 0x40;
 constexpr long kScopeSystem = 0x10;
 constexpr long kNoSystem = -1;
+constexpr DWORD kBusyWaitMs = 10;
 
 // Four 32-bit numbers, then the three names (each may be null).
 struct RegStorageKey {
@@ -73,10 +74,11 @@ public:
 
     // Opens with the scope and the key's index1, index2 and system index.
     Outcome OpenForRead(long scope, const RegStorageKey& key, long secondFlag);
-    Outcome OpenForWrite(long scope, const RegStorageKey& key);
-    // The next three repeat every 10 ms while the storage is busy, each round writing busyText at
-    // the timing level when one is given.
-    Outcome Read(RegStorageKey& key, void* buffer, DWORD size, DWORD* wordA, DWORD* wordB, LPCSTR busyText);
+    Outcome OpenForWrite(long scope, const RegStorageKey& key, long flag = 0);
+    // The next three repeat every 10 ms (a read: every busyWaitMs) while the storage is busy, each round
+    // writing busyText at the timing level when one is given.
+    Outcome Read(RegStorageKey& key, void* buffer, DWORD size, DWORD* wordA, DWORD* wordB, LPCSTR busyText,
+                 DWORD busyWaitMs = kBusyWaitMs);
     Outcome Write(RegStorageKey& key, long kind, const void* data, DWORD size, LPCSTR busyText);
     Outcome Remove(RegStorageKey& key, LPCSTR busyText);
     Outcome Commit();
