@@ -224,11 +224,11 @@ class RequestSections {
 public:
     RequestSections(const char* prefix, const Outcome& outcome) : m_prefix(prefix), m_outcome(outcome) {}
 
-    bool Text(const SectionSpec& spec, const std::string& text) {
-        return Bytes(spec, text.c_str(), static_cast<DWORD>(text.size() + 1));
+    bool Text(const SectionSpec& section, const std::string& text) {
+        return Bytes(section, text.c_str(), static_cast<DWORD>(text.size() + 1));
     }
-    bool Bytes(const SectionSpec& spec, const void* bytes, DWORD length) {
-        return Check(spec, ovs::launch::WriteLengthPrefixed(Next(), Name(spec).c_str(), bytes, length));
+    bool Bytes(const SectionSpec& section, const void* bytes, DWORD length) {
+        return Check(section, ovs::launch::WriteLengthPrefixed(Next(), Name(section).c_str(), bytes, length));
     }
     bool LifeTime(const OVS_LIFETIME& record) {
         ovs::launch::MappedSection& section = Next();
@@ -242,17 +242,17 @@ public:
     }
 
 private:
-    std::string Name(const SectionSpec& spec) const { return m_prefix + spec.name; }
+    std::string Name(const SectionSpec& section) const { return m_prefix + section.name; }
     ovs::launch::MappedSection& Next() { return m_sections.emplace_back(); }
 
-    bool Check(const SectionSpec& spec, ovs::launch::SectionStep step) {
+    bool Check(const SectionSpec& section, ovs::launch::SectionStep step) {
         if (step == ovs::launch::SectionStep::create) {
-            Debug(__LINE__, OVS_DBG_ERR, spec.createText);
-            m_outcome.Add(spec.createCode,
-                          &spec == &kTimeoutSection ? kTimeoutCreateReleaseText : spec.createText);
+            Debug(__LINE__, OVS_DBG_ERR, section.createText);
+            m_outcome.Add(section.createCode,
+                          &section == &kTimeoutSection ? kTimeoutCreateReleaseText : section.createText);
         } else if (step == ovs::launch::SectionStep::map) {
-            Debug(__LINE__, OVS_DBG_ERR, spec.mapText);
-            m_outcome.Add(spec.createCode + 1, spec.mapText);
+            Debug(__LINE__, OVS_DBG_ERR, section.mapText);
+            m_outcome.Add(section.createCode + 1, section.mapText);
         }
         return step == ovs::launch::SectionStep::done;
     }
