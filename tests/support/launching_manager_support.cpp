@@ -1,4 +1,5 @@
 #include "launching_manager_support.h"
+#include "test_support.h"
 #include "ovsreg.h"
 #include "unique_resource.h"
 
@@ -31,16 +32,6 @@ bool RunManager(const std::string& arguments, bool wait) {
 }
 
 } // namespace
-
-std::string ExecutablePath() {
-    char path[MAX_PATH];
-    return std::string(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
-}
-
-std::string ExecutableFolder() {
-    const std::string self = ExecutablePath();
-    return self.substr(0, self.find_last_of('\\'));
-}
 
 void UseExecutableFolderAsProgramFolder() {
     Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "Path", "Prog Path",

@@ -9,9 +9,6 @@
 
 namespace ovs::test {
 
-// This executable, and its folder: the build's bin folder, where the stand-ins are.
-std::string ExecutablePath();
-std::string ExecutableFolder();
 // "Prog Path" of the product root set to that folder.
 void UseExecutableFolderAsProgramFolder();
 

@@ -9,12 +9,6 @@ namespace {
 
 constexpr char kRelayMode[] = "ovs-locale-relay";
 
-std::string SelfPath() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, length < MAX_PATH ? length : 0);
-}
-
 std::string Quote(const std::string& text) {
     return "\"" + text + "\"";
 }
@@ -25,7 +19,7 @@ int RunRelay(const std::vector<std::string>& args) {
     if (args.size() < 3) {
         return 0x100;
     }
-    std::vector<std::string> line = {SelfPath(), "--child"};
+    std::vector<std::string> line = {ExecutablePath(), "--child"};
     line.insert(line.end(), args.begin() + 2, args.end());
     std::vector<char*> argv;
     for (std::string& arg : line) {
@@ -74,7 +68,7 @@ ChildResult RunChildWithUnixVariable(const std::string& assignment, const std::s
     unique_handle done(CreateEventA(nullptr, TRUE, FALSE, eventName.c_str()));
     TempFolder folder;
     const std::string resultFile = folder / "exit.txt";
-    std::string command = "/usr/bin/env " + assignment + " wine " + Quote(SelfPath()) + " --child " +
+    std::string command = "/usr/bin/env " + assignment + " wine " + Quote(ExecutablePath()) + " --child " +
                           kRelayMode + " " + Quote(eventName) + " " + Quote(resultFile) + " " + Quote(mode);
     for (const std::string& arg : args) {
         command += " " + Quote(arg);

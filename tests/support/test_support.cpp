@@ -171,13 +171,18 @@ unique_handle StartProgram(const std::string& program, const std::vector<std::st
     return unique_handle(process.hProcess);
 }
 
-namespace {
-
-std::string SelfPath() {
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    return self;
+std::string ExecutablePath() {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return std::string(path, length < MAX_PATH ? length : 0);
 }
+
+std::string ExecutableFolder() {
+    const std::string self = ExecutablePath();
+    return self.substr(0, self.find_last_of('\\'));
+}
+
+namespace {
 
 std::vector<std::string> ChildArgs(const std::string& mode, const std::vector<std::string>& args) {
     std::vector<std::string> childArgs = {"--child", mode};
@@ -189,7 +194,7 @@ std::vector<std::string> ChildArgs(const std::string& mode, const std::vector<st
 
 unique_handle StartChild(const std::string& mode, const std::vector<std::string>& args,
                          const std::map<std::string, std::string>& environment) {
-    return StartProgram(SelfPath(), ChildArgs(mode, args), environment);
+    return StartProgram(ExecutablePath(), ChildArgs(mode, args), environment);
 }
 
 ChildResult RunProgram(const std::string& program, const std::vector<std::string>& args,
@@ -209,7 +214,7 @@ ChildResult RunProgram(const std::string& program, const std::vector<std::string
 
 ChildResult RunChild(const std::string& mode, const std::vector<std::string>& args,
                      const std::map<std::string, std::string>& environment, DWORD timeoutMs) {
-    return RunProgram(SelfPath(), ChildArgs(mode, args), environment, timeoutMs);
+    return RunProgram(ExecutablePath(), ChildArgs(mode, args), environment, timeoutMs);
 }
 
 std::optional<int> DispatchChild(int argc, char** argv) {

@@ -74,6 +74,10 @@ struct ChildResult {
     bool finished;
 };
 
+// This executable, and its folder: the build's bin folder, where the stand-ins are.
+std::string ExecutablePath();
+std::string ExecutableFolder();
+
 // Starts a program with the arguments and the environment variables added or replaced, without
 // waiting for it; the handle of the process, or none when it could not start (GetLastError tells why).
 unique_handle StartProgram(const std::string& program, const std::vector<std::string>& args = {},
