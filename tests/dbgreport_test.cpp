@@ -1,9 +1,10 @@
-// The debug report: line formats and levels, file names, message limits, rotation, the countdown,
-// several threads and several processes, and the opens that go through the set-up component.
+// The debug report: line formats, levels and the mask, messages as the runtime formats them, time
+// stamps, file names, rotation, the countdown, several threads and processes, and the opens through
+// the set-up component.
 //
 // A process opens its report once and keeps it open until it ends, so every case that opens the
-// report runs in a child process of its own, driven by a small script of commands ("report" mode);
-// this process only prepares folders and the registry and reads the files afterwards.
+// report runs in a child process of its own, driven by a script of commands ("report" mode); this
+// process only prepares folders and the registry and reads the files afterwards.
 #include "test_support.h"
 #include "OVSTools2.h"
 #include "unique_resource.h"
@@ -12,11 +13,14 @@
 #include <comdef.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <functional>
 #include <map>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,453 +29,265 @@ using namespace ovs::test;
 
 namespace {
 
-// ---------------------------------------------------------------------------------------------
-// Reading report files
+// '#' stands for a digit, every other character for itself.
+bool MatchesShape(const std::string& text, const char* shape) {
+    return text.size() == std::strlen(shape) &&
+           std::equal(text.begin(), text.end(), shape,
+                      [](char c, char s) { return s == '#' ? c >= '0' && c <= '9' : c == s; });
+}
 
-struct ReportLine {
+// "time\t[pid:tid]\ttail": the tail of a levelled line is "[TAG]\tsource(line)\tmessage", of a
+// banner its text.
+struct Line {
     std::string time;
     unsigned long pid = 0;
     unsigned long tid = 0;
-    bool banner = false;
-    std::string tag;
-    std::string source;
-    std::string number; // the line number field between the parentheses
-    std::string message;
+    std::string tail;
+
+    // The tail, with the writing process's banners as "<Start>", "<Reconfigure>" and "<End>".
+    std::string Tail() const {
+        for (const char* kind : {"Start", "Reconfigure", "End"}) {
+            if (tail == "========================= Session [" + std::to_string(pid) + "] " + kind +
+                            " ==============================") {
+                return std::string("<") + kind + ">";
+            }
+        }
+        return tail;
+    }
+    std::string Message() const {
+        const std::string text = Tail();
+        return text.rfind("[", 0) == 0 ? text.substr(text.find('\t', 6) + 1) : text;
+    }
 };
 
-bool MatchesShape(const std::string& text, const char* shape) {
-    // '#' stands for a digit, every other character for itself.
-    if (text.size() != std::strlen(shape)) {
-        return false;
-    }
-    for (size_t i = 0; i < text.size(); ++i) {
-        const bool digit = text[i] >= '0' && text[i] <= '9';
-        if (shape[i] == '#' ? !digit : text[i] != shape[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-constexpr char kTimeShape[] = "####/##/## ##:##:##.###";
-
-bool ParseIds(const std::string& field, ReportLine& line) {
-    if (field.size() < 5 || field.front() != '[' || field.back() != ']') {
-        return false;
-    }
-    const size_t colon = field.find(':');
-    if (colon == std::string::npos) {
-        return false;
-    }
-    const std::string pid = field.substr(1, colon - 1);
-    const std::string tid = field.substr(colon + 1, field.size() - colon - 2);
-    auto allDigits = [](const std::string& s) {
-        return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-    };
-    if (!allDigits(pid) || !allDigits(tid)) {
-        return false;
-    }
-    line.pid = std::stoul(pid);
-    line.tid = std::stoul(tid);
-    return true;
-}
-
-std::optional<ReportLine> ParseLine(const std::string& text) {
-    ReportLine line;
-    const size_t tab1 = text.find('\t');
-    if (tab1 == std::string::npos) {
-        return std::nullopt;
-    }
-    const size_t tab2 = text.find('\t', tab1 + 1);
-    if (tab2 == std::string::npos) {
-        return std::nullopt;
-    }
-    line.time = text.substr(0, tab1);
-    if (!MatchesShape(line.time, kTimeShape) || !ParseIds(text.substr(tab1 + 1, tab2 - tab1 - 1), line)) {
-        return std::nullopt;
-    }
-    const std::string rest = text.substr(tab2 + 1);
-    static const char* const kTags[] = {"[ERR]\t", "[WRN]\t", "[INF]\t", "[DBG]\t", "[TMG]\t"};
-    const bool levelled = std::any_of(std::begin(kTags), std::end(kTags),
-                                      [&](const char* tag) { return rest.rfind(tag, 0) == 0; });
-    if (!levelled) {
-        line.banner = true;
-        line.message = rest;
-        return line;
-    }
-    line.tag = rest.substr(1, 3);
-    const size_t tab3 = rest.find('\t', 6);
-    if (tab3 == std::string::npos) {
-        return std::nullopt;
-    }
-    const std::string position = rest.substr(6, tab3 - 6);
-    const size_t open = position.rfind('(');
-    if (open == std::string::npos || position.back() != ')') {
-        return std::nullopt;
-    }
-    line.source = position.substr(0, open);
-    line.number = position.substr(open + 1, position.size() - open - 2);
-    line.message = rest.substr(tab3 + 1);
-    return line;
-}
-
-struct ReportFile {
+struct Report {
     std::string text;
-    std::vector<ReportLine> lines;
-    std::vector<std::string> unparsed;
+    std::vector<Line> lines;
+    size_t unparsed = 0;
 
-    std::vector<std::string> Messages() const {
+    // The messages that begin with the prefix (or the tails), in file order.
+    std::vector<std::string> Messages(const std::string& prefix = "", bool tails = false) const {
         std::vector<std::string> messages;
-        for (const ReportLine& line : lines) {
-            messages.push_back(line.message);
+        for (const Line& line : lines) {
+            if (line.Message().rfind(prefix, 0) == 0) {
+                messages.push_back(tails ? line.Tail() : line.Message());
+            }
         }
         return messages;
     }
-    const ReportLine* Find(const std::string& message) const {
-        for (const ReportLine& line : lines) {
-            if (line.message == message) {
-                return &line;
-            }
-        }
-        return nullptr;
-    }
 };
 
-ReportFile ReadReport(const std::string& path) {
-    ReportFile file;
-    file.text = ReadFileText(path);
-    for (const std::string& text : SplitLines(file.text)) {
-        if (std::optional<ReportLine> line = ParseLine(text)) {
-            file.lines.push_back(*line);
+Report ParseReport(const std::string& content) {
+    Report report;
+    report.text = content;
+    for (const std::string& text : SplitLines(content)) {
+        Line line;
+        const size_t tab = text.find('\t', 24);
+        const std::string ids = tab == std::string::npos ? std::string() : text.substr(24, tab - 24);
+        if (tab != std::string::npos && MatchesShape(text.substr(0, 24), "####/##/## ##:##:##.###\t") &&
+            std::sscanf(ids.c_str(), "[%lu:%lu]", &line.pid, &line.tid) == 2 &&
+            ids == "[" + std::to_string(line.pid) + ":" + std::to_string(line.tid) + "]") {
+            line.time = text.substr(0, 23);
+            line.tail = text.substr(tab + 1);
+            report.lines.push_back(line);
         } else {
-            file.unparsed.push_back(text);
+            ++report.unparsed;
         }
     }
-    return file;
+    return report;
 }
 
-std::string Banner(const char* kind, unsigned long pid) {
-    return "========================= Session [" + std::to_string(pid) + "] " + kind +
-           " ==============================";
+Report ReadReport(const std::string& path) {
+    return ParseReport(ReadFileText(path));
 }
 
-// The messages of the file that begin with the prefix, in file order.
-std::vector<std::string> MessagesWith(const ReportFile& file, const std::string& prefix) {
-    std::vector<std::string> messages;
-    for (const ReportLine& line : file.lines) {
-        if (line.message.rfind(prefix, 0) == 0) {
-            messages.push_back(line.message);
-        }
+long long Milliseconds(const SYSTEMTIME& time) {
+    FILETIME asFileTime = {};
+    SystemTimeToFileTime(&time, &asFileTime);
+    return static_cast<long long>((ULONGLONG{asFileTime.dwHighDateTime} << 32 | asFileTime.dwLowDateTime) /
+                                  10000);
+}
+
+// cut to the report's limit of 1023 characters. A message with one conversion that the report leaves
+// to the runtime goes there as a whole, so those stand in cases of their own.
+
+constexpr size_t kMessageLimit = 1023;
+
+std::string Expected(const char* format, ...) {
+    char text[kMessageLimit + 1];
+    va_list args;
+    va_start(args, format);
+    const int length = _vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (length < 0 || static_cast<size_t>(length) > kMessageLimit) {
+        text[kMessageLimit] = '\0';
     }
-    return messages;
-}
-
-std::string Numbered(const std::string& prefix, int n) {
-    return prefix + " " + std::to_string(n);
-}
-
-std::string StampText(const SYSTEMTIME& t) {
-    char text[32];
-    _snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d.%03d", t.wYear, t.wMonth, t.wDay, t.wHour,
-              t.wMinute, t.wSecond, t.wMilliseconds);
-    text[sizeof text - 1] = '\0';
     return text;
 }
 
-// ---------------------------------------------------------------------------------------------
-// Message formats, shared by the child that writes them and the test that checks them against the
-// runtime's own _snprintf.
-
-enum class Arg { Int, LongLong, Text, Wide, Double, WidthAndInt, Pointer };
-
-struct FormatCase {
-    const char* format;
-    Arg kind;
-    long long number;
-    const char* text;
-    double real;
-    const wchar_t* wide = nullptr;
+struct MessageCase {
+    std::string name;
+    std::function<void()> write;
+    std::string expected;
 };
 
-const FormatCase kFormatCases[] = {
-    {"%d", Arg::Int, 0, nullptr, 0},
-    {"%d", Arg::Int, -2147483647 - 1, nullptr, 0},
-    {"%i|%5d|%-5d|%05d", Arg::Int, 42, nullptr, 0},
-    {"%05d", Arg::Int, -42, nullptr, 0},
-    {"%+d % d %+05d % 05d %-+6d|", Arg::Int, 7, nullptr, 0},
-    {"%.3d %8.3d %-8.3d|", Arg::Int, -7, nullptr, 0},
-    {"[%.0d] [%5.0d] [%+.0d] [%.0x]", Arg::Int, 0, nullptr, 0},
-    {"%u", Arg::Int, -1, nullptr, 0},
-    {"%x %X %08X %-6x|", Arg::Int, 0xBEEF, nullptr, 0},
-    {"%lu %ld %lx", Arg::Int, -5, nullptr, 0},
-    {"%hd %hu %hx", Arg::Int, 70000, nullptr, 0},
-    {"%I64d", Arg::LongLong, INT64_MIN, nullptr, 0},
-    {"%I64u %I64x %I64X", Arg::LongLong, -1, nullptr, 0},
-    {"%lld %llu", Arg::LongLong, -1234567890123LL, nullptr, 0},
-    {"%Id %Iu %Ix", Arg::LongLong, -77, nullptr, 0},
-    {"%I32d %I32u", Arg::Int, -9, nullptr, 0},
-    {"%c|%3c|%-3c|", Arg::Int, 'A', nullptr, 0},
-    {"%s", Arg::Text, 0, "plain text", 0},
-    {"[%10s] [%-10s] [%.2s] [%6.2s]", Arg::Text, 0, "abcdef", 0},
-    {"[%s]", Arg::Text, 0, "", 0},
-    {"[%s]", Arg::Text, 0, nullptr, 0},
-    {"%s", Arg::Text, 0, "\x83\x65\x83\x58\x83\x67 \x93\xfa\x96\x7b", 0},
-    {"100%% of %d%%", Arg::Int, 5, nullptr, 0},
-    {"%f %.2f %e %g", Arg::Double, 0, nullptr, 2.5},
-    {"%#x %#o", Arg::Int, 255, nullptr, 0},
-    {"[%*d]", Arg::WidthAndInt, 6, nullptr, 0},
-    {"no conversion at all", Arg::Int, 0, nullptr, 0},
-    {"[%-05d] [%+u] [%+x] [% u] [%05.3d] [%-+ 6d]", Arg::Int, 42, nullptr, 0},
-    {"[%05s] [%-05s] [%.0s] [%hs]", Arg::Text, 0, "ab", 0},
-    {"a%cb", Arg::Int, 0, nullptr, 0},
-    {"[%2000d]", Arg::Int, 12, nullptr, 0},
-    {"[%.1500d]", Arg::Int, 12, nullptr, 0},
-    {"[%-1100s]", Arg::Text, 0, "left", 0},
-    {"[%4097d]", Arg::Int, 12, nullptr, 0},
-    {"[%ls] [%S] [%ws]", Arg::Wide, 0, nullptr, 0, L"wide"},
-    {"[%lc] [%C] [%hc]", Arg::Int, 'W', nullptr, 0},
-    {"[%p] [%o]", Arg::Pointer, 0x1234, nullptr, 0},
-};
-
-template <typename Call>
-void WithArguments(const FormatCase& c, Call call) {
-    switch (c.kind) {
-        case Arg::Int: {
-            const int v = static_cast<int>(c.number);
-            call(c.format, v, v, v, v, v, v, v, v);
-            break;
-        }
-        case Arg::LongLong:
-            call(c.format, c.number, c.number, c.number);
-            break;
-        case Arg::Text:
-            call(c.format, c.text, c.text, c.text, c.text);
-            break;
-        case Arg::Wide:
-            call(c.format, c.wide, c.wide, c.wide, c.wide);
-            break;
-        case Arg::Pointer:
-            call(c.format, reinterpret_cast<void*>(static_cast<intptr_t>(c.number)), 8);
-            break;
-        case Arg::Double:
-            call(c.format, c.real, c.real, c.real, c.real);
-            break;
-        case Arg::WidthAndInt:
-            call(c.format, static_cast<int>(c.number), 31);
-            break;
+#define MESSAGE_CASE(...)                                                                                    \
+    MessageCase {                                                                                            \
+#__VA_ARGS__, [] { Tool_DbgReport(nullptr, 1, OVS_DBG_ERR, __VA_ARGS__); }, Expected(__VA_ARGS__)    \
     }
+
+const std::string kLongText(1500, 'L');
+const char* const kNullText = nullptr;
+// "Hyou" (a double-byte character in code page 932 whose trail byte is '\') and half-width kana.
+const char kDoubleByteText[] = "\x95\x5C\x8E\xA6 \xB1\xB2";
+
+std::vector<MessageCase> MessageCases() {
+    return {
+        MESSAGE_CASE(""),
+        MESSAGE_CASE("%d|%d|%d|%d|%i|%u", 0, -1, INT_MIN, INT_MAX, -7, UINT_MAX),
+        MESSAGE_CASE("[%5d][%-5d][%05d][%05d][%-05d][%0-5d][%2d]", 42, 42, 42, -42, 3, 3, 12345),
+        MESSAGE_CASE("[%+d][% d][%+ d][% +d][%+u][% u][%+x][%-+6d]", 5, 5, 5, -5, 5u, 5u, 5u, 7),
+        MESSAGE_CASE("[%.0d][%.0u][%.0x][%5.0d][%+.0d][% .0d][%05.0d]", 0, 0u, 0u, 0, 0, 0, 0),
+        MESSAGE_CASE("[%.3d][%.3d][%08.3d][%-8.3d][%+.3d]", 7, -7, 5, 5, 5),
+        MESSAGE_CASE("%x|%X|%08x|%-8x|%.4x|%x", 0xBEEFu, 0xBEEFu, 0xBEEFu, 0xBEEFu, 0xAu, UINT_MAX),
+        MESSAGE_CASE("%hd|%hu|%hx|%hd|%hd", 70000, -1, 0x12345, -32768, -5),
+        MESSAGE_CASE("%ld|%lu|%lx|%lld|%lld|%llu|%llx", -123456L, 4000000000UL, 0xCAFEUL, LLONG_MIN,
+                     LLONG_MAX, ULLONG_MAX, 0x123456789ABCDEFULL),
+        MESSAGE_CASE("%I64d|%I64u|%I64X|%I32d|%I32u", -9876543210LL, ULLONG_MAX, 0xFEDCBA9876543210ULL, -5,
+                     4294967295u),
+        MESSAGE_CASE("%Id|%Iu|%Ix", static_cast<intptr_t>(-1), SIZE_MAX, static_cast<uintptr_t>(0x1234)),
+        MESSAGE_CASE("%I64d %d", 1LL << 40, 9), // a 64-bit argument must not shift the ones after it
+        MESSAGE_CASE("[%c][%3c][%-3c][%c][%03c]", 'A', 'b', 'c', 0x141, 'z'),
+        MESSAGE_CASE("[%s][%10s][%-10s][%.2s][%5.1s][%.0s][%05s][%-05s]", "abc", "abc", "abc", "abc", "abc",
+                     "abc", "ab", "ab"),
+        MESSAGE_CASE("[%s] and [%s]", kDoubleByteText, "x"),
+        MESSAGE_CASE("100%% done, %d%% left, %%d stays %%%d%%", 1, 50),
+        MESSAGE_CASE("%s", std::string(kMessageLimit, 'e').c_str()),
+        MESSAGE_CASE("%s!", std::string(kMessageLimit, 'f').c_str()),
+        MESSAGE_CASE("%s|%d", kLongText.c_str(), 12),
+        MESSAGE_CASE("%1100d|%-1030s|[%.1500d]", 7, "pad", 12),
+        MessageCase{"long format", [] { Tool_DbgReport(nullptr, 1, OVS_DBG_ERR, kLongText.c_str()); },
+                    kLongText.substr(0, kMessageLimit)},
+        // Left to the runtime.
+        MESSAGE_CASE("[%s][%10s][%.3s]", kNullText, kNullText, kNullText),
+        MESSAGE_CASE("a%cb", 0),
+        MESSAGE_CASE("%f|%.2f|%e|%g|%E|%G|%d|%s", 3.14159, 2.675, 12345.678, 0.0001, 1e300, 1e-300, 1,
+                     "three"),
+        MESSAGE_CASE("[%#x][%#o][%o][%p][%*d][%-*d][%.*s]", 255u, 8u, 8u, reinterpret_cast<void*>(0x1234), 6,
+                     42, 6, 42, 2, "abcdef"),
+        MESSAGE_CASE("[%ls][%S][%ws][%lc][%C][%hs][%hc]", L"wide", L"also", L"w", L'w', L'W', "narrow", 'n'),
+        MESSAGE_CASE("unknown [%y] conversion, ends with a single %"),
+        MESSAGE_CASE("[%4097d][%.4097d]", 12, 12),
+        MESSAGE_CASE("%s %f", kLongText.c_str(), 1.5),
+    };
 }
 
-// ---------------------------------------------------------------------------------------------
-// The child: a script of commands, run in order. Exit code 0 when every command did what it
-// expected; a command that finds otherwise ends the script with a code of its own.
+// expected; otherwise the script ends with a code of its own.
 
-enum ChildExit : int {
-    kOk = 0,
-    kOpenResult = 3,
-    kReconfigureResult = 4,
-    kPresent = 5,
-    kUnknownCommand = 6,
-    kMissingArgument = 7,
-    kComError = 8,
-    kNoSameSecond = 9,
-    kSameSecondBase = 100,
-};
+enum ChildExit : int { kOk = 0, kFailed = 3, kUnknownCommand = 6, kComError = 8 };
 
-const char* TextArg(const std::string& arg) {
+using Script = std::vector<std::string>;
+
+// A script from its words, separated by commas.
+Script Words(const std::string& text) {
+    Script words(1);
+    for (char c : text) {
+        if (c == ',') {
+            words.emplace_back();
+        } else {
+            words.back().push_back(c);
+        }
+    }
+    return words;
+}
+
+Script operator+(Script a, const Script& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+int Int(const std::string& arg) {
+    return static_cast<int>(std::stoll(arg, nullptr, 0));
+}
+
+const char* Text(const std::string& arg) {
     return arg == "<null>" ? nullptr : arg.c_str();
 }
 
-DWORD NumberArg(const std::string& arg) {
-    return static_cast<DWORD>(std::stoll(arg, nullptr, 0));
-}
-
-// The same seconds as far as a time-stamped backup name can tell.
-bool SameSecond(const SYSTEMTIME& a, const SYSTEMTIME& b) {
-    return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay && a.wHour == b.wHour &&
-           a.wMinute == b.wMinute && a.wSecond == b.wSecond;
-}
-
-int RunScript(const std::vector<std::string>& args) {
-    size_t i = 0;
-    auto need = [&](size_t count) { return i + count <= args.size(); };
-    while (i < args.size()) {
-        const std::string command = args[i++];
-        if (command == "open") {
-            // open <expected> <instance> <mask> <high> <low> <interval> <backups> <tag> <alternate tag>
-            if (!need(9)) {
-                return kMissingArgument;
-            }
-            const BOOL opened =
-                Tool_InitDbgReportEx(static_cast<int>(NumberArg(args[i + 1])), NumberArg(args[i + 2]),
-                                     NumberArg(args[i + 3]), NumberArg(args[i + 4]), NumberArg(args[i + 5]),
-                                     NumberArg(args[i + 6]), TextArg(args[i + 7]), TextArg(args[i + 8]));
-            if ((opened != FALSE) != (args[i] == "1")) {
-                return kOpenResult;
+int RunScript(const Script& script) {
+    for (size_t i = 0; i < script.size();) {
+        const std::string& command = script[i++];
+        auto arg = [&](size_t k) -> const std::string& { return script.at(i + k); };
+        auto number = [&](size_t k) { return static_cast<DWORD>(std::stoll(arg(k), nullptr, 0)); };
+        if (command ==
+            "open") { // <expected 1|0> <instance> <mask> <high> <low> <interval> <backups> <tag> <alt>
+            const BOOL opened = Tool_InitDbgReportEx(Int(arg(1)), number(2), number(3), number(4), number(5),
+                                                     number(6), Text(arg(7)), Text(arg(8)));
+            if ((opened != FALSE) != (arg(0) == "1")) {
+                return kFailed;
             }
             i += 9;
-        } else if (command == "line") {
-            // line <source> <line> <level> <message>
-            if (!need(4)) {
-                return kMissingArgument;
-            }
-            Tool_DbgReport(TextArg(args[i]), static_cast<int>(NumberArg(args[i + 1])),
-                           static_cast<int>(NumberArg(args[i + 2])), "%s", args[i + 3].c_str());
+        } else if (command == "reconfigure") { // <mask> <high> <low> <interval> <backups>
+            Tool_ReconfigureDbgReport(number(0), number(1), number(2), number(3), number(4));
+            i += 5;
+        } else if (command == "line") { // <source> <line> <level> <message>
+            Tool_DbgReport(Text(arg(0)), Int(arg(1)), Int(arg(2)), "%s", arg(3).c_str());
             i += 4;
-        } else if (command == "lines") {
-            // lines <count> <level> <prefix>: "<prefix> 1" ... "<prefix> <count>"
-            if (!need(3)) {
-                return kMissingArgument;
-            }
-            const int count = static_cast<int>(NumberArg(args[i]));
-            for (int n = 1; n <= count; ++n) {
-                Tool_DbgReport("lines.cpp", n, static_cast<int>(NumberArg(args[i + 1])), "%s %d",
-                               args[i + 2].c_str(), n);
-            }
-            i += 3;
-        } else if (command == "interleaved") {
-            // interleaved <count> <prefix>: INF lines "<prefix> n", each followed by a DBG line
-            if (!need(2)) {
-                return kMissingArgument;
-            }
-            const int count = static_cast<int>(NumberArg(args[i]));
-            for (int n = 1; n <= count; ++n) {
-                Tool_DbgReport("lines.cpp", n, OVS_DBG_INF, "%s %d", args[i + 1].c_str(), n);
+        } else if (command == "lines") { // <count> <prefix>: INF "<prefix> n", each followed by a DBG line
+            for (int n = 1; n <= Int(arg(0)); ++n) {
+                Tool_DbgReport("lines.cpp", n, OVS_DBG_INF, "%s %d", arg(1).c_str(), n);
                 Tool_DbgReport("lines.cpp", n, OVS_DBG_DBG, "filtered %d", n);
             }
             i += 2;
-        } else if (command == "reconfigure") {
-            // reconfigure <mask> <high> <low> <interval> <backups>
-            if (!need(5)) {
-                return kMissingArgument;
-            }
-            if (Tool_ReconfigureDbgReport(NumberArg(args[i]), NumberArg(args[i + 1]), NumberArg(args[i + 2]),
-                                          NumberArg(args[i + 3]), NumberArg(args[i + 4])) != TRUE) {
-                return kReconfigureResult;
-            }
-            i += 5;
-        } else if (command == "ids") {
-            Tool_DbgReport("ids.cpp", 1, OVS_DBG_ERR, "pid=%lu tid=%lu", GetCurrentProcessId(),
-                           GetCurrentThreadId());
-        } else if (command == "clock") {
-            // clock <count>: lines "clock <before>|<after>", some apart by more than a second in all
-            if (!need(1)) {
-                return kMissingArgument;
-            }
-            const int count = static_cast<int>(NumberArg(args[i++]));
-            for (int n = 0; n < count; ++n) {
-                SYSTEMTIME before;
-                GetLocalTime(&before);
-                Tool_DbgReport("clock.cpp", n, OVS_DBG_ERR, "clock %s|", StampText(before).c_str());
-                SYSTEMTIME after;
-                GetLocalTime(&after);
-                Tool_DbgReport("clock.cpp", n, OVS_DBG_ERR, "after %s", StampText(after).c_str());
-                Sleep(n % 3 == 0 ? 300 : 2);
-            }
-        } else if (command == "long") {
-            // long <length>: a message of that many 'x'
-            if (!need(1)) {
-                return kMissingArgument;
-            }
-            const std::string message(NumberArg(args[i++]), 'x');
-            Tool_DbgReport("long.cpp", 1, OVS_DBG_ERR, "%s", message.c_str());
-        } else if (command == "longformat") {
-            // longformat <length>: a format text of that many 'y', without conversions
-            if (!need(1)) {
-                return kMissingArgument;
-            }
-            const std::string format(NumberArg(args[i++]), 'y');
-            Tool_DbgReport("long.cpp", 2, OVS_DBG_ERR, format.c_str(), 0);
         } else if (command == "sized") {
-            // sized <length>: an ERR line of exactly that many bytes with its line end, made so by
-            // the length of its source name; the message is 1000 'm'.
-            if (!need(1)) {
-                return kMissingArgument;
+            // <length>: an ERR line of exactly that many bytes with its line end, made so by the length
+            // of its source name: time, tab, ids, tab, "[ERR]", tab, source, "(   77)", tab, message, CR LF
+            const int ids =
+                std::snprintf(nullptr, 0, "[%lu:%lu]", GetCurrentProcessId(), GetCurrentThreadId());
+            const int fixed = 23 + 1 + ids + 1 + 5 + 1 + 7 + 1 + 1000 + 2;
+            const std::string source(static_cast<size_t>(std::max(Int(arg(0)) - fixed, 1)), 's');
+            Tool_DbgReport(source.c_str(), 77, OVS_DBG_ERR, "%s", std::string(1000, 'm').c_str());
+            i += 1;
+        } else if (command == "messages") {
+            for (const MessageCase& c : MessageCases()) {
+                c.write();
             }
-            char ids[32];
-            const int idsLength =
-                _snprintf(ids, sizeof ids, "[%lu:%lu]", GetCurrentProcessId(), GetCurrentThreadId());
-            // time, tab, ids, tab, "[ERR]", tab, source, "(   77)", tab, message, CR LF
-            const long long fixed = 23 + 1 + idsLength + 1 + 5 + 1 + 7 + 1 + 1000 + 2;
-            const long long sourceLength = static_cast<long long>(NumberArg(args[i++])) - fixed;
-            const std::string source(static_cast<size_t>(std::max(sourceLength, 1LL)), 's');
-            const std::string message(1000, 'm');
-            Tool_DbgReport(source.c_str(), 77, OVS_DBG_ERR, "%s", message.c_str());
-        } else if (command == "formats") {
-            int n = 0;
-            for (const FormatCase& c : kFormatCases) {
-                ++n;
-                WithArguments(c, [&](const char* format, auto... values) {
-                    Tool_DbgReport("fmt.cpp", n, OVS_DBG_ERR, format, values...);
-                });
+            Tool_DbgReport("null.cpp", 12, OVS_DBG_ERR, nullptr);
+        } else if (command == "clock") {
+            // Bursts of lines with pauses of different lengths between them, some longer than the
+            // clock's own resynchronisation and more than a second in all; each line's message is the
+            // local time in milliseconds read just before writing it.
+            for (DWORD pause : {0, 1, 3, 12, 0, 25, 7, 300, 40, 0, 300, 2, 300}) {
+                Sleep(pause);
+                for (int n = 0; n < 50; ++n) {
+                    SYSTEMTIME now;
+                    GetLocalTime(&now);
+                    Tool_DbgReport("clock.cpp", n, OVS_DBG_ERR, "%lld", Milliseconds(now));
+                }
             }
-        } else if (command == "nullformat") {
-            Tool_DbgReport("null.cpp", 1, OVS_DBG_ERR, nullptr);
         } else if (command == "threads") {
-            // threads <count> <lines> <reconfigurations>: each thread k writes INF lines "T<k> 1" ...
+            // <count> <lines> <reconfigurations>: each thread k writes INF lines "T<k> 1" ...
             // "T<k> <lines>", while one more thread reconfigures the report to the values it was
             // opened with (mask 0x0F, limit 256 KB, interval 99, 40 backups) that many times.
-            if (!need(3)) {
-                return kMissingArgument;
-            }
-            const int threads = static_cast<int>(NumberArg(args[i]));
-            const int lines = static_cast<int>(NumberArg(args[i + 1]));
-            const int reconfigurations = static_cast<int>(NumberArg(args[i + 2]));
-            i += 3;
-            ovs::unique_handle go(CreateEventA(nullptr, TRUE, FALSE, nullptr));
             std::vector<std::thread> workers;
-            for (int k = 1; k <= threads; ++k) {
-                workers.emplace_back([&, k] {
-                    WaitForSingleObject(go.get(), INFINITE);
+            for (int k = 1; k <= Int(arg(0)); ++k) {
+                workers.emplace_back([k, lines = Int(arg(1))] {
                     for (int n = 1; n <= lines; ++n) {
                         Tool_DbgReport("thread.cpp", n, OVS_DBG_INF, "T%d %d", k, n);
                     }
                 });
             }
-            workers.emplace_back([&] {
-                WaitForSingleObject(go.get(), INFINITE);
-                for (int n = 0; n < reconfigurations; ++n) {
-                    Tool_ReconfigureDbgReport(0x0F, 0, 262144, 99, 40);
-                    Sleep(1);
-                }
-            });
-            SetEvent(go.get());
+            for (int n = 0; n < Int(arg(2)); ++n) {
+                Tool_ReconfigureDbgReport(0x0F, 0, 262144, 99, 40);
+                Sleep(1);
+            }
             for (std::thread& worker : workers) {
                 worker.join();
             }
-        } else if (command == "samesecond") {
-            // samesecond <tries>: writes pairs "A n", "B n" until both of a pair were written within
-            // one second; exits with kSameSecondBase + n.
-            if (!need(1)) {
-                return kMissingArgument;
-            }
-            const int tries = static_cast<int>(NumberArg(args[i++]));
-            for (int n = 1; n <= tries; ++n) {
-                SYSTEMTIME before;
-                GetLocalTime(&before);
-                Tool_DbgReport("pair.cpp", n, OVS_DBG_ERR, "A %d", n);
-                Tool_DbgReport("pair.cpp", n, OVS_DBG_ERR, "B %d", n);
-                SYSTEMTIME after;
-                GetLocalTime(&after);
-                if (SameSecond(before, after)) {
-                    // Silence the end banner, which would rotate once more.
-                    Tool_ReconfigureDbgReport(0, 0, 0, 0, 0);
-                    return kSameSecondBase + n;
-                }
-            }
-            return kNoSameSecond;
+            i += 3;
         } else if (command == "mkdir") {
-            if (!need(1)) {
-                return kMissingArgument;
-            }
-            CreateDirectoryA(args[i++].c_str(), nullptr);
-        } else if (command == "absent") {
-            if (!need(1)) {
-                return kMissingArgument;
-            }
-            if (FileExists(args[i++])) {
-                return kPresent;
-            }
+            CreateDirectoryA(arg(0).c_str(), nullptr);
+            i += 1;
         } else if (command == "component") {
             try {
                 Tool_InitDbgReport(0, 0);
@@ -479,10 +295,9 @@ int RunScript(const std::vector<std::string>& args) {
                 return kComError;
             }
         } else if (command == "spawn") {
-            // spawn <script...>: the rest of the script runs in a further process of this
-            // executable, while this one keeps its report open; its exit code is this one's.
-            const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
-            const ChildResult child = RunChild("report", rest);
+            // The rest runs in a further process, while this one keeps its report open.
+            const ChildResult child =
+                RunChild("report", Script(script.begin() + static_cast<long>(i), script.end()));
             return child.finished ? static_cast<int>(child.exitCode) : -1;
         } else {
             return kUnknownCommand;
@@ -493,23 +308,17 @@ int RunScript(const std::vector<std::string>& args) {
 
 ChildMode g_reportMode("report", RunScript);
 
-// ---------------------------------------------------------------------------------------------
-// The parent side
-
-using Script = std::vector<std::string>;
-
-// "open" with the usual limit (none reached), interval and tags.
-Script Open(const std::string& mask = "0x1F", const std::string& instance = "1") {
-    return {"open", "1", instance, mask, "0", "0xFFFFFFFF", "1000", "3", "B", "A"};
+// "open" of the instance with its limit high word, limit low word, interval, backups and tag, and
+// the mask.
+Script Open(const std::string& limits = "0,0xFFFFFFFF,1000,3,B", const std::string& mask = "0x1F",
+            int instance = 1) {
+    return Words("open,1," + std::to_string(instance) + "," + mask + "," + limits + ",A");
 }
 
-Script operator+(Script a, const Script& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
+// Silences the report before the child ends, so that its end lines change nothing.
+const Script kSilence = Words("reconfigure,0,0,0xFFFFFFFF,1000,3");
 
-// Silences the report before the child ends, so that its end banner changes nothing.
-const Script kSilence = {"reconfigure", "0", "0", "0xFFFFFFFF", "1000", "3"};
+using Texts = std::vector<std::string>;
 
 class DbgReportTest : public RegistryTest {
 protected:
@@ -522,915 +331,421 @@ protected:
         RegistryTest::TearDown();
     }
 
-    const ReportFolder& folder() const { return *m_folder; }
-    std::string report(const std::string& suffix = "", const std::string& instance = "001") const {
-        return m_folder->reportFile(instance, suffix);
+    std::string report(const std::string& suffix = "", int instance = 1) const {
+        char text[16];
+        std::snprintf(text, sizeof text, "%03d", instance);
+        return m_folder->reportFile(text, suffix);
     }
 
-    // Runs the script in a child and expects the given exit code.
-    static void Run(const Script& script, DWORD expectedExit = kOk) {
-        const ChildResult child = RunChild("report", script);
+    // Runs the script in a child that must end with kOk.
+    static void Run(const Script& script, const std::map<std::string, std::string>& environment = {}) {
+        const ChildResult child = RunChild("report", script, environment);
         ASSERT_TRUE(child.finished);
-        ASSERT_EQ(expectedExit, child.exitCode);
+        ASSERT_EQ(static_cast<DWORD>(kOk), child.exitCode);
     }
 
-    static void WriteContent(const std::string& path, const std::string& content) {
-        ovs::unique_hfile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
-        ASSERT_TRUE(file);
-        DWORD written = 0;
-        ASSERT_TRUE(
-            WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr));
-    }
-
-    // The time-stamped backups of instance 001: name suffix "_MMDD_hhmmss" -> content.
-    std::map<std::string, std::string> TimeStampedBackups() const {
-        std::map<std::string, std::string> backups;
-        const std::string base = "DbgReport_" + ExecutableBaseName() + "_Inst_001_";
-        WIN32_FIND_DATAA found;
-        ovs::unique_find search(FindFirstFileA((folder().debugFolder() + "\\" + base + "*").c_str(), &found));
-        if (!search) {
-            return backups;
-        }
-        do {
-            const std::string name = found.cFileName;
-            const std::string stamp = name.substr(base.size());
-            if (MatchesShape(stamp, "####_######.log")) {
-                backups[stamp.substr(0, 11)] = ReadFileText(folder().debugFolder() + "\\" + name);
-            }
-        } while (FindNextFileA(search.get(), &found));
-        return backups;
-    }
-
-private:
     std::optional<ReportFolder> m_folder;
 };
 
-// ---------------------------------------------------------------------------------------------
-// Levels and the mask
-
-struct MaskCase {
-    DWORD mask;
-    std::vector<int> written; // levels 1-5 that appear
-};
-
-class DbgReportMask : public DbgReportTest, public ::testing::WithParamInterface<MaskCase> {};
-
-TEST_P(DbgReportMask, WritesExactlyTheEnabledLevels) {
-    const MaskCase& c = GetParam();
-    char mask[16];
-    _snprintf(mask, sizeof mask, "0x%lX", c.mask);
-    mask[sizeof mask - 1] = '\0';
-    Script script = Open(mask);
-    for (int level = -1; level <= 6; ++level) {
-        script = script + Script{"line", "lv.cpp", std::to_string(100 + level), std::to_string(level),
-                                 "level " + std::to_string(level)};
-    }
-    Run(script);
-
-    const ReportFile file = ReadReport(report());
-    EXPECT_TRUE(file.unparsed.empty()) << file.text;
-    if (c.mask == 0) {
-        EXPECT_EQ("", file.text) << "mask 0 silences the banners too";
-        return;
-    }
-    std::vector<std::string> expected = {"level 0"};
-    for (int level : c.written) {
-        expected.push_back("level " + std::to_string(level));
-    }
-    EXPECT_EQ(expected, MessagesWith(file, "level "));
-    static const char* const kTags[] = {"", "ERR", "WRN", "INF", "DBG", "TMG"};
-    for (const ReportLine& line : file.lines) {
-        if (line.message.rfind("level ", 0) != 0) {
-            continue;
+TEST_F(DbgReportTest, LinesOfEachLevelUnderEachMaskByteForByte) {
+    static const char* const kTags[] = {"", "[ERR]", "[WRN]", "[INF]", "[DBG]", "[TMG]"};
+    static const DWORD kBits[] = {0, 0x01, 0x02, 0x08, 0x10, 0x04};
+    // The banner level is written whenever the mask is not 0; mask 0 silences the banners too.
+    Script script;
+    Texts expected;
+    DWORD mask = 0;
+    auto line = [&](const std::string& source, int number, const char* field, int level,
+                    const std::string& text) {
+        script = script + Script{"line", source, std::to_string(number), std::to_string(level), text};
+        if (level == 0 ? mask != 0 : level > 0 && level < 6 && (mask & kBits[level]) != 0) {
+            const std::string shown = source == "<null>" ? "" : source;
+            expected.push_back(level == 0 ? text
+                                          : kTags[level] + ("\t" + shown) + "(" + field + ")\t" + text);
         }
-        const int level = std::stoi(line.message.substr(6));
-        if (level == 0) {
-            EXPECT_TRUE(line.banner);
-            continue;
+    };
+    for (DWORD next : {0x0u, 0x01u, 0x02u, 0x04u, 0x08u, 0x10u, 0x20u, 0x1Fu, 0xFFFFFFFFu}) {
+        script = script + (next == 0 ? Open("0,0xFFFFFFFF,1000,3,B", "0")
+                                     : Words("reconfigure," + std::to_string(next) + ",0,0xFFFFFFFF,1000,3"));
+        mask = next;
+        if (mask != 0) {
+            expected.push_back("<Reconfigure>");
         }
-        EXPECT_FALSE(line.banner);
-        EXPECT_EQ(kTags[level], line.tag);
-        EXPECT_EQ("lv.cpp", line.source);
-        EXPECT_EQ("  " + std::to_string(100 + level), line.number);
+        for (int level = -1; level <= 6; ++level) {
+            line("lv.cpp", 394, "  394", level, std::to_string(mask) + " level " + std::to_string(level));
+        }
     }
-    ASSERT_FALSE(file.lines.empty());
-    EXPECT_EQ(Banner("Start", file.lines.front().pid), file.lines.front().message);
-}
-
-INSTANTIATE_TEST_SUITE_P(EachBit, DbgReportMask,
-                         ::testing::Values(MaskCase{0x01, {1}}, MaskCase{0x02, {2}}, MaskCase{0x04, {5}},
-                                           MaskCase{0x08, {3}}, MaskCase{0x10, {4}},
-                                           MaskCase{0x1F, {1, 2, 3, 4, 5}}, MaskCase{0x20, {}},
-                                           MaskCase{0xFFFFFFFF, {1, 2, 3, 4, 5}}, MaskCase{0, {}}));
-
-// ---------------------------------------------------------------------------------------------
-// Line format
-
-TEST_F(DbgReportTest, LineCarriesTimeProcessThreadTagSourceAndMessage) {
-    Run(Open() + Script{"ids"});
-    const ReportFile file = ReadReport(report());
-    EXPECT_TRUE(file.unparsed.empty()) << file.text;
-    ASSERT_GE(file.lines.size(), 2u);
-    const ReportLine& start = file.lines[0];
-    EXPECT_TRUE(start.banner);
-    EXPECT_EQ(Banner("Start", start.pid), start.message);
-    const ReportLine& ids = file.lines[1];
-    EXPECT_EQ("pid=" + std::to_string(ids.pid) + " tid=" + std::to_string(ids.tid), ids.message);
-    EXPECT_EQ(start.pid, ids.pid);
-    EXPECT_EQ("ERR", ids.tag);
-    EXPECT_EQ("ids.cpp", ids.source);
-    EXPECT_EQ("    1", ids.number);
-    // Every line ends with CR LF, the last one too.
-    ASSERT_GE(file.text.size(), 2u);
+    const std::pair<int, const char*> numbers[] = {
+        {123, "  123"},     {0, "    0"},       {-5, "   -5"},          {12345, "12345"},
+        {123456, "123456"}, {-12345, "-12345"}, {INT_MAX, "2147483647"}};
+    for (const auto& [number, field] : numbers) {
+        line("src.cpp", number, field, 1, "with source");
+        line("<null>", number, field, 3, "without source");
+    }
+    // Values reconfigured before the open (limit 0) are replaced by the open's; a second open (instance 2,
+    // mask 0x01, limit 0) changes nothing.
+    Run(Words("reconfigure,0x1F,0,0,0,3,line,a.cpp,1,1,before open") + script +
+        Words("open,0,2,0x01,0,0,0,3,C,D,line,a.cpp,2,3,after the second open") + kSilence);
+    expected.push_back("[INF]\ta.cpp(    2)\tafter the second open");
+    EXPECT_FALSE(FileExists(report("", 2)) || FileExists(report("_B001")) || FileExists(report("_C001")));
+    const Report file = ReadReport(report());
+    EXPECT_EQ(0u, file.unparsed) << file.text;
+    EXPECT_EQ(expected, file.Messages("", true));
     EXPECT_EQ("\r\n", file.text.substr(file.text.size() - 2));
 }
 
-TEST_F(DbgReportTest, ExactBytesOfBannerAndLevelledLines) {
-    Run(Open() +
-        Script{"line", "acquire", "394", "1", "the message", "line", "<null>", "123", "2", "no source"});
-    const ReportFile file = ReadReport(report());
-    ASSERT_GE(file.lines.size(), 3u);
-    const ReportLine& start = file.lines[0];
-    const std::string ids = "[" + std::to_string(start.pid) + ":" + std::to_string(start.tid) + "]";
-    const std::vector<std::string> raw = SplitLines(file.text);
-    ASSERT_GE(raw.size(), 3u);
-    EXPECT_EQ(start.time + "\t" + ids + "\t" + Banner("Start", start.pid), raw[0]);
-    EXPECT_EQ(file.lines[1].time + "\t" + ids + "\t[ERR]\tacquire(  394)\tthe message", raw[1]);
-    EXPECT_EQ(file.lines[2].time + "\t" + ids + "\t[WRN]\t(  123)\tno source", raw[2]);
-}
-
-struct NumberCase {
-    int line;
-    const char* field;
-};
-
-TEST_F(DbgReportTest, LineNumberIsRightAlignedInFiveColumnsWithAndWithoutSource) {
-    const NumberCase cases[] = {
-        {394, "  394"},   {123, "  123"},     {0, "    0"},       {-5, "   -5"},
-        {12345, "12345"}, {123456, "123456"}, {-12345, "-12345"}, {2147483647, "2147483647"}};
-    Script script = Open();
-    for (const NumberCase& c : cases) {
-        script =
-            script + Script{"line", "src.cpp", std::to_string(c.line), "1", std::string("with ") + c.field};
-        script =
-            script + Script{"line", "<null>", std::to_string(c.line), "3", std::string("without ") + c.field};
-    }
-    Run(script);
-    const ReportFile file = ReadReport(report());
-    EXPECT_TRUE(file.unparsed.empty()) << file.text;
-    for (const NumberCase& c : cases) {
-        const ReportLine* with = file.Find(std::string("with ") + c.field);
-        ASSERT_NE(nullptr, with) << c.line;
-        EXPECT_EQ("src.cpp", with->source);
-        EXPECT_EQ(c.field, with->number);
-        EXPECT_EQ("ERR", with->tag);
-        const ReportLine* without = file.Find(std::string("without ") + c.field);
-        ASSERT_NE(nullptr, without) << c.line;
-        EXPECT_EQ("", without->source);
-        EXPECT_EQ(c.field, without->number);
-        EXPECT_EQ("INF", without->tag);
-    }
-}
-
-// Milliseconds of a "yyyy/mm/dd hh:mm:ss.mmm" text, for comparing stamps.
-long long StampMilliseconds(const std::string& stamp) {
-    SYSTEMTIME t = {};
-    t.wYear = static_cast<WORD>(std::stoi(stamp.substr(0, 4)));
-    t.wMonth = static_cast<WORD>(std::stoi(stamp.substr(5, 2)));
-    t.wDay = static_cast<WORD>(std::stoi(stamp.substr(8, 2)));
-    t.wHour = static_cast<WORD>(std::stoi(stamp.substr(11, 2)));
-    t.wMinute = static_cast<WORD>(std::stoi(stamp.substr(14, 2)));
-    t.wSecond = static_cast<WORD>(std::stoi(stamp.substr(17, 2)));
-    t.wMilliseconds = static_cast<WORD>(std::stoi(stamp.substr(20, 3)));
-    FILETIME f;
-    if (!SystemTimeToFileTime(&t, &f)) {
-        return -1;
-    }
-    return static_cast<long long>((static_cast<ULONGLONG>(f.dwHighDateTime) << 32 | f.dwLowDateTime) / 10000);
-}
-
-class DbgReportClock : public DbgReportTest, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(DbgReportClock, TimeStampIsTheLocalTimeOfWriting) {
-    // The child notes the local time before and after each line; some lines are more than a second
-    // apart in all. The platform's clocks may differ by a few milliseconds of resolution, so the
-    // stamp must lie within the two readings widened by that much.
-    constexpr long long kClockResolution = 50;
-    const ChildResult child = RunChild("report", Open() + Script{"clock", "12"}, {{"TZ", GetParam()}});
-    ASSERT_TRUE(child.finished);
-    ASSERT_EQ(static_cast<DWORD>(kOk), child.exitCode);
-    const ReportFile file = ReadReport(report());
-    ASSERT_EQ(12u, MessagesWith(file, "clock ").size());
-    int checked = 0;
-    for (size_t i = 0; i + 1 < file.lines.size(); ++i) {
-        const ReportLine& line = file.lines[i];
-        if (line.message.rfind("clock ", 0) != 0) {
-            continue;
-        }
-        const ReportLine& next = file.lines[i + 1];
-        ASSERT_EQ(0u, next.message.rfind("after ", 0));
-        const long long earliest = StampMilliseconds(line.message.substr(6, 23));
-        const long long latest = StampMilliseconds(next.message.substr(6, 23));
-        const long long stamp = StampMilliseconds(line.time);
-        EXPECT_LE(earliest - kClockResolution, stamp) << line.message << " stamped " << line.time;
-        EXPECT_LE(stamp, latest + kClockResolution) << next.message << " stamped " << line.time;
-        EXPECT_LE(line.time, next.time);
-        ++checked;
-    }
-    EXPECT_EQ(12, checked);
-}
-
-INSTANTIATE_TEST_SUITE_P(Zones, DbgReportClock, ::testing::Values("UTC", "America/New_York", "Asia/Kolkata"));
-
-class DbgReportFormats : public DbgReportTest, public ::testing::WithParamInterface<const char*> {};
-
-// Also in the double-byte code page 932, where the text case's bytes are Japanese characters that
-// pass through unchanged.
-TEST_P(DbgReportFormats, MessageFormatsAsTheRuntimeDoes) {
-    const ChildResult child = RunChild("report", Open() + Script{"formats"}, {{"LC_ALL", GetParam()}});
-    ASSERT_TRUE(child.finished);
-    ASSERT_EQ(static_cast<DWORD>(kOk), child.exitCode);
-    const ReportFile file = ReadReport(report());
-    std::map<std::string, std::string> byNumber;
-    for (const ReportLine& line : file.lines) {
-        if (line.source == "fmt.cpp") {
-            byNumber[line.number] = line.message;
-        }
-    }
-    int n = 0;
-    for (const FormatCase& c : kFormatCases) {
-        ++n;
-        // The message is what the runtime makes of the format, up to a zero character, cut to 1023.
-        char expected[8192];
-        WithArguments(c, [&](const char* format, auto... values) {
-            _snprintf(expected, sizeof expected, format, values...);
-        });
-        expected[1023] = '\0';
-        char field[16];
-        _snprintf(field, sizeof field, "%5d", n);
-        field[sizeof field - 1] = '\0';
-        ASSERT_EQ(1u, byNumber.count(field)) << c.format;
-        EXPECT_EQ(std::string(expected), byNumber[field]) << c.format << " (case " << n << ")";
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(CodePages, DbgReportFormats, ::testing::Values("C.UTF-8", "ja_JP.UTF-8"));
-
-TEST_F(DbgReportTest, NullFormatDoesNotStopTheReport) {
-    Run(Open() + Script{"nullformat", "line", "a.cpp", "1", "1", "still written"});
-    const ReportFile file = ReadReport(report());
-    EXPECT_NE(nullptr, file.Find("still written"));
-}
-
-// ---------------------------------------------------------------------------------------------
-// Message and line limits
-
-TEST_F(DbgReportTest, MessageIsCutTo1023Characters) {
-    const std::pair<int, int> cases[] = {{1, 1},       {1022, 1022}, {1023, 1023},
-                                         {1024, 1023}, {1500, 1023}, {5000, 1023}};
-    Script script = Open();
-    for (const auto& c : cases) {
-        script = script + Script{"long", std::to_string(c.first)};
-    }
-    script = script + Script{"longformat", "3000"};
-    Run(script);
-    const ReportFile file = ReadReport(report());
-    EXPECT_TRUE(file.unparsed.empty()) << file.text.substr(0, 200);
-    std::vector<size_t> lengths;
-    for (const ReportLine& line : file.lines) {
-        if (line.source == "long.cpp" && line.number == "    1") {
-            EXPECT_EQ(std::string(line.message.size(), 'x'), line.message);
-            lengths.push_back(line.message.size());
-        }
-    }
-    std::vector<size_t> expected;
-    for (const auto& c : cases) {
-        expected.push_back(static_cast<size_t>(c.second));
-    }
-    EXPECT_EQ(expected, lengths);
-    const ReportLine* fromFormat = file.Find(std::string(1023, 'y'));
-    EXPECT_NE(nullptr, fromFormat) << "a long format text is cut the same way";
-}
-
 TEST_F(DbgReportTest, LineLongerThanItsBufferGivesWayToAFixedTextWithoutLineEnd) {
-    Run(Open() + Script{"sized", "2046", "sized", "2047", "sized", "2049", "sized", "3000", "sized", "4000",
-                        "line", "a.cpp", "1", "1", "after"});
+    Run(Open() + Words("sized,2046,sized,2047,sized,2049,sized,3000,sized,4000,line,a.cpp,1,1,after"));
     const std::string text = ReadFileText(report());
-    const std::vector<std::string> lines = SplitLines(text);
     // The two lines that fit stand whole.
     int whole = 0;
-    for (const std::string& line : lines) {
+    for (const std::string& line : SplitLines(text)) {
         if (line.find(std::string(1000, 'm')) != std::string::npos) {
             ++whole;
             EXPECT_TRUE(line.size() == 2044 || line.size() == 2045) << line.size();
         }
     }
     EXPECT_EQ(2, whole);
-    // The three that do not are each replaced by the fixed text, which has no line end of its own.
+    // The three that do not are each replaced by the fixed text, which has no line end of its own; the
+    // last one has a source name longer than the whole buffer.
     const std::string tooLong = "!!!!!Message is too long!!!!!";
     const size_t first = text.find(tooLong);
     ASSERT_NE(std::string::npos, first);
-    EXPECT_EQ("\r\n", text.substr(first - 2, 2));
-    // The last one has a source name longer than the whole buffer.
-    EXPECT_EQ(tooLong + tooLong, text.substr(first + tooLong.size(), 2 * tooLong.size()));
-    const size_t next = first + 3 * tooLong.size();
-    const std::optional<ReportLine> after = ParseLine(SplitLines(text.substr(next)).front());
-    ASSERT_TRUE(after.has_value());
-    EXPECT_EQ("after", after->message);
+    EXPECT_EQ("\r\n" + tooLong + tooLong + tooLong, text.substr(first - 2, 2 + 3 * tooLong.size()));
+    const Report after = ParseReport(text.substr(first + 3 * tooLong.size()));
+    ASSERT_FALSE(after.lines.empty());
+    EXPECT_EQ("[ERR]\ta.cpp(    1)\tafter", after.lines.front().tail);
 }
 
-// ---------------------------------------------------------------------------------------------
-// File names
-
-struct InstanceCase {
-    const char* instance;
-    const char* text;
-};
-
-TEST_F(DbgReportTest, InstanceTextOfTheFileName) {
-    const InstanceCase cases[] = {{"1", "001"},     {"7", "007"},     {"999", "999"},
-                                  {"1234", "1234"}, {"0", "unknown"}, {"-3", "unknown"}};
-    for (const InstanceCase& c : cases) {
-        SCOPED_TRACE(c.instance);
-        Run(Open("0x1F", c.instance) +
-            Script{"line", "a.cpp", "1", "1", std::string("instance ") + c.instance});
-        const ReportFile file = ReadReport(report("", c.text));
-        EXPECT_NE(nullptr, file.Find(std::string("instance ") + c.instance)) << report("", c.text);
+// Also in the double-byte code page 932, where the text cases' bytes are Japanese characters that
+// pass through unchanged.
+TEST_F(DbgReportTest, MessagesReadAsTheRuntimeFormatsThem) {
+    const std::vector<MessageCase> cases = MessageCases();
+    for (const char* locale : {"C.UTF-8", "ja_JP.UTF-8"}) {
+        SCOPED_TRACE(locale);
+        DeleteFileA(report().c_str());
+        Run(Open() + Script{"messages"} + kSilence, {{"LC_ALL", locale}});
+        const Texts tails = ReadReport(report()).Messages("", true);
+        ASSERT_EQ(cases.size() + 2, tails.size()); // between the start banner and the null format's line
+        for (size_t i = 0; i < cases.size(); ++i) {
+            EXPECT_EQ("[ERR]\t(    1)\t" + cases[i].expected, tails[i + 1]) << cases[i].name;
+        }
+        EXPECT_EQ("[ERR]\tnull.cpp(   12)\t", tails.back());
     }
 }
 
-TEST_F(DbgReportTest, OpeningAppendsToWhatTheFileHolds) {
-    WriteContent(report(), "earlier content\r\n");
-    Run(Open() + Script{"line", "a.cpp", "1", "1", "new line"});
-    const std::string text = ReadFileText(report());
-    EXPECT_EQ(0u, text.find("earlier content\r\n"));
-    const ReportFile file = ReadReport(report());
-    EXPECT_NE(nullptr, file.Find("new line"));
-}
-
-struct AlternateCase {
-    const char* tag;
-    int processes;
-    std::vector<std::string> suffixes; // of the files that processes 1, 2, ... write to
-};
-
-class DbgReportAlternate : public DbgReportTest, public ::testing::WithParamInterface<AlternateCase> {};
-
-TEST_P(DbgReportAlternate, FurtherProcessesOfTheSameInstanceWriteToAlternateFiles) {
-    const AlternateCase& c = GetParam();
-    Script script;
-    for (int p = 1; p <= c.processes; ++p) {
-        script = script + Script{"open", "1", "1", "0x1F", "0", "0xFFFFFFFF", "1000", "3", "B", c.tag};
-        script = script + Script{"line", "a.cpp", "1", "1", "process " + std::to_string(p)};
-        if (p < c.processes) {
-            script.push_back("spawn");
+// The stamp of each line lies between the local times read before it and before the next line, also
+// in zones with daylight saving time and with a half-hour offset.
+TEST_F(DbgReportTest, StampIsTheLocalTimeOfWriting) {
+    for (const char* zone : {"UTC", "America/New_York", "Asia/Kolkata"}) {
+        SCOPED_TRACE(zone);
+        DeleteFileA(report().c_str());
+        Run(Open() + Script{"clock"} + kSilence, {{"TZ", zone}});
+        const Report file = ReadReport(report());
+        ASSERT_EQ(651u, file.lines.size()); // the start banner and 13 bursts of 50
+        for (size_t i = 1; i + 1 < file.lines.size(); ++i) {
+            SYSTEMTIME time = {};
+            std::sscanf(file.lines[i].time.c_str(), "%hu/%hu/%hu %hu:%hu:%hu.%hu", &time.wYear, &time.wMonth,
+                        &time.wDay, &time.wHour, &time.wMinute, &time.wSecond, &time.wMilliseconds);
+            // The system's own local time may lag the precise clock by up to one of its ticks.
+            EXPECT_LE(std::stoll(file.lines[i].Message()), Milliseconds(time)) << file.lines[i].time;
+            EXPECT_LE(Milliseconds(time), std::stoll(file.lines[i + 1].Message()) + 16) << file.lines[i].time;
+            EXPECT_LE(file.lines[i - 1].time, file.lines[i].time);
         }
     }
-    Run(script);
-    std::vector<unsigned long> pids;
-    for (int p = 1; p <= c.processes; ++p) {
-        const std::string path = report(c.suffixes[static_cast<size_t>(p - 1)]);
-        const ReportFile file = ReadReport(path);
-        SCOPED_TRACE(path);
-        EXPECT_EQ(std::vector<std::string>{"process " + std::to_string(p)}, MessagesWith(file, "process "));
-        ASSERT_FALSE(file.lines.empty());
-        EXPECT_EQ(Banner("Start", file.lines.front().pid), file.lines.front().message);
-        pids.push_back(file.lines.front().pid);
-    }
-    std::sort(pids.begin(), pids.end());
-    EXPECT_EQ(pids.end(), std::unique(pids.begin(), pids.end())) << "one process per file";
-    EXPECT_FALSE(FileExists(report(c.tag + std::string("_") + std::to_string(c.processes))));
 }
 
-INSTANTIATE_TEST_SUITE_P(Tags, DbgReportAlternate,
-                         ::testing::Values(AlternateCase{"A", 2, {"", "_A001"}},
-                                           AlternateCase{"", 2, {"", "_001"}},
-                                           AlternateCase{"Alt", 3, {"", "_Alt001", "_Alt002"}}));
+TEST_F(DbgReportTest, FileNameOfEachInstanceAndOfFurtherProcesses) {
+    struct Case {
+        const char* instance;
+        const char* text;
+        const char* tag;
+        Texts suffixes; // of the files that processes 1, 2, ... write to
+    };
+    const Case cases[] = {{"7", "007", "Alt", {"", "_Alt001", "_Alt002"}},
+                          {"1234", "1234", "", {"", "_001"}},
+                          {"0", "unknown", "A", {""}},
+                          {"-3", "unknown", "A", {""}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.instance);
+        DeleteFileA(m_folder->reportFile(c.text, "").c_str()); // instances 0 and -3 share a name
+        Script script;
+        for (size_t p = 0; p < c.suffixes.size(); ++p) {
+            script = script + (p > 0 ? Script{"spawn"} : Script{}) +
+                     Words(std::string("open,1,") + c.instance + ",0x1F,0,0xFFFFFFFF,1000,3,B," + c.tag) +
+                     Script{"line", "a.cpp", "1", "1", "process " + std::to_string(p)};
+        }
+        Run(script);
+        std::vector<unsigned long> pids;
+        for (size_t p = 0; p <= c.suffixes.size(); ++p) {
+            const std::string suffix =
+                p < c.suffixes.size() ? c.suffixes[p] : "_" + std::string(c.tag) + "00" + std::to_string(p);
+            const Report file = ReadReport(m_folder->reportFile(c.text, suffix));
+            SCOPED_TRACE(suffix);
+            EXPECT_EQ((p < c.suffixes.size() ? Texts{"<Start>", "process " + std::to_string(p)} : Texts{}),
+                      file.Messages("<Start>") + file.Messages("process "));
+            pids.push_back(file.lines.empty() ? 0 : file.lines.front().pid);
+        }
+        std::sort(pids.begin(), pids.end());
+        EXPECT_EQ(pids.end(), std::unique(pids.begin(), pids.end())) << "one process per file";
+    }
+}
 
-TEST_F(DbgReportTest, MissingDebugFolderLeavesTheReportClosed) {
+TEST_F(DbgReportTest, MissingDebugFolderLeavesTheReportClosedUntilAnOpenFindsIt) {
     TempFolder logFolder;
     const std::string debug = logFolder.path() + "\\Debug";
     ASSERT_TRUE(Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, OVS_REG_CURRENT_VERSION, 0, "Path", "Log Path",
                                          logFolder.path().c_str()));
-    const std::string file = debug + "\\DbgReport_" + ExecutableBaseName() + "_Inst_001.log";
-    Run(Script{"open", "0", "1", "0x1F", "0", "0xFFFFFFFF", "1000", "3", "B", "A", "line", "a.cpp", "1", "1",
-               "dropped", "reconfigure", "0x1F", "0", "0xFFFFFFFF", "1000", "3", "absent", debug,
-               // The folder appears later: the closed report still drops lines, a new open works.
-               "mkdir", debug, "line", "a.cpp", "2", "1", "dropped too", "absent", file} +
-        Script{"open", "1", "1", "0x1F", "0", "0xFFFFFFFF", "1000", "3", "B", "A", "line", "a.cpp", "3", "1",
-               "written"});
-    const ReportFile report = ReadReport(file);
-    EXPECT_EQ(std::vector<std::string>{"written"}, MessagesWith(report, "written"));
-    EXPECT_EQ(nullptr, report.Find("dropped"));
-    EXPECT_EQ(nullptr, report.Find("dropped too"));
-    ASSERT_FALSE(report.lines.empty());
-    EXPECT_EQ(Banner("Start", report.lines.front().pid), report.lines.front().message);
+    // The folder appears later: the closed report still drops lines, and the set-up component's
+    // operation opens it then.
+    const ovs::unique_hmodule component(
+        LoadLibraryA((ExecutableFolder() + "\\OVSDbgReportSetup.dll").c_str()));
+    ASSERT_EQ(S_OK, CallServerFunction(component.get(), "DllRegisterServer"));
+    Run(Words("open,0,1,0x1F,0,0xFFFFFFFF,1000,3,B,A,line,a.cpp,1,1,dropped,reconfigure,0x1F,0,0,1000,3") +
+        Script{"mkdir", debug} + Words("line,a.cpp,2,1,dropped too,component,line,a.cpp,3,1,written") +
+        kSilence);
+    EXPECT_EQ((Texts{"<Start>", "written"}),
+              ReadReport(debug + "\\DbgReport_" + ExecutableBaseName() + "_Inst_001.log").Messages());
 }
 
-TEST_F(DbgReportTest, SecondOpenWhileOpenChangesNothing) {
-    Run(Open("0x01") + Script{"open", "0", "2", "0x1F", "0", "0", "0", "3", "C", "D"} +
-        Script{"line", "a.cpp", "1", "3", "info dropped", "line", "a.cpp", "2", "1", "error kept"});
-    const ReportFile file = ReadReport(report());
-    EXPECT_NE(nullptr, file.Find("error kept"));
-    EXPECT_EQ(nullptr, file.Find("info dropped"));
-    EXPECT_FALSE(FileExists(report("", "002")));
-    EXPECT_FALSE(FileExists(report("_C001"))) << "the limit of the second open was not taken";
-    ASSERT_FALSE(file.lines.empty());
-    EXPECT_EQ(1u, MessagesWith(file, Banner("Start", file.lines.front().pid)).size());
-}
-
-TEST_F(DbgReportTest, ReconfigureChangesTheMaskAndWritesItsBanner) {
-    Run(Open("0x1F") + Script{"line", "a.cpp", "1", "3", "info before"} +
-        Script{"reconfigure", "0x01", "0", "0xFFFFFFFF", "1000", "3"} +
-        Script{"line", "a.cpp", "2", "3", "info after", "line", "a.cpp", "3", "1", "error after"});
-    const ReportFile file = ReadReport(report());
-    ASSERT_FALSE(file.lines.empty());
-    const unsigned long pid = file.lines.front().pid;
-    const std::vector<std::string> messages = file.Messages();
-    const std::vector<std::string> expected = {Banner("Start", pid), "info before",
-                                               Banner("Reconfigure", pid), "error after"};
-    ASSERT_GE(messages.size(), expected.size());
-    EXPECT_EQ(expected, std::vector<std::string>(messages.begin(), messages.begin() + 4));
-}
-
-TEST_F(DbgReportTest, ReconfigureBeforeOpeningOnlyStoresValues) {
-    Run(Script{"reconfigure", "0x1F", "0", "0", "0", "3", "line", "a.cpp", "1", "1", "before open"} +
-        Open("0x01") + Script{"line", "a.cpp", "2", "1", "after open"});
-    const ReportFile file = ReadReport(report());
-    EXPECT_EQ(nullptr, file.Find("before open"));
-    EXPECT_NE(nullptr, file.Find("after open"));
-    EXPECT_FALSE(FileExists(report("_B001"))) << "the open's own limit applies";
-}
-
-// ---------------------------------------------------------------------------------------------
-// Rotation
-
-struct LimitCase {
-    size_t existing; // bytes in the report before opening
-    const char* high;
-    const char* low;
-    bool rotated;
-};
-
-class DbgReportLimit : public DbgReportTest, public ::testing::WithParamInterface<LimitCase> {};
-
-TEST_P(DbgReportLimit, OpeningRotatesOnlyAFileLargerThanTheLimit) {
-    const LimitCase& c = GetParam();
-    std::string previous;
-    while (previous.size() < c.existing) {
-        previous += "previous line of an earlier session\r\n";
-    }
-    previous.resize(c.existing);
-    WriteContent(report(), previous);
-    WriteContent(report("_B001"), "old1");
-    WriteContent(report("_B002"), "old2");
-    WriteContent(report("_B003"), "old3");
-    Run(Script{"open", "1", "1", "0x0F", c.high, c.low, "1000", "3", "B", "A"} + kSilence);
-
-    const std::string text = ReadFileText(report());
-    const ReportFile file = ReadReport(report());
-    if (c.rotated) {
-        EXPECT_EQ(previous, ReadFileText(report("_B001")));
-        EXPECT_EQ("old1", ReadFileText(report("_B002")));
-        EXPECT_EQ("old2", ReadFileText(report("_B003")));
-        EXPECT_FALSE(FileExists(report("_B004")));
-        ASSERT_FALSE(file.lines.empty());
-        EXPECT_EQ(0u, text.find(file.lines.front().time)) << "the report starts anew";
-        EXPECT_EQ(Banner("Start", file.lines.front().pid), file.lines.front().message);
-        EXPECT_TRUE(file.unparsed.empty());
-    } else {
-        EXPECT_EQ(0u, text.find(previous));
-        EXPECT_EQ("old1", ReadFileText(report("_B001")));
-        EXPECT_EQ("old3", ReadFileText(report("_B003")));
+TEST_F(DbgReportTest, OpeningRotatesOnlyAFileLargerThanTheLimit) {
+    struct Case {
+        size_t existing; // bytes in the report before opening
+        const char* limits;
+        bool rotated;
+    };
+    const Case cases[] = {{1000, "0,1000", false}, {1000, "0,999", true}, {1000, "1,0", false},
+                          {1000, "1,999", false},  {1, "0,0", true},      {0, "0,0", false}};
+    for (int instance = 1; instance <= 6; ++instance) {
+        const Case& c = cases[instance - 1];
+        SCOPED_TRACE(c.limits);
+        const std::string previous(c.existing, 'p');
+        std::ofstream(report("", instance), std::ios::binary) << previous;
+        for (const char* backup : {"1", "2", "3"}) {
+            std::ofstream(report(std::string("_B00") + backup, instance), std::ios::binary)
+                << "old" << backup;
+        }
+        Run(Open(std::string(c.limits) + ",1000,3,B", "0x0F", instance) + kSilence);
+        // A rotated report starts anew; one that was not is appended to.
+        const std::string kept = c.rotated ? "" : previous;
+        const std::string text = ReadFileText(report("", instance));
+        EXPECT_EQ(kept, text.substr(0, kept.size()));
+        EXPECT_EQ(Texts{"<Start>"}, ParseReport(text.substr(kept.size())).Messages());
+        Texts backups;
+        for (const char* backup : {"_B001", "_B002", "_B003", "_B004"}) {
+            backups.push_back(ReadFileText(report(backup, instance)));
+        }
+        EXPECT_EQ((c.rotated ? Texts{previous, "old1", "old2", ""} : Texts{"old1", "old2", "old3", ""}),
+                  backups);
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Boundaries, DbgReportLimit,
-                         ::testing::Values(LimitCase{1000, "0", "1000", false},
-                                           LimitCase{1000, "0", "999", true},
-                                           LimitCase{1000, "1", "0", false},
-                                           LimitCase{1000, "1", "999", false}, LimitCase{1, "0", "0", true},
-                                           LimitCase{0, "0", "0", false},
-                                           LimitCase{2000, "0", "0xFFFFFFFF", false}));
 
 TEST_F(DbgReportTest, NumberedBackupsShiftAndTheOldestIsLost) {
     // Checked after every line: each rotation happens as soon as the file exceeds 500 bytes.
-    Run(Script{"open", "1", "1", "0x0F", "0", "500", "0", "3", "B", "A", "lines", "60", "1", "n"} + kSilence);
+    Run(Open("0,500,0,3,B", "0x0F") + Words("lines,60,n") + kSilence);
     EXPECT_FALSE(FileExists(report("_B004")));
-    std::vector<std::string> numbers;
+    Texts numbers;
     for (const char* suffix : {"_B003", "_B002", "_B001", ""}) {
         SCOPED_TRACE(suffix);
-        const ReportFile file = ReadReport(report(suffix));
-        EXPECT_TRUE(file.unparsed.empty());
+        const Report file = ReadReport(report(suffix));
+        EXPECT_EQ(0u, file.unparsed);
         ASSERT_FALSE(file.lines.empty());
         EXPECT_EQ("\r\n", file.text.substr(file.text.size() - 2));
-        if (*suffix != '\0') {
-            EXPECT_GT(file.text.size(), 500u);
-            const size_t lastLine = file.text.rfind("\r\n", file.text.size() - 3);
-            EXPECT_LE(lastLine + 2, 500u) << "rotated right after the line that crossed the limit";
-        } else {
-            EXPECT_LE(file.text.size(), 500u);
-        }
-        for (const std::string& message : MessagesWith(file, "n ")) {
-            numbers.push_back(message);
-        }
+        const size_t lastLine = file.text.rfind("\r\n", file.text.size() - 3) + 2;
+        EXPECT_TRUE(*suffix == '\0' ? file.text.size() <= 500 : file.text.size() > 500 && lastLine <= 500)
+            << "rotated right after the line that crossed the limit";
+        const Texts messages = file.Messages("n ");
+        numbers.insert(numbers.end(), messages.begin(), messages.end());
     }
     // The four files hold the last lines, in order and without a gap.
     ASSERT_GE(numbers.size(), 12u);
     const int first = std::stoi(numbers.front().substr(2));
     EXPECT_GT(first, 1) << "the earliest lines went with the lost backups";
     for (size_t i = 0; i < numbers.size(); ++i) {
-        EXPECT_EQ(Numbered("n", first + static_cast<int>(i)), numbers[i]);
+        EXPECT_EQ("n " + std::to_string(first + static_cast<int>(i)), numbers[i]);
     }
     EXPECT_EQ("n 60", numbers.back());
 }
 
 TEST_F(DbgReportTest, TimeStampedBackupWhenTheBackupCountIs0) {
-    const std::string previous(2000, 'p');
-    WriteContent(report(), previous);
+    std::ofstream(report(), std::ios::binary) << std::string(2000, 'p');
     SYSTEMTIME before;
-    GetLocalTime(&before);
-    Run(Script{"open", "1", "1", "0x0F", "0", "1000", "1000", "0", "B", "A"} + kSilence);
     SYSTEMTIME after;
+    GetLocalTime(&before);
+    Run(Open("0,1000,1000,0,B", "0x0F") + kSilence);
     GetLocalTime(&after);
-    const std::map<std::string, std::string> backups = TimeStampedBackups();
-    ASSERT_EQ(1u, backups.size());
-    EXPECT_EQ(previous, backups.begin()->second);
-    EXPECT_FALSE(FileExists(report("_B001")));
-    char earliest[16];
-    char latest[16];
-    _snprintf(earliest, sizeof earliest, "%02d%02d_%02d%02d%02d", before.wMonth, before.wDay, before.wHour,
-              before.wMinute, before.wSecond);
-    _snprintf(latest, sizeof latest, "%02d%02d_%02d%02d%02d", after.wMonth, after.wDay, after.wHour,
-              after.wMinute, after.wSecond);
-    if (before.wYear == after.wYear) {
-        EXPECT_LE(std::string(earliest), backups.begin()->first);
-        EXPECT_LE(backups.begin()->first, std::string(latest));
-    }
-    const ReportFile file = ReadReport(report());
-    ASSERT_FALSE(file.lines.empty());
-    EXPECT_EQ(Banner("Start", file.lines.front().pid), file.lines.front().message);
+    WIN32_FIND_DATAA found;
+    const ovs::unique_find search(FindFirstFileA(report("_*").c_str(), &found));
+    ASSERT_TRUE(search);
+    const std::string name = found.cFileName;
+    EXPECT_FALSE(FindNextFileA(search.get(), &found)) << "one backup, and no numbered one";
+    auto stamp = [](const SYSTEMTIME& t) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%02d%02d_%02d%02d%02d", t.wMonth, t.wDay, t.wHour, t.wMinute,
+                      t.wSecond);
+        return std::string(text);
+    };
+    const std::string named = name.substr(name.size() - 15, 11); // "_MMDD_hhmmss.log"
+    EXPECT_TRUE(MatchesShape(named, "####_######")) << name;
+    EXPECT_TRUE(before.wYear != after.wYear || (stamp(before) <= named && named <= stamp(after))) << name;
+    EXPECT_EQ(std::string(2000, 'p'), ReadFileText(m_folder->debugFolder() + "\\" + name));
+    EXPECT_EQ(Texts{"<Start>"}, ReadReport(report()).Messages());
 }
 
-TEST_F(DbgReportTest, TwoRotationsInOneSecondShareOneTimeStampedBackup) {
-    // Limit 0 and a check after every line: each line rotates the report on its own.
-    const ChildResult child = RunChild(
-        "report", Script{"open", "1", "1", "0x0F", "0", "0", "0", "0", "B", "A", "samesecond", "50"});
-    ASSERT_TRUE(child.finished);
-    ASSERT_GT(child.exitCode, static_cast<DWORD>(kSameSecondBase)) << "no pair of lines within one second";
-    const int pair = static_cast<int>(child.exitCode) - kSameSecondBase;
-    const std::map<std::string, std::string> backups = TimeStampedBackups();
-    ASSERT_FALSE(backups.empty());
-    int holdingB = 0;
-    for (const auto& [stamp, content] : backups) {
-        SCOPED_TRACE(stamp);
-        const ReportFile file = ReadReport(report("_" + stamp));
-        EXPECT_EQ(1u, file.lines.size()) << "each backup holds the one line of its rotation";
-        EXPECT_EQ(nullptr, file.Find(Numbered("A", pair))) << "overwritten by the next rotation";
-        holdingB += file.Find(Numbered("B", pair)) != nullptr;
-    }
-    EXPECT_EQ(1, holdingB);
-    EXPECT_EQ("", ReadFileText(report()));
-}
-
-struct IntervalCase {
-    int interval;
-    int lines;
-};
-
-class DbgReportInterval : public DbgReportTest, public ::testing::WithParamInterface<IntervalCase> {};
-
-TEST_P(DbgReportInterval, SizeIsCheckedAfterEveryIntervalPlusOneWrittenLines) {
+TEST_F(DbgReportTest, SizeIsCheckedAfterEveryIntervalPlusOneWrittenLines) {
     // Limit 0: every check rotates. Lines of a level the mask drops do not count.
-    const IntervalCase& c = GetParam();
-    Run(Script{"open", "1", "1", "0x0F", "0", "0", std::to_string(c.interval), "50", "R", "A", "interleaved",
-               std::to_string(c.lines), "n"} +
-        kSilence);
-    // The written lines are the Start banner and n 1 ... n <lines>; chunks of interval + 1 go to
-    // the backups, the rest stays in the report.
-    std::vector<std::string> written = {"<start>"};
-    for (int n = 1; n <= c.lines; ++n) {
-        written.push_back(Numbered("n", n));
-    }
-    const size_t chunk = static_cast<size_t>(c.interval) + 1;
-    const size_t backups = written.size() / chunk;
-    char suffix[16];
-    _snprintf(suffix, sizeof suffix, "_R%03d", static_cast<int>(backups + 1));
-    EXPECT_FALSE(FileExists(report(suffix)));
-    for (size_t b = 0; b <= backups; ++b) {
-        // Oldest first: the backup with the highest number holds the first chunk.
-        std::string path = report();
-        if (b < backups) {
-            _snprintf(suffix, sizeof suffix, "_R%03d", static_cast<int>(backups - b));
-            path = report(suffix);
+    const std::pair<int, int> cases[] = {{0, 5}, {9, 34}, {3, 11}, {1, 2}};
+    for (int instance = 1; instance <= 4; ++instance) {
+        const auto [interval, lines] = cases[instance - 1];
+        SCOPED_TRACE(interval);
+        Run(Open("0,0," + std::to_string(interval) + ",50,R", "0x0F", instance) +
+            Words("lines," + std::to_string(lines) + ",n") + kSilence);
+        // The written lines are the Start banner and n 1 ... n <lines>; chunks of interval + 1 go to the
+        // backups, the oldest to the highest number, the rest stays in the report.
+        Texts written = {"<Start>"};
+        for (int n = 1; n <= lines; ++n) {
+            written.push_back("n " + std::to_string(n));
         }
-        SCOPED_TRACE(path);
-        const ReportFile file = ReadReport(path);
-        std::vector<std::string> messages = file.Messages();
-        for (std::string& message : messages) {
-            if (message.find("] Start ===") != std::string::npos) {
-                message = "<start>";
-            }
+        const size_t chunk = static_cast<size_t>(interval) + 1;
+        const size_t backups = written.size() / chunk;
+        for (size_t b = 0; b <= backups + 1; ++b) {
+            char suffix[16]; // one more number than the backups holds nothing
+            std::snprintf(suffix, sizeof suffix, "_R%03d", static_cast<int>(backups + 1 - b));
+            const size_t begin = b == 0 ? 0 : (b - 1) * chunk;
+            const size_t end = b == 0 ? 0 : std::min(begin + chunk, written.size());
+            EXPECT_EQ(
+                Texts(written.begin() + static_cast<long>(begin), written.begin() + static_cast<long>(end)),
+                ReadReport(report(b <= backups ? suffix : "", instance)).Messages())
+                << suffix;
         }
-        const size_t begin = b * chunk;
-        const size_t end = std::min(begin + chunk, written.size());
-        EXPECT_EQ(std::vector<std::string>(written.begin() + static_cast<std::ptrdiff_t>(begin),
-                                           written.begin() + static_cast<std::ptrdiff_t>(end)),
-                  messages);
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Intervals, DbgReportInterval,
-                         ::testing::Values(IntervalCase{0, 5}, IntervalCase{9, 34}, IntervalCase{3, 11},
-                                           IntervalCase{1, 2}));
 
 TEST_F(DbgReportTest, ReconfiguringToAShorterIntervalShortensTheCountdownAtOnce) {
-    // Interval 1000: after the Start banner and 199 lines, 800 lines are left in the countdown.
-    // With interval 5 the banner of the reconfiguration and five more lines come before the next
-    // check, which rotates (limit 0).
-    Run(Script{"open", "1", "1", "0x0F", "0", "0", "1000", "10", "R", "A", "lines", "199", "3", "n"} +
-        Script{"reconfigure", "0x0F", "0", "0", "5", "10", "lines", "10", "3", "r"} + kSilence);
+    // Interval 1000: after the Start banner and 199 lines, 800 lines are left in the countdown. With
+    // interval 5 the banner of the reconfiguration and five more lines come before the next check,
+    // which rotates (limit 0).
+    Run(Open("0,0,1000,10,R", "0x0F") + Words("lines,199,n,reconfigure,0x0F,0,0,5,10,lines,10,r") + kSilence);
     EXPECT_FALSE(FileExists(report("_R002")));
-    const ReportFile backup = ReadReport(report("_R001"));
-    ASSERT_FALSE(backup.lines.empty());
-    const unsigned long pid = backup.lines.front().pid;
-    std::vector<std::string> expected = {Banner("Start", pid)};
-    for (int n = 1; n <= 199; ++n) {
-        expected.push_back(Numbered("n", n));
+    Texts expected = {"<Start>"};
+    for (int n = 1; n <= 205; ++n) {
+        expected.push_back(n < 200    ? "n " + std::to_string(n)
+                           : n == 200 ? "<Reconfigure>"
+                                      : "r " + std::to_string(n - 200));
     }
-    expected.push_back(Banner("Reconfigure", pid));
-    for (int n = 1; n <= 5; ++n) {
-        expected.push_back(Numbered("r", n));
-    }
-    EXPECT_EQ(expected, backup.Messages());
-    const std::vector<std::string> rest = {"r 6", "r 7", "r 8", "r 9", "r 10"};
-    EXPECT_EQ(rest, ReadReport(report()).Messages());
+    EXPECT_EQ(expected, ReadReport(report("_R001")).Messages());
+    EXPECT_EQ((Texts{"r 6", "r 7", "r 8", "r 9", "r 10"}), ReadReport(report()).Messages());
 }
 
-// ---------------------------------------------------------------------------------------------
-// Threads
-
 TEST_F(DbgReportTest, FourThreadsWriteWholeLinesInTimeOrder) {
-    constexpr int kThreads = 4;
-    constexpr int kLines = 10000;
-    // Rotations on the way (numbered, enough to keep every line) must not split a line either, nor
-    // must reconfigurations from a further thread.
-    Run(Script{"open", "1", "1", "0x0F", "0", "262144", "99", "40", "T", "A", "threads",
-               std::to_string(kThreads), std::to_string(kLines), "100"} +
-        kSilence);
-    std::vector<std::string> paths;
-    for (int b = 40; b >= 1; --b) {
-        char suffix[16];
-        _snprintf(suffix, sizeof suffix, "_T%03d", b);
-        if (FileExists(report(suffix))) {
-            paths.push_back(report(suffix));
-        }
-    }
-    EXPECT_LT(paths.size(), 40u) << "every backup kept";
-    EXPECT_GE(paths.size(), 2u) << "the report rotated on the way";
-    paths.push_back(report());
-
-    int next[kThreads + 1] = {0, 1, 1, 1, 1};
+    // Rotations on the way (numbered, enough to keep every line) must not split a line either, nor must
+    // reconfigurations from a further thread.
+    Run(Open("0,262144,99,40,T", "0x0F") + Words("threads,4,10000,100") + kSilence);
+    EXPECT_FALSE(FileExists(report("_T040"))) << "every backup kept";
+    EXPECT_TRUE(FileExists(report("_T002"))) << "the report rotated on the way";
+    int next[5] = {0, 1, 1, 1, 1};
     std::string lastTime;
     size_t bad = 0;
     int reconfigured = 0;
-    for (const std::string& path : paths) {
-        const ReportFile file = ReadReport(path);
-        ASSERT_GE(file.text.size(), 2u) << path;
-        EXPECT_EQ("\r\n", file.text.substr(file.text.size() - 2)) << path;
-        bad += file.unparsed.size();
-        for (const ReportLine& line : file.lines) {
-            if (line.banner) {
-                reconfigured += line.message.find("] Reconfigure ===") != std::string::npos ? 1 : 0;
+    for (int b = 40; b >= 0; --b) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "_T%03d", b);
+        const Report file = ReadReport(report(b > 0 ? suffix : ""));
+        bad += file.unparsed + (file.text.empty() || file.text.back() == '\n' ? 0 : 1);
+        for (const Line& line : file.lines) {
+            reconfigured += line.Tail() == "<Reconfigure>" ? 1 : 0;
+            if (line.Tail()[0] == '<') {
                 continue;
             }
             EXPECT_LE(lastTime, line.time) << "time stamps follow the order of the file";
             lastTime = line.time;
             int thread = 0;
             int n = 0;
-            if (std::sscanf(line.message.c_str(), "T%d %d", &thread, &n) != 2 || thread < 1 ||
-                thread > kThreads || n != next[thread]) {
-                ++bad;
-                continue;
+            char expected[64] = "";
+            if (std::sscanf(line.tail.c_str(), "[INF]\tthread.cpp(%*d)\tT%d %d", &thread, &n) == 2 &&
+                thread >= 1 && thread <= 4 && n == next[thread]++) {
+                std::snprintf(expected, sizeof expected, "[INF]\tthread.cpp(%5d)\tT%d %d", n, thread, n);
             }
-            char field[16];
-            _snprintf(field, sizeof field, "%5d", n);
-            field[sizeof field - 1] = '\0';
-            if (line.number != field || line.source != "thread.cpp" || line.tag != "INF") {
-                ++bad;
-            }
-            ++next[thread];
+            bad += line.tail != expected ? 1 : 0;
         }
     }
     EXPECT_EQ(0u, bad);
     EXPECT_EQ(100, reconfigured);
-    for (int k = 1; k <= kThreads; ++k) {
-        EXPECT_EQ(kLines + 1, next[k]) << "thread " << k;
-    }
+    EXPECT_EQ((std::vector<int>{0, 10001, 10001, 10001, 10001}), std::vector<int>(next, next + 5));
 }
 
-// ---------------------------------------------------------------------------------------------
-// The opens through the set-up component
+// This runs in this process. The product tree is reset, so there is no "Log Path" and the component's
+// own attempt to open the report fails here: this process's report stays closed.
+class DbgReportComponent : public RegistryTest {};
 
-std::string StandInPath() {
-    char self[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string path(self, length < sizeof self ? length : 0);
-    return path.substr(0, path.find_last_of("\\/") + 1) + "OVSDbgReportSetup.dll";
-}
-
-// These run in this process. The product tree is reset, so there is no "Log Path" and the
-// component's own attempt to open the report fails here: this process's report stays closed.
-class DbgReportComponent : public RegistryTest {
-protected:
-    static void SetUpTestSuite() {
-        s_module = LoadLibraryA(StandInPath().c_str());
-        if (s_module != nullptr) {
-            s_counters = reinterpret_cast<DbgReportSetupCountersFn>(
-                reinterpret_cast<void*>(GetProcAddress(s_module, "DbgReportSetupCounters")));
-        }
-    }
-
-    void SetUp() override {
-        RegistryTest::SetUp();
-        ASSERT_NE(nullptr, s_module) << StandInPath();
-        ASSERT_NE(nullptr, s_counters);
-        ASSERT_EQ(S_OK, Call("DllRegisterServer"));
-        SetEnvironmentVariableA("OVS_DBGREPORTSETUP_FAIL", nullptr);
-    }
-    void TearDown() override {
-        SetEnvironmentVariableA("OVS_DBGREPORTSETUP_FAIL", nullptr);
-        Call("DllRegisterServer");
-        RegistryTest::TearDown();
-    }
-
-    static HRESULT Call(const char* function) { return ovs::test::CallServerFunction(s_module, function); }
-
-    static DbgReportSetupCounts Counts() {
-        DbgReportSetupCounts counts = {};
-        s_counters(&counts);
-        return counts;
-    }
-
-    // Runs the call on a thread of its own whose component library state is set up as asked
-    // (-1: not initialised), and returns the failure code of the error it raised, or S_OK. Also
-    // tells whether the thread's component library was left as the call found it.
-    struct Outcome {
-        HRESULT raised = S_OK;
-        bool balanced = false;
+TEST_F(DbgReportComponent, IsCreatedRunAskedAndCalledOrRaisesAndIsReleasedOnEveryRoad) {
+    const ovs::unique_hmodule module(LoadLibraryA((ExecutableFolder() + "\\OVSDbgReportSetup.dll").c_str()));
+    const auto counters = reinterpret_cast<DbgReportSetupCountersFn>(
+        reinterpret_cast<void*>(GetProcAddress(module.get(), "DbgReportSetupCounters")));
+    ASSERT_NE(nullptr, counters);
+    constexpr int kNone = -1; // the calling thread's apartment: none, or the kind it entered
+    constexpr int kSta = COINIT_APARTMENTTHREADED;
+    const auto init = Tool_InitDbgReport;
+    const auto without = Tool_InitDbgReportWithoutCoInitialize;
+    struct Case {
+        const char* behaviour; // of the component; "unregistered": there is none
+        void (*call)(DWORD, DWORD);
+        int apartment;
+        HRESULT raised;
+        int created;   // objects made (and run)
+        int operation; // operations called
     };
-    static Outcome OnThread(void (*call)(DWORD, DWORD), int apartment) {
-        Outcome outcome;
-        std::thread worker([&outcome, call, apartment] {
-            const bool initialised =
-                apartment >= 0 && SUCCEEDED(CoInitializeEx(nullptr, static_cast<DWORD>(apartment)));
+    const Case cases[] = {
+        {"", init, kNone, S_OK, 1, 1},
+        {"", without, kSta, S_OK, 1, 1},
+        {"", without, COINIT_MULTITHREADED, S_OK, 1, 1},
+        {"", without, kNone, CO_E_NOTINITIALIZED, 0, 0},
+        {"", init, COINIT_MULTITHREADED, S_OK, 0, 0}, // the single-threaded start fails: nothing is done
+        {"unregistered", init, kNone, REGDB_E_CLASSNOTREG, 0, 0},
+        {"unregistered", without, kSta, REGDB_E_CLASSNOTREG, 0, 0},
+        {"create=80004005", init, kNone, E_FAIL, 0, 0},
+        {"create=8007000E", without, kSta, E_OUTOFMEMORY, 0, 0},
+        {"run=80004004", init, kNone, E_ABORT, 1, 0},
+        {"run=80004004", without, kSta, E_ABORT, 1, 0},
+        {"query=80004002", without, kSta, S_OK, 1, 0},
+        {"query=8000FFFF", init, kNone, E_UNEXPECTED, 1, 0},
+        {"querynull", without, kSta, S_OK, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.behaviour) + (c.call == init ? " with" : " without") +
+                     " start, apartment " + std::to_string(c.apartment));
+        const bool registered = std::strcmp(c.behaviour, "unregistered") != 0;
+        ASSERT_EQ(S_OK,
+                  CallServerFunction(module.get(), registered ? "DllRegisterServer" : "DllUnregisterServer"));
+        SetEnvironmentVariableA("OVS_DBGREPORTSETUP_FAIL", registered ? c.behaviour : nullptr);
+        DbgReportSetupCounts before = {};
+        DbgReportSetupCounts after = {};
+        HRESULT raised = S_OK;
+        HRESULT again = E_FAIL;
+        counters(&before);
+        std::thread([&] {
+            const bool entered = c.apartment != kNone && SUCCEEDED(CoInitializeEx(nullptr, c.apartment));
             try {
-                call(0, 0);
+                c.call(0, 0);
             } catch (const _com_error& error) {
-                outcome.raised = error.Error();
-            } catch (...) {
-                outcome.raised = E_UNEXPECTED;
+                raised = error.Error();
             }
-            // An uninitialised thread still is; an initialised one needs exactly one end.
-            const HRESULT again = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-            if (apartment < 0) {
-                outcome.balanced = again == S_OK;
-            } else if (apartment == COINIT_APARTMENTTHREADED) {
-                outcome.balanced = again == S_FALSE;
-            } else {
-                outcome.balanced = again == RPC_E_CHANGED_MODE;
-            }
-            if (SUCCEEDED(again)) {
+            // The component library is left as the call found it: an uninitialised thread still is,
+            // an initialised one needs exactly one end.
+            again = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            for (int ends = (SUCCEEDED(again) ? 1 : 0) + (entered ? 1 : 0); ends > 0; --ends) {
                 CoUninitialize();
             }
-            if (initialised) {
-                CoUninitialize();
-            }
-        });
-        worker.join();
-        return outcome;
+        }).join();
+        counters(&after);
+        EXPECT_EQ(c.raised, raised);
+        EXPECT_EQ(c.apartment == kNone ? S_OK : c.apartment == kSta ? S_FALSE : RPC_E_CHANGED_MODE, again);
+        EXPECT_EQ((std::vector<LONG>{before.created + c.created, before.runs + c.created,
+                                     before.operations + c.operation, 0}),
+                  (std::vector<LONG>{after.created, after.runs, after.operations, after.liveObjects}))
+            << "made, run, called, and every reference released";
     }
-
-    static HMODULE s_module;
-    static DbgReportSetupCountersFn s_counters;
-};
-
-HMODULE DbgReportComponent::s_module = nullptr;
-DbgReportSetupCountersFn DbgReportComponent::s_counters = nullptr;
-
-TEST_F(DbgReportComponent, CreatesRunsAsksAndCallsTheComponentThenReleasesIt) {
-    const DbgReportSetupCounts before = Counts();
-    const Outcome outcome = OnThread(Tool_InitDbgReport, -1);
-    EXPECT_EQ(S_OK, outcome.raised);
-    EXPECT_TRUE(outcome.balanced) << "the component library is ended again";
-    const DbgReportSetupCounts after = Counts();
-    EXPECT_EQ(before.created + 1, after.created);
-    EXPECT_EQ(before.runs + 1, after.runs);
-    EXPECT_EQ(before.operations + 1, after.operations);
-    EXPECT_EQ(0, after.liveObjects) << "every reference released";
-}
-
-TEST_F(DbgReportComponent, WithoutCoInitializeUsesTheCallersApartment) {
-    for (int apartment :
-         {static_cast<int>(COINIT_APARTMENTTHREADED), static_cast<int>(COINIT_MULTITHREADED)}) {
-        SCOPED_TRACE(apartment);
-        const DbgReportSetupCounts before = Counts();
-        const Outcome outcome = OnThread(Tool_InitDbgReportWithoutCoInitialize, apartment);
-        EXPECT_EQ(S_OK, outcome.raised);
-        EXPECT_TRUE(outcome.balanced);
-        const DbgReportSetupCounts after = Counts();
-        EXPECT_EQ(before.operations + 1, after.operations);
-        EXPECT_EQ(0, after.liveObjects);
-    }
-}
-
-TEST_F(DbgReportComponent, WithoutCoInitializeOnAnUninitialisedThreadRaisesTheFailure) {
-    const DbgReportSetupCounts before = Counts();
-    const Outcome outcome = OnThread(Tool_InitDbgReportWithoutCoInitialize, -1);
-    EXPECT_EQ(CO_E_NOTINITIALIZED, outcome.raised);
-    EXPECT_TRUE(outcome.balanced);
-    EXPECT_EQ(before.created, Counts().created);
-}
-
-TEST_F(DbgReportComponent, ThreadInTheOtherApartmentKindDoesNothing) {
-    // The thread is in the multithreaded apartment, so the single-threaded start fails.
-    const DbgReportSetupCounts before = Counts();
-    const Outcome outcome = OnThread(Tool_InitDbgReport, COINIT_MULTITHREADED);
-    EXPECT_EQ(S_OK, outcome.raised);
-    EXPECT_TRUE(outcome.balanced);
-    EXPECT_EQ(before.created, Counts().created);
-}
-
-TEST_F(DbgReportComponent, MissingComponentRaisesClassNotRegistered) {
-    ASSERT_EQ(S_OK, Call("DllUnregisterServer"));
-    for (auto call : {Tool_InitDbgReport, Tool_InitDbgReportWithoutCoInitialize}) {
-        const Outcome outcome = OnThread(call, call == Tool_InitDbgReport ? -1 : COINIT_APARTMENTTHREADED);
-        EXPECT_EQ(REGDB_E_CLASSNOTREG, outcome.raised);
-        EXPECT_TRUE(outcome.balanced);
-    }
-}
-
-struct FailureCase {
-    const char* behaviour;
-    HRESULT raised; // S_OK: the call ends quietly
-    bool created;   // an object was made
-    bool operation; // its operation was called
-};
-
-class DbgReportComponentFailure : public DbgReportComponent,
-                                  public ::testing::WithParamInterface<FailureCase> {};
-
-TEST_P(DbgReportComponentFailure, RaisesOrEndsQuietlyAndReleasesWhatItGot) {
-    const FailureCase& c = GetParam();
-    SetEnvironmentVariableA("OVS_DBGREPORTSETUP_FAIL", c.behaviour);
-    for (auto call : {Tool_InitDbgReport, Tool_InitDbgReportWithoutCoInitialize}) {
-        SCOPED_TRACE(call == Tool_InitDbgReport ? "Tool_InitDbgReport"
-                                                : "Tool_InitDbgReportWithoutCoInitialize");
-        const DbgReportSetupCounts before = Counts();
-        const Outcome outcome = OnThread(call, call == Tool_InitDbgReport ? -1 : COINIT_APARTMENTTHREADED);
-        const DbgReportSetupCounts after = Counts();
-        EXPECT_EQ(c.raised, outcome.raised);
-        EXPECT_TRUE(outcome.balanced);
-        EXPECT_EQ(before.created + (c.created ? 1 : 0), after.created);
-        EXPECT_EQ(before.operations + (c.operation ? 1 : 0), after.operations);
-        EXPECT_EQ(0, after.liveObjects) << "released on every road";
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Steps, DbgReportComponentFailure,
-                         ::testing::Values(FailureCase{"create=80004005", E_FAIL, false, false},
-                                           FailureCase{"create=8007000E", E_OUTOFMEMORY, false, false},
-                                           FailureCase{"run=80004004", E_ABORT, true, false},
-                                           FailureCase{"query=80004002", S_OK, true, false},
-                                           FailureCase{"query=8000FFFF", E_UNEXPECTED, true, false},
-                                           FailureCase{"querynull", S_OK, true, false}));
-
-class DbgReportComponentReport : public DbgReportTest {
-protected:
-    void SetUp() override {
-        DbgReportTest::SetUp();
-        m_module = LoadLibraryA(StandInPath().c_str());
-        ASSERT_NE(nullptr, m_module);
-        ASSERT_EQ(S_OK, ovs::test::CallServerFunction(m_module, "DllRegisterServer"));
-    }
-    void TearDown() override {
-        if (m_module != nullptr) {
-            FreeLibrary(m_module);
-        }
-        DbgReportTest::TearDown();
-    }
-
-private:
-    HMODULE m_module = nullptr;
-};
-
-TEST_F(DbgReportComponentReport, TheComponentsOperationOpensTheReportOfTheCallingProcess) {
-    Run(Script{"component", "line", "a.cpp", "1", "1", "after the component"});
-    const ReportFile file = ReadReport(report());
-    ASSERT_FALSE(file.lines.empty());
-    EXPECT_EQ(Banner("Start", file.lines.front().pid), file.lines.front().message);
-    EXPECT_NE(nullptr, file.Find("after the component"));
+    SetEnvironmentVariableA("OVS_DBGREPORTSETUP_FAIL", nullptr);
+    CallServerFunction(module.get(), "DllRegisterServer");
 }
 
 } // namespace

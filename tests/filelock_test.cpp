@@ -12,17 +12,6 @@ namespace {
 
 constexpr char kNullArgument[] = "<null>";
 
-std::string BinFolder() {
-    char self[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-    const std::string path(self, length < MAX_PATH ? length : 0);
-    return path.substr(0, path.find_last_of("\\/"));
-}
-
-std::string SelfPath() {
-    return BinFolder() + "\\" + ovs::test::ExecutableBaseName() + ".exe";
-}
-
 // Reports on each path given, with the platform's Restart Manager.
 const ovs::test::ChildMode reportMode("lockreport", [](const std::vector<std::string>& args) {
     if (!Tool_InitDbgReportEx(1, OVS_DBGMASK_WRN, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 1, "B", "A")) {
@@ -62,11 +51,12 @@ protected:
 
     // The stand-in's host reports on the held file with the holders named; its report's text.
     std::string HostReport(const std::string& holders) {
-        const std::string host = BinFolder() + "\\..\\rstrtmgr\\OVSLockReportHost.exe";
+        const std::string bin = ovs::test::ExecutableFolder();
+        const std::string host = bin + "\\..\\rstrtmgr\\OVSLockReportHost.exe";
         char path[32768];
         GetEnvironmentVariableA("PATH", path, sizeof path);
         const ovs::test::ChildResult run = ovs::test::RunProgram(
-            host, {m_file}, {{"PATH", BinFolder() + ";" + path}, {"OVS_RSTRTMGR_HOLDERS", holders}});
+            host, {m_file}, {{"PATH", bin + ";" + path}, {"OVS_RSTRTMGR_HOLDERS", holders}});
         EXPECT_TRUE(run.finished);
         EXPECT_EQ(0u, run.exitCode) << host;
         const std::string report = m_report->debugFolder() + "\\DbgReport_OVSLockReportHost_Inst_001.log";
@@ -94,16 +84,11 @@ TEST_F(FileLockReport, WinesRestartManagerGivesTheFailureMessage) {
 }
 
 TEST_F(FileLockReport, HoldersAsTheRestartManagerListsThem) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION waiter = {};
-    std::string commandLine = "\"" + SelfPath() + "\" --child wait";
-    ASSERT_TRUE(CreateProcessA(SelfPath().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &waiter));
-    const ovs::unique_handle waiterProcess(waiter.hProcess);
-    const ovs::unique_handle waiterThread(waiter.hThread);
+    const ovs::unique_handle waiter = ovs::test::StartChild("wait");
+    ASSERT_TRUE(waiter);
     const std::string self = std::to_string(GetCurrentProcessId());
-    const std::string other = std::to_string(waiter.dwProcessId);
+    const std::string other = std::to_string(GetProcessId(waiter.get()));
+    const std::string selfPath = ovs::test::ExecutablePath();
     const std::string checked = "Check locked file : " + m_file;
 
     struct Case {
@@ -112,8 +97,8 @@ TEST_F(FileLockReport, HoldersAsTheRestartManagerListsThem) {
     };
     const Case cases[] = {
         {"", checked + "\nFile is not locked."},
-        {self + "," + other, checked + "\nLock process : (" + self + ") " + SelfPath() +
-                                 "\nLock process : (" + other + ") " + SelfPath()},
+        {self + "," + other, checked + "\nLock process : (" + self + ") " + selfPath + "\nLock process : (" +
+                                 other + ") " + selfPath},
         {other + "!", checked + "\nLock process : Holder application " + other},
         {"1,2,3,4,5,6,7,8,9,10," + self, "Fail to check file lock process: " + m_file},
     };
@@ -121,8 +106,8 @@ TEST_F(FileLockReport, HoldersAsTheRestartManagerListsThem) {
         const std::string report = HostReport(c.holders);
         EXPECT_NE(std::string::npos, report.find(Logged(c.message))) << c.holders << "\n" << report;
     }
-    TerminateProcess(waiterProcess.get(), 0);
-    WaitForSingleObject(waiterProcess.get(), 10000);
+    TerminateProcess(waiter.get(), 0);
+    WaitForSingleObject(waiter.get(), 10000);
 }
 
 } // namespace

@@ -9,10 +9,7 @@ namespace {
 
 // The version block of a binary in the program folder; empty when it has none.
 std::vector<BYTE> VersionBlock(const std::string& fileName) {
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string path(self);
-    path = path.substr(0, path.rfind('\\') + 1) + fileName;
+    const std::string path = ovs::test::ExecutableFolder() + "\\" + fileName;
     DWORD ignored = 0;
     DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
     std::vector<BYTE> block(size);
@@ -54,8 +51,8 @@ TEST_P(VersionInfoTest, NamesTheProductVersionAndFile) {
     EXPECT_EQ(Text(block, "FileVersion"), OVS_VERSION ".0");
     EXPECT_EQ(Text(block, "ProductVersion"), OVS_VERSION ".0");
     EXPECT_EQ(Text(block, "OriginalFilename"), GetParam().fileName);
-    EXPECT_NE(Text(block, "FileDescription"), "<none>");
-    EXPECT_NE(Text(block, "FileDescription"), "");
+    const std::string description = Text(block, "FileDescription");
+    EXPECT_TRUE(description != "<none>" && !description.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Binaries, VersionInfoTest,
