@@ -44,7 +44,7 @@ struct Line {
     unsigned long tid = 0;
     std::string tail;
 
-    // The tail, with the writing process's banners as "<Start>", "<Reconfigure>" and "<End>".
+    // With the writing process's banners as "<Start>", "<Reconfigure>" and "<End>".
     std::string Tail() const {
         for (const char* kind : {"Start", "Reconfigure", "End"}) {
             if (tail == "========================= Session [" + std::to_string(pid) + "] " + kind +
@@ -108,8 +108,9 @@ long long Milliseconds(const SYSTEMTIME& time) {
                                   10000);
 }
 
-// cut to the report's limit of 1023 characters. A message with one conversion that the report leaves
-// to the runtime goes there as a whole, so those stand in cases of their own.
+// Messages, written by a child and checked here against what the runtime's _vsnprintf makes of them,
+// cut to 1023 characters. A message with one conversion that the report leaves to the runtime goes
+// there as a whole, so those stand in cases of their own.
 
 constexpr size_t kMessageLimit = 1023;
 
@@ -182,7 +183,8 @@ std::vector<MessageCase> MessageCases() {
     };
 }
 
-// expected; otherwise the script ends with a code of its own.
+// The child runs a script of commands in order; a command that finds what it did not expect ends it
+// with a code of its own.
 
 enum ChildExit : int { kOk = 0, kFailed = 3, kUnknownCommand = 6, kComError = 8 };
 
@@ -266,9 +268,8 @@ int RunScript(const Script& script) {
                 }
             }
         } else if (command == "threads") {
-            // <count> <lines> <reconfigurations>: each thread k writes INF lines "T<k> 1" ...
-            // "T<k> <lines>", while one more thread reconfigures the report to the values it was
-            // opened with (mask 0x0F, limit 256 KB, interval 99, 40 backups) that many times.
+            // <count> <lines> <reconfigurations>: each thread k writes INF lines "T<k> 1" ... "T<k> <lines>",
+            // while this one reconfigures the report to the values it was opened with in between.
             std::vector<std::thread> workers;
             for (int k = 1; k <= Int(arg(0)); ++k) {
                 workers.emplace_back([k, lines = Int(arg(1))] {
@@ -278,7 +279,7 @@ int RunScript(const Script& script) {
                 });
             }
             for (int n = 0; n < Int(arg(2)); ++n) {
-                Tool_ReconfigureDbgReport(0x0F, 0, 262144, 99, 40);
+                Tool_ReconfigureDbgReport(0x0F, 0, 500, 0, 3);
                 Sleep(1);
             }
             for (std::thread& worker : workers) {
@@ -308,8 +309,7 @@ int RunScript(const Script& script) {
 
 ChildMode g_reportMode("report", RunScript);
 
-// "open" of the instance with its limit high word, limit low word, interval, backups and tag, and
-// the mask.
+// "open" with limits "<high word>,<low word>,<interval>,<backups>,<tag>".
 Script Open(const std::string& limits = "0,0xFFFFFFFF,1000,3,B", const std::string& mask = "0x1F",
             int instance = 1) {
     return Words("open,1," + std::to_string(instance) + "," + mask + "," + limits + ",A");
@@ -394,59 +394,45 @@ TEST_F(DbgReportTest, LinesOfEachLevelUnderEachMaskByteForByte) {
 }
 
 TEST_F(DbgReportTest, LineLongerThanItsBufferGivesWayToAFixedTextWithoutLineEnd) {
-    Run(Open() + Words("sized,2046,sized,2047,sized,2049,sized,3000,sized,4000,line,a.cpp,1,1,after"));
-    const std::string text = ReadFileText(report());
-    // The two lines that fit stand whole.
-    int whole = 0;
-    for (const std::string& line : SplitLines(text)) {
-        if (line.find(std::string(1000, 'm')) != std::string::npos) {
-            ++whole;
-            EXPECT_TRUE(line.size() == 2044 || line.size() == 2045) << line.size();
-        }
-    }
-    EXPECT_EQ(2, whole);
-    // The three that do not are each replaced by the fixed text, which has no line end of its own; the
-    // last one has a source name longer than the whole buffer.
+    Run(Open() + Words("sized,2046,sized,2047,sized,2049,sized,3000,sized,4000,line,a.cpp,1,1,after") +
+        kSilence);
+    // The two lines that fit stand whole; each of the three that do not gives way to the fixed text, which
+    // has no line end of its own (the last has a source name longer than the whole buffer).
+    const Texts lines = SplitLines(ReadFileText(report()));
     const std::string tooLong = "!!!!!Message is too long!!!!!";
-    const size_t first = text.find(tooLong);
-    ASSERT_NE(std::string::npos, first);
-    EXPECT_EQ("\r\n" + tooLong + tooLong + tooLong, text.substr(first - 2, 2 + 3 * tooLong.size()));
-    const Report after = ParseReport(text.substr(first + 3 * tooLong.size()));
-    ASSERT_FALSE(after.lines.empty());
-    EXPECT_EQ("[ERR]\ta.cpp(    1)\tafter", after.lines.front().tail);
+    ASSERT_EQ(4u, lines.size());
+    EXPECT_EQ((std::vector<size_t>{2044, 2045}), (std::vector<size_t>{lines[1].size(), lines[2].size()}));
+    EXPECT_EQ(Texts{std::string(1000, 'm')}, ParseReport(lines[2]).Messages());
+    EXPECT_EQ(tooLong + tooLong + tooLong, lines[3].substr(0, 3 * tooLong.size()));
+    EXPECT_EQ(Texts{"[ERR]\ta.cpp(    1)\tafter"},
+              ParseReport(lines[3].substr(3 * tooLong.size())).Messages("", true));
 }
 
-// Also in the double-byte code page 932, where the text cases' bytes are Japanese characters that
-// pass through unchanged.
-TEST_F(DbgReportTest, MessagesReadAsTheRuntimeFormatsThem) {
+// In the code pages 1252 and 932 (where the text cases' bytes are Japanese characters that pass
+// through unchanged) and in zones with daylight saving time and with a half-hour offset.
+TEST_F(DbgReportTest, MessagesAsTheRuntimeFormatsThemStampedWithTheLocalTime) {
     const std::vector<MessageCase> cases = MessageCases();
-    for (const char* locale : {"C.UTF-8", "ja_JP.UTF-8"}) {
-        SCOPED_TRACE(locale);
+    const std::map<std::string, std::string> environments[] = {
+        {{"LC_ALL", "C.UTF-8"}, {"TZ", "UTC"}},
+        {{"LC_ALL", "ja_JP.UTF-8"}, {"TZ", "America/New_York"}},
+        {{"TZ", "Asia/Kolkata"}}};
+    for (const auto& environment : environments) {
+        SCOPED_TRACE(environment.rbegin()->second);
         DeleteFileA(report().c_str());
-        Run(Open() + Script{"messages"} + kSilence, {{"LC_ALL", locale}});
-        const Texts tails = ReadReport(report()).Messages("", true);
-        ASSERT_EQ(cases.size() + 2, tails.size()); // between the start banner and the null format's line
+        Run(Open() + Script{"messages", "clock"} + kSilence, environment);
+        const Report file = ReadReport(report());
+        const Texts tails = file.Messages("", true);
+        ASSERT_EQ(1 + cases.size() + 1 + 650, tails.size()); // the start banner, the cases, the null format
         for (size_t i = 0; i < cases.size(); ++i) {
             EXPECT_EQ("[ERR]\t(    1)\t" + cases[i].expected, tails[i + 1]) << cases[i].name;
         }
-        EXPECT_EQ("[ERR]\tnull.cpp(   12)\t", tails.back());
-    }
-}
-
-// The stamp of each line lies between the local times read before it and before the next line, also
-// in zones with daylight saving time and with a half-hour offset.
-TEST_F(DbgReportTest, StampIsTheLocalTimeOfWriting) {
-    for (const char* zone : {"UTC", "America/New_York", "Asia/Kolkata"}) {
-        SCOPED_TRACE(zone);
-        DeleteFileA(report().c_str());
-        Run(Open() + Script{"clock"} + kSilence, {{"TZ", zone}});
-        const Report file = ReadReport(report());
-        ASSERT_EQ(651u, file.lines.size()); // the start banner and 13 bursts of 50
-        for (size_t i = 1; i + 1 < file.lines.size(); ++i) {
+        EXPECT_EQ("[ERR]\tnull.cpp(   12)\t", tails[cases.size() + 1]);
+        // Each stamp lies between the local times read before its line and before the next one; the
+        // system's own local time may lag the precise clock by up to one of its ticks.
+        for (size_t i = cases.size() + 2; i + 1 < file.lines.size(); ++i) {
             SYSTEMTIME time = {};
             std::sscanf(file.lines[i].time.c_str(), "%hu/%hu/%hu %hu:%hu:%hu.%hu", &time.wYear, &time.wMonth,
                         &time.wDay, &time.wHour, &time.wMinute, &time.wSecond, &time.wMilliseconds);
-            // The system's own local time may lag the precise clock by up to one of its ticks.
             EXPECT_LE(std::stoll(file.lines[i].Message()), Milliseconds(time)) << file.lines[i].time;
             EXPECT_LE(Milliseconds(time), std::stoll(file.lines[i + 1].Message()) + 16) << file.lines[i].time;
             EXPECT_LE(file.lines[i - 1].time, file.lines[i].time);
@@ -475,7 +461,6 @@ TEST_F(DbgReportTest, FileNameOfEachInstanceAndOfFurtherProcesses) {
                      Script{"line", "a.cpp", "1", "1", "process " + std::to_string(p)};
         }
         Run(script);
-        std::vector<unsigned long> pids;
         for (size_t p = 0; p <= c.suffixes.size(); ++p) {
             const std::string suffix =
                 p < c.suffixes.size() ? c.suffixes[p] : "_" + std::string(c.tag) + "00" + std::to_string(p);
@@ -483,10 +468,7 @@ TEST_F(DbgReportTest, FileNameOfEachInstanceAndOfFurtherProcesses) {
             SCOPED_TRACE(suffix);
             EXPECT_EQ((p < c.suffixes.size() ? Texts{"<Start>", "process " + std::to_string(p)} : Texts{}),
                       file.Messages("<Start>") + file.Messages("process "));
-            pids.push_back(file.lines.empty() ? 0 : file.lines.front().pid);
         }
-        std::sort(pids.begin(), pids.end());
-        EXPECT_EQ(pids.end(), std::unique(pids.begin(), pids.end())) << "one process per file";
     }
 }
 
@@ -539,31 +521,39 @@ TEST_F(DbgReportTest, OpeningRotatesOnlyAFileLargerThanTheLimit) {
     }
 }
 
-TEST_F(DbgReportTest, NumberedBackupsShiftAndTheOldestIsLost) {
-    // Checked after every line: each rotation happens as soon as the file exceeds 500 bytes.
-    Run(Open("0,500,0,3,B", "0x0F") + Words("lines,60,n") + kSilence);
+TEST_F(DbgReportTest, NumberedBackupsShiftAndTheOldestIsLostWhileThreadsWriteWholeLines) {
+    // Checked after every line: each rotation happens as soon as the file exceeds 500 bytes, while four
+    // threads write and a fifth reconfigures.
+    Run(Open("0,500,0,3,B", "0x0F") + Words("threads,4,1000,50") + kSilence);
     EXPECT_FALSE(FileExists(report("_B004")));
-    Texts numbers;
+    int next[5] = {}; // per thread, the number its next line must have; 0 before its first kept line
+    std::string lastTime;
+    size_t bad = 0;
     for (const char* suffix : {"_B003", "_B002", "_B001", ""}) {
         SCOPED_TRACE(suffix);
         const Report file = ReadReport(report(suffix));
-        EXPECT_EQ(0u, file.unparsed);
         ASSERT_FALSE(file.lines.empty());
         EXPECT_EQ("\r\n", file.text.substr(file.text.size() - 2));
         const size_t lastLine = file.text.rfind("\r\n", file.text.size() - 3) + 2;
         EXPECT_TRUE(*suffix == '\0' ? file.text.size() <= 500 : file.text.size() > 500 && lastLine <= 500)
             << "rotated right after the line that crossed the limit";
-        const Texts messages = file.Messages("n ");
-        numbers.insert(numbers.end(), messages.begin(), messages.end());
+        bad += file.unparsed;
+        for (const Line& line : file.lines) {
+            EXPECT_LE(lastTime, line.time) << "time stamps follow the order of the files";
+            lastTime = line.time;
+            int thread = 0;
+            int n = 0;
+            char expected[64] = "";
+            if (std::sscanf(line.tail.c_str(), "[INF]\tthread.cpp(%*d)\tT%d %d", &thread, &n) == 2 &&
+                thread >= 1 && thread <= 4 && (next[thread] == 0 || n == next[thread])) {
+                next[thread] = n + 1;
+                std::snprintf(expected, sizeof expected, "[INF]\tthread.cpp(%5d)\tT%d %d", n, thread, n);
+            }
+            bad += line.Tail()[0] != '<' && line.tail != expected ? 1 : 0;
+        }
     }
-    // The four files hold the last lines, in order and without a gap.
-    ASSERT_GE(numbers.size(), 12u);
-    const int first = std::stoi(numbers.front().substr(2));
-    EXPECT_GT(first, 1) << "the earliest lines went with the lost backups";
-    for (size_t i = 0; i < numbers.size(); ++i) {
-        EXPECT_EQ("n " + std::to_string(first + static_cast<int>(i)), numbers[i]);
-    }
-    EXPECT_EQ("n 60", numbers.back());
+    EXPECT_EQ(0u, bad) << "whole lines, those of each thread in order and without a gap";
+    EXPECT_EQ(1001, *std::max_element(next, next + 5)) << "the last line written is kept";
 }
 
 TEST_F(DbgReportTest, TimeStampedBackupWhenTheBackupCountIs0) {
@@ -592,85 +582,23 @@ TEST_F(DbgReportTest, TimeStampedBackupWhenTheBackupCountIs0) {
 }
 
 TEST_F(DbgReportTest, SizeIsCheckedAfterEveryIntervalPlusOneWrittenLines) {
-    // Limit 0: every check rotates. Lines of a level the mask drops do not count.
-    const std::pair<int, int> cases[] = {{0, 5}, {9, 34}, {3, 11}, {1, 2}};
-    for (int instance = 1; instance <= 4; ++instance) {
-        const auto [interval, lines] = cases[instance - 1];
-        SCOPED_TRACE(interval);
-        Run(Open("0,0," + std::to_string(interval) + ",50,R", "0x0F", instance) +
-            Words("lines," + std::to_string(lines) + ",n") + kSilence);
-        // The written lines are the Start banner and n 1 ... n <lines>; chunks of interval + 1 go to the
-        // backups, the oldest to the highest number, the rest stays in the report.
-        Texts written = {"<Start>"};
-        for (int n = 1; n <= lines; ++n) {
-            written.push_back("n " + std::to_string(n));
-        }
-        const size_t chunk = static_cast<size_t>(interval) + 1;
-        const size_t backups = written.size() / chunk;
-        for (size_t b = 0; b <= backups + 1; ++b) {
-            char suffix[16]; // one more number than the backups holds nothing
-            std::snprintf(suffix, sizeof suffix, "_R%03d", static_cast<int>(backups + 1 - b));
-            const size_t begin = b == 0 ? 0 : (b - 1) * chunk;
-            const size_t end = b == 0 ? 0 : std::min(begin + chunk, written.size());
-            EXPECT_EQ(
-                Texts(written.begin() + static_cast<long>(begin), written.begin() + static_cast<long>(end)),
-                ReadReport(report(b <= backups ? suffix : "", instance)).Messages())
-                << suffix;
-        }
+    // Limit 0: every check rotates; lines of a level the mask drops do not count. With interval 1000, 800
+    // lines are left in the countdown after the Start banner and 199 lines; reconfigured to interval 5,
+    // the countdown is shortened at once, so every sixth line from the reconfiguration's banner on rotates.
+    Run(Open("0,0,1000,10,R", "0x0F") + Words("lines,199,n,reconfigure,0x0F,0,0,5,10,lines,20,r") + kSilence);
+    Texts written = {"<Start>"};
+    for (int n = 1; n <= 220; ++n) {
+        written.push_back(n < 200    ? "n " + std::to_string(n)
+                          : n == 200 ? "<Reconfigure>"
+                                     : "r " + std::to_string(n - 200));
     }
-}
-
-TEST_F(DbgReportTest, ReconfiguringToAShorterIntervalShortensTheCountdownAtOnce) {
-    // Interval 1000: after the Start banner and 199 lines, 800 lines are left in the countdown. With
-    // interval 5 the banner of the reconfiguration and five more lines come before the next check,
-    // which rotates (limit 0).
-    Run(Open("0,0,1000,10,R", "0x0F") + Words("lines,199,n,reconfigure,0x0F,0,0,5,10,lines,10,r") + kSilence);
-    EXPECT_FALSE(FileExists(report("_R002")));
-    Texts expected = {"<Start>"};
-    for (int n = 1; n <= 205; ++n) {
-        expected.push_back(n < 200    ? "n " + std::to_string(n)
-                           : n == 200 ? "<Reconfigure>"
-                                      : "r " + std::to_string(n - 200));
+    const std::pair<const char*, long> files[] = {
+        {"_R004", 0}, {"_R003", 206}, {"_R002", 6}, {"_R001", 6}, {"", 3}};
+    auto begin = written.begin();
+    for (const auto& [suffix, count] : files) {
+        EXPECT_EQ(Texts(begin, begin + count), ReadReport(report(suffix)).Messages()) << suffix;
+        begin += count;
     }
-    EXPECT_EQ(expected, ReadReport(report("_R001")).Messages());
-    EXPECT_EQ((Texts{"r 6", "r 7", "r 8", "r 9", "r 10"}), ReadReport(report()).Messages());
-}
-
-TEST_F(DbgReportTest, FourThreadsWriteWholeLinesInTimeOrder) {
-    // Rotations on the way (numbered, enough to keep every line) must not split a line either, nor must
-    // reconfigurations from a further thread.
-    Run(Open("0,262144,99,40,T", "0x0F") + Words("threads,4,10000,100") + kSilence);
-    EXPECT_FALSE(FileExists(report("_T040"))) << "every backup kept";
-    EXPECT_TRUE(FileExists(report("_T002"))) << "the report rotated on the way";
-    int next[5] = {0, 1, 1, 1, 1};
-    std::string lastTime;
-    size_t bad = 0;
-    int reconfigured = 0;
-    for (int b = 40; b >= 0; --b) {
-        char suffix[16];
-        std::snprintf(suffix, sizeof suffix, "_T%03d", b);
-        const Report file = ReadReport(report(b > 0 ? suffix : ""));
-        bad += file.unparsed + (file.text.empty() || file.text.back() == '\n' ? 0 : 1);
-        for (const Line& line : file.lines) {
-            reconfigured += line.Tail() == "<Reconfigure>" ? 1 : 0;
-            if (line.Tail()[0] == '<') {
-                continue;
-            }
-            EXPECT_LE(lastTime, line.time) << "time stamps follow the order of the file";
-            lastTime = line.time;
-            int thread = 0;
-            int n = 0;
-            char expected[64] = "";
-            if (std::sscanf(line.tail.c_str(), "[INF]\tthread.cpp(%*d)\tT%d %d", &thread, &n) == 2 &&
-                thread >= 1 && thread <= 4 && n == next[thread]++) {
-                std::snprintf(expected, sizeof expected, "[INF]\tthread.cpp(%5d)\tT%d %d", n, thread, n);
-            }
-            bad += line.tail != expected ? 1 : 0;
-        }
-    }
-    EXPECT_EQ(0u, bad);
-    EXPECT_EQ(100, reconfigured);
-    EXPECT_EQ((std::vector<int>{0, 10001, 10001, 10001, 10001}), std::vector<int>(next, next + 5));
 }
 
 // This runs in this process. The product tree is reset, so there is no "Log Path" and the component's
@@ -701,11 +629,9 @@ TEST_F(DbgReportComponent, IsCreatedRunAskedAndCalledOrRaisesAndIsReleasedOnEver
         {"", without, kNone, CO_E_NOTINITIALIZED, 0, 0},
         {"", init, COINIT_MULTITHREADED, S_OK, 0, 0}, // the single-threaded start fails: nothing is done
         {"unregistered", init, kNone, REGDB_E_CLASSNOTREG, 0, 0},
-        {"unregistered", without, kSta, REGDB_E_CLASSNOTREG, 0, 0},
         {"create=80004005", init, kNone, E_FAIL, 0, 0},
         {"create=8007000E", without, kSta, E_OUTOFMEMORY, 0, 0},
         {"run=80004004", init, kNone, E_ABORT, 1, 0},
-        {"run=80004004", without, kSta, E_ABORT, 1, 0},
         {"query=80004002", without, kSta, S_OK, 1, 0},
         {"query=8000FFFF", init, kNone, E_UNEXPECTED, 1, 0},
         {"querynull", without, kSta, S_OK, 1, 0},

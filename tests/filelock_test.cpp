@@ -8,23 +8,23 @@
 #include <string>
 #include <vector>
 
+using namespace ovs::test;
+
 namespace {
 
-constexpr char kNullArgument[] = "<null>";
-
-// Reports on each path given, with the platform's Restart Manager.
-const ovs::test::ChildMode reportMode("lockreport", [](const std::vector<std::string>& args) {
+// Reports on each path given ("<null>": none), with the platform's Restart Manager.
+const ChildMode reportMode("lockreport", [](const std::vector<std::string>& args) {
     if (!Tool_InitDbgReportEx(1, OVS_DBGMASK_WRN, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 1, "B", "A")) {
         return 3;
     }
     for (const std::string& path : args) {
-        Tool_Report_FileLockProcess(path == kNullArgument ? nullptr : path.c_str());
+        Tool_Report_FileLockProcess(path == "<null>" ? nullptr : path.c_str());
     }
     return 0;
 });
 
 // Waits until killed: a second holder with a process of its own.
-const ovs::test::ChildMode waitMode("wait", [](const std::vector<std::string>&) {
+const ChildMode waitMode("wait", [](const std::vector<std::string>&) {
     Sleep(INFINITE);
     return 0;
 });
@@ -33,7 +33,7 @@ std::string Logged(const std::string& message) {
     return "    [strLogMessage] = [" + message + "]";
 }
 
-class FileLockReport : public ovs::test::RegistryTest {
+class FileLockReport : public RegistryTest {
 protected:
     void SetUp() override {
         RegistryTest::SetUp();
@@ -49,62 +49,46 @@ protected:
         RegistryTest::TearDown();
     }
 
-    // The stand-in's host reports on the held file with the holders named; its report's text.
-    std::string HostReport(const std::string& holders) {
-        const std::string bin = ovs::test::ExecutableFolder();
-        const std::string host = bin + "\\..\\rstrtmgr\\OVSLockReportHost.exe";
-        char path[32768];
-        GetEnvironmentVariableA("PATH", path, sizeof path);
-        const ovs::test::ChildResult run = ovs::test::RunProgram(
-            host, {m_file}, {{"PATH", bin + ";" + path}, {"OVS_RSTRTMGR_HOLDERS", holders}});
-        EXPECT_TRUE(run.finished);
-        EXPECT_EQ(0u, run.exitCode) << host;
-        const std::string report = m_report->debugFolder() + "\\DbgReport_OVSLockReportHost_Inst_001.log";
-        const std::string text = ovs::test::ReadFileText(report);
-        DeleteFileA(report.c_str());
-        return text;
-    }
-
-    std::optional<ovs::test::ReportFolder> m_report;
+    std::optional<ReportFolder> m_report;
     std::string m_file;
     ovs::unique_hfile m_held;
 };
 
 TEST_F(FileLockReport, WinesRestartManagerGivesTheFailureMessage) {
-    const std::string free = m_report->logPath() + "\\free.dat";
-    const ovs::test::ChildResult child = ovs::test::RunChild("lockreport", {m_file, free, "", kNullArgument});
+    const ChildResult child = RunChild("lockreport", {m_file, "", "<null>"});
     ASSERT_TRUE(child.finished);
     ASSERT_EQ(0u, child.exitCode);
-    const std::string report = ovs::test::ReadFileText(m_report->reportFile());
+    const std::string report = ReadFileText(m_report->reportFile());
     // Wine's service succeeds without a session key and lists no holder even for a held file.
     EXPECT_NE(std::string::npos, report.find(Logged("Fail to check file lock process: " + m_file))) << report;
-    EXPECT_NE(std::string::npos, report.find(Logged("Fail to check file lock process: " + free)));
     EXPECT_NE(std::string::npos, report.find(Logged("Fail to check file lock process: ")));
     EXPECT_EQ(std::string::npos, report.find("Check locked file"));
 }
 
+// The stand-in's host reports on the held file with the holders named.
 TEST_F(FileLockReport, HoldersAsTheRestartManagerListsThem) {
-    const ovs::unique_handle waiter = ovs::test::StartChild("wait");
+    const ovs::unique_handle waiter = StartChild("wait");
     ASSERT_TRUE(waiter);
     const std::string self = std::to_string(GetCurrentProcessId());
     const std::string other = std::to_string(GetProcessId(waiter.get()));
-    const std::string selfPath = ovs::test::ExecutablePath();
     const std::string checked = "Check locked file : " + m_file;
-
-    struct Case {
-        std::string holders;
-        std::string message;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"", checked + "\nFile is not locked."},
-        {self + "," + other, checked + "\nLock process : (" + self + ") " + selfPath + "\nLock process : (" +
-                                 other + ") " + selfPath},
+        {self + "," + other, checked + "\nLock process : (" + self + ") " + ExecutablePath() +
+                                 "\nLock process : (" + other + ") " + ExecutablePath()},
         {other + "!", checked + "\nLock process : Holder application " + other},
         {"1,2,3,4,5,6,7,8,9,10," + self, "Fail to check file lock process: " + m_file},
     };
-    for (const Case& c : cases) {
-        const std::string report = HostReport(c.holders);
-        EXPECT_NE(std::string::npos, report.find(Logged(c.message))) << c.holders << "\n" << report;
+    const std::string bin = ExecutableFolder();
+    char path[32768];
+    GetEnvironmentVariableA("PATH", path, sizeof path);
+    for (const auto& [holders, message] : cases) {
+        const ChildResult run = RunProgram(bin + "\\..\\rstrtmgr\\OVSLockReportHost.exe", {m_file},
+                                           {{"PATH", bin + ";" + path}, {"OVS_RSTRTMGR_HOLDERS", holders}});
+        EXPECT_TRUE(run.finished && run.exitCode == 0) << holders;
+        const std::string report = m_report->debugFolder() + "\\DbgReport_OVSLockReportHost_Inst_001.log";
+        EXPECT_NE(std::string::npos, ReadFileText(report).find(Logged(message))) << holders;
+        DeleteFileA(report.c_str());
     }
     TerminateProcess(waiter.get(), 0);
     WaitForSingleObject(waiter.get(), 10000);
