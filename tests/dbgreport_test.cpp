@@ -145,7 +145,7 @@ const char kDoubleByteText[] = "\x95\x5C\x8E\xA6 \xB1\xB2";
 std::vector<MessageCase> MessageCases() {
     return {
         MESSAGE_CASE(""),
-        MESSAGE_CASE("%d|%d|%d|%d|%i|%u", 0, -1, INT_MIN, INT_MAX, -7, UINT_MAX),
+        MESSAGE_CASE("%d|%d|%d|%d|%i|%u, 100%%, %%d %%%d%%", 0, -1, INT_MIN, INT_MAX, -7, UINT_MAX, 50),
         MESSAGE_CASE("[%5d][%-5d][%05d][%05d][%-05d][%0-5d][%2d]", 42, 42, 42, -42, 3, 3, 12345),
         MESSAGE_CASE("[%+d][% d][%+ d][% +d][%+u][% u][%+x][%-+6d]", 5, 5, 5, -5, 5u, 5u, 5u, 7),
         MESSAGE_CASE("[%.0d][%.0u][%.0x][%5.0d][%+.0d][% .0d][%05.0d]", 0, 0u, 0u, 0, 0, 0, 0),
@@ -156,13 +156,12 @@ std::vector<MessageCase> MessageCases() {
                      LLONG_MAX, ULLONG_MAX, 0x123456789ABCDEFULL),
         MESSAGE_CASE("%I64d|%I64u|%I64X|%I32d|%I32u", -9876543210LL, ULLONG_MAX, 0xFEDCBA9876543210ULL, -5,
                      4294967295u),
-        MESSAGE_CASE("%Id|%Iu|%Ix", static_cast<intptr_t>(-1), SIZE_MAX, static_cast<uintptr_t>(0x1234)),
-        MESSAGE_CASE("%I64d %d", 1LL << 40, 9), // a 64-bit argument must not shift the ones after it
+        // A 64-bit argument must not shift the ones after it.
+        MESSAGE_CASE("%Id|%Iu|%Ix|%I64d %d", static_cast<intptr_t>(-1), SIZE_MAX,
+                     static_cast<uintptr_t>(0x12), 1LL << 40, 9),
         MESSAGE_CASE("[%c][%3c][%-3c][%c][%03c]", 'A', 'b', 'c', 0x141, 'z'),
-        MESSAGE_CASE("[%s][%10s][%-10s][%.2s][%5.1s][%.0s][%05s][%-05s]", "abc", "abc", "abc", "abc", "abc",
-                     "abc", "ab", "ab"),
-        MESSAGE_CASE("[%s] and [%s]", kDoubleByteText, "x"),
-        MESSAGE_CASE("100%% done, %d%% left, %%d stays %%%d%%", 1, 50),
+        MESSAGE_CASE("[%s][%10s][%-10s][%.2s][%5.1s][%.0s][%05s][%-05s][%s]", "abc", "abc", "abc", "abc",
+                     "abc", "abc", "ab", "ab", kDoubleByteText),
         MESSAGE_CASE("%s", std::string(kMessageLimit, 'e').c_str()),
         MESSAGE_CASE("%s!", std::string(kMessageLimit, 'f').c_str()),
         MESSAGE_CASE("%s|%d", kLongText.c_str(), 12),
@@ -241,15 +240,6 @@ int RunScript(const Script& script) {
                 Tool_DbgReport("lines.cpp", n, OVS_DBG_DBG, "filtered %d", n);
             }
             i += 2;
-        } else if (command == "sized") {
-            // <length>: an ERR line of exactly that many bytes with its line end, made so by the length
-            // of its source name: time, tab, ids, tab, "[ERR]", tab, source, "(   77)", tab, message, CR LF
-            const int ids =
-                std::snprintf(nullptr, 0, "[%lu:%lu]", GetCurrentProcessId(), GetCurrentThreadId());
-            const int fixed = 23 + 1 + ids + 1 + 5 + 1 + 7 + 1 + 1000 + 2;
-            const std::string source(static_cast<size_t>(std::max(Int(arg(0)) - fixed, 1)), 's');
-            Tool_DbgReport(source.c_str(), 77, OVS_DBG_ERR, "%s", std::string(1000, 'm').c_str());
-            i += 1;
         } else if (command == "messages") {
             for (const MessageCase& c : MessageCases()) {
                 c.write();
@@ -393,21 +383,6 @@ TEST_F(DbgReportTest, LinesOfEachLevelUnderEachMaskByteForByte) {
     EXPECT_EQ("\r\n", file.text.substr(file.text.size() - 2));
 }
 
-TEST_F(DbgReportTest, LineLongerThanItsBufferGivesWayToAFixedTextWithoutLineEnd) {
-    Run(Open() + Words("sized,2046,sized,2047,sized,2049,sized,3000,sized,4000,line,a.cpp,1,1,after") +
-        kSilence);
-    // The two lines that fit stand whole; each of the three that do not gives way to the fixed text, which
-    // has no line end of its own (the last has a source name longer than the whole buffer).
-    const Texts lines = SplitLines(ReadFileText(report()));
-    const std::string tooLong = "!!!!!Message is too long!!!!!";
-    ASSERT_EQ(4u, lines.size());
-    EXPECT_EQ((std::vector<size_t>{2044, 2045}), (std::vector<size_t>{lines[1].size(), lines[2].size()}));
-    EXPECT_EQ(Texts{std::string(1000, 'm')}, ParseReport(lines[2]).Messages());
-    EXPECT_EQ(tooLong + tooLong + tooLong, lines[3].substr(0, 3 * tooLong.size()));
-    EXPECT_EQ(Texts{"[ERR]\ta.cpp(    1)\tafter"},
-              ParseReport(lines[3].substr(3 * tooLong.size())).Messages("", true));
-}
-
 // In the code pages 1252 and 932 (where the text cases' bytes are Japanese characters that pass
 // through unchanged) and in zones with daylight saving time and with a half-hour offset.
 TEST_F(DbgReportTest, MessagesAsTheRuntimeFormatsThemStampedWithTheLocalTime) {
@@ -472,32 +447,36 @@ TEST_F(DbgReportTest, FileNameOfEachInstanceAndOfFurtherProcesses) {
     }
 }
 
-TEST_F(DbgReportTest, MissingDebugFolderLeavesTheReportClosedUntilAnOpenFindsIt) {
-    TempFolder logFolder;
-    const std::string debug = logFolder.path() + "\\Debug";
-    ASSERT_TRUE(Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, OVS_REG_CURRENT_VERSION, 0, "Path", "Log Path",
-                                         logFolder.path().c_str()));
-    // The folder appears later: the closed report still drops lines, and the set-up component's
-    // operation opens it then.
+TEST_F(DbgReportTest, MissingDebugFolderLeavesTheReportClosedUntilTheComponentOpensIt) {
+    const std::string debug = m_folder->debugFolder();
+    RemoveDirectoryA(debug.c_str());
     const ovs::unique_hmodule component(
         LoadLibraryA((ExecutableFolder() + "\\OVSDbgReportSetup.dll").c_str()));
     ASSERT_EQ(S_OK, CallServerFunction(component.get(), "DllRegisterServer"));
+    // The closed report drops lines; once the folder is there, the set-up component's operation opens it.
     Run(Words("open,0,1,0x1F,0,0xFFFFFFFF,1000,3,B,A,line,a.cpp,1,1,dropped,reconfigure,0x1F,0,0,1000,3") +
         Script{"mkdir", debug} + Words("line,a.cpp,2,1,dropped too,component,line,a.cpp,3,1,written") +
         kSilence);
-    EXPECT_EQ((Texts{"<Start>", "written"}),
-              ReadReport(debug + "\\DbgReport_" + ExecutableBaseName() + "_Inst_001.log").Messages());
+    EXPECT_EQ((Texts{"<Start>", "written"}), ReadReport(report()).Messages());
 }
 
+// With a backup count of 0 the backup's name is stamped with the local time of the rotation.
 TEST_F(DbgReportTest, OpeningRotatesOnlyAFileLargerThanTheLimit) {
     struct Case {
-        size_t existing; // bytes in the report before opening
-        const char* limits;
+        size_t existing;    // bytes in the report before opening
+        const char* limits; // high word, low word, interval, backups
         bool rotated;
     };
-    const Case cases[] = {{1000, "0,1000", false}, {1000, "0,999", true}, {1000, "1,0", false},
-                          {1000, "1,999", false},  {1, "0,0", true},      {0, "0,0", false}};
-    for (int instance = 1; instance <= 6; ++instance) {
+    const Case cases[] = {{1000, "0,1000,9,3", false}, {1000, "0,999,9,3", true}, {1000, "1,0,9,3", false},
+                          {1000, "1,999,9,3", false},  {1, "0,0,9,3", true},      {0, "0,0,9,3", false},
+                          {2000, "0,1000,9,0", true}};
+    auto stamp = [](const SYSTEMTIME& t) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%02d%02d_%02d%02d%02d", t.wMonth, t.wDay, t.wHour, t.wMinute,
+                      t.wSecond);
+        return std::string(text);
+    };
+    for (int instance = 1; instance <= 7; ++instance) {
         const Case& c = cases[instance - 1];
         SCOPED_TRACE(c.limits);
         const std::string previous(c.existing, 'p');
@@ -506,18 +485,33 @@ TEST_F(DbgReportTest, OpeningRotatesOnlyAFileLargerThanTheLimit) {
             std::ofstream(report(std::string("_B00") + backup, instance), std::ios::binary)
                 << "old" << backup;
         }
-        Run(Open(std::string(c.limits) + ",1000,3,B", "0x0F", instance) + kSilence);
+        SYSTEMTIME before;
+        SYSTEMTIME after;
+        GetLocalTime(&before);
+        Run(Open(std::string(c.limits) + ",B", "0x0F", instance) + kSilence);
+        GetLocalTime(&after);
         // A rotated report starts anew; one that was not is appended to.
         const std::string kept = c.rotated ? "" : previous;
         const std::string text = ReadFileText(report("", instance));
         EXPECT_EQ(kept, text.substr(0, kept.size()));
         EXPECT_EQ(Texts{"<Start>"}, ParseReport(text.substr(kept.size())).Messages());
+        const bool numbered = c.rotated && c.limits[std::strlen(c.limits) - 1] != '0';
         Texts backups;
         for (const char* backup : {"_B001", "_B002", "_B003", "_B004"}) {
             backups.push_back(ReadFileText(report(backup, instance)));
         }
-        EXPECT_EQ((c.rotated ? Texts{previous, "old1", "old2", ""} : Texts{"old1", "old2", "old3", ""}),
+        EXPECT_EQ((numbered ? Texts{previous, "old1", "old2", ""} : Texts{"old1", "old2", "old3", ""}),
                   backups);
+        WIN32_FIND_DATAA found;
+        const ovs::unique_find stamped(FindFirstFileA(report("_????_??????", instance).c_str(), &found));
+        ASSERT_EQ(c.rotated && !numbered, static_cast<bool>(stamped));
+        if (stamped) {
+            const std::string name = found.cFileName;
+            const std::string named = name.substr(name.size() - 15, 11); // "_MMDD_hhmmss.log"
+            EXPECT_TRUE(before.wYear != after.wYear || (stamp(before) <= named && named <= stamp(after)))
+                << name;
+            EXPECT_EQ(previous, ReadFileText(m_folder->debugFolder() + "\\" + name));
+        }
     }
 }
 
@@ -554,31 +548,6 @@ TEST_F(DbgReportTest, NumberedBackupsShiftAndTheOldestIsLostWhileThreadsWriteWho
     }
     EXPECT_EQ(0u, bad) << "whole lines, those of each thread in order and without a gap";
     EXPECT_EQ(1001, *std::max_element(next, next + 5)) << "the last line written is kept";
-}
-
-TEST_F(DbgReportTest, TimeStampedBackupWhenTheBackupCountIs0) {
-    std::ofstream(report(), std::ios::binary) << std::string(2000, 'p');
-    SYSTEMTIME before;
-    SYSTEMTIME after;
-    GetLocalTime(&before);
-    Run(Open("0,1000,1000,0,B", "0x0F") + kSilence);
-    GetLocalTime(&after);
-    WIN32_FIND_DATAA found;
-    const ovs::unique_find search(FindFirstFileA(report("_*").c_str(), &found));
-    ASSERT_TRUE(search);
-    const std::string name = found.cFileName;
-    EXPECT_FALSE(FindNextFileA(search.get(), &found)) << "one backup, and no numbered one";
-    auto stamp = [](const SYSTEMTIME& t) {
-        char text[16];
-        std::snprintf(text, sizeof text, "%02d%02d_%02d%02d%02d", t.wMonth, t.wDay, t.wHour, t.wMinute,
-                      t.wSecond);
-        return std::string(text);
-    };
-    const std::string named = name.substr(name.size() - 15, 11); // "_MMDD_hhmmss.log"
-    EXPECT_TRUE(MatchesShape(named, "####_######")) << name;
-    EXPECT_TRUE(before.wYear != after.wYear || (stamp(before) <= named && named <= stamp(after))) << name;
-    EXPECT_EQ(std::string(2000, 'p'), ReadFileText(m_folder->debugFolder() + "\\" + name));
-    EXPECT_EQ(Texts{"<Start>"}, ReadReport(report()).Messages());
 }
 
 TEST_F(DbgReportTest, SizeIsCheckedAfterEveryIntervalPlusOneWrittenLines) {

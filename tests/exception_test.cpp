@@ -39,44 +39,41 @@ std::shared_ptr<const std::exception> Error(int value, const std::error_category
 
 } // namespace
 
+template <typename E, typename... Args>
+std::shared_ptr<const std::exception> Make(Args... args) {
+    return std::make_shared<E>(args...);
+}
+
+// System errors keep the low 16 bits of a positive number, 0 and below stay as they are; other categories
+// go by their condition; the standard library's classes are recognised also through a derived class.
 TEST(HResultFromException, EachKindOfError) {
     static const OwnCategory own(false);
     static const OwnCategory systemConditions(true);
+    const std::error_category& system = std::system_category();
+    const std::error_code stream = std::make_error_code(std::io_errc::stream);
+    const std::error_code promise = std::make_error_code(std::future_errc::broken_promise);
     std::shared_ptr<const std::exception> atFailure;
     try {
         static_cast<void>(std::vector<int>().at(3));
     } catch (const std::out_of_range& caught) {
         atFailure = std::make_shared<std::out_of_range>(caught);
     }
+    // clang-format off
     const std::pair<std::shared_ptr<const std::exception>, unsigned long> rows[] = {
-        // System errors keep the low 16 bits of a positive number; 0 and below stay as they are.
-        {Error(5, std::system_category()), 0x80070005},
-        {Error(0x12345, std::system_category()), 0x80072345},
-        {Error(0, std::system_category()), S_OK},
-        {Error(-7, std::system_category()), static_cast<unsigned long>(-7)},
-        {std::make_shared<std::system_error>(std::make_error_code(std::io_errc::stream)), 0x8007006E},
-        {std::make_shared<std::ios_base::failure>("read failed"), 0x8007006E},
-        {std::make_shared<std::system_error>(std::make_error_code(std::future_errc::broken_promise)),
-         0x8007139F},
-        {Error(5, own), E_FAIL},
-        {Error(1000 + 12, own), E_OUTOFMEMORY},
-        {Error(1000 + 141, own), E_FAIL},
-        {Error(32, systemConditions), 0x80070020},
-        {Error(0, systemConditions), S_OK},
-        // The standard library's classes, recognised also through a derived class.
-        {std::make_shared<std::bad_alloc>(), E_OUTOFMEMORY},
-        {std::make_shared<std::bad_array_new_length>(), E_OUTOFMEMORY},
-        {std::make_shared<std::bad_cast>(), 0x8007065D},
-        {std::make_shared<std::bad_typeid>(), E_FAIL},
-        {std::make_shared<std::domain_error>("d"), E_INVALIDARG},
-        {std::make_shared<std::invalid_argument>("i"), E_INVALIDARG},
-        {std::make_shared<std::length_error>("l"), 0x8007007A},
-        {atFailure, 0x8000000B},
-        {std::make_shared<std::overflow_error>("o"), 0x8002000A},
-        {std::make_shared<std::underflow_error>("u"), E_FAIL},
-        {std::make_shared<std::runtime_error>("x"), E_FAIL},
-        {std::make_shared<std::exception>(), E_FAIL},
+        {Error(5, system), 0x80070005},             {Error(0x12345, system), 0x80072345},
+        {Error(0, system), S_OK},                   {Error(-7, system), 0xFFFFFFF9},
+        {Make<std::system_error>(stream), 0x8007006E}, {Make<std::ios_base::failure>("x"), 0x8007006E},
+        {Make<std::system_error>(promise), 0x8007139F}, {Error(5, own), E_FAIL},
+        {Error(1000 + 12, own), E_OUTOFMEMORY},      {Error(1000 + 141, own), E_FAIL},
+        {Error(32, systemConditions), 0x80070020},  {Error(0, systemConditions), S_OK},
+        {Make<std::bad_alloc>(), E_OUTOFMEMORY},     {Make<std::bad_array_new_length>(), E_OUTOFMEMORY},
+        {Make<std::bad_cast>(), 0x8007065D},         {Make<std::bad_typeid>(), E_FAIL},
+        {Make<std::domain_error>("d"), E_INVALIDARG}, {Make<std::invalid_argument>("i"), E_INVALIDARG},
+        {Make<std::length_error>("l"), 0x8007007A},  {atFailure, 0x8000000B},
+        {Make<std::overflow_error>("o"), 0x8002000A}, {Make<std::underflow_error>("u"), E_FAIL},
+        {Make<std::runtime_error>("x"), E_FAIL},     {Make<std::exception>(), E_FAIL},
     };
+    // clang-format on
     for (const auto& [exception, expected] : rows) {
         EXPECT_EQ(static_cast<HRESULT>(expected), Tool_HResultFromException(exception.get()))
             << typeid(*exception).name() << " " << exception->what();

@@ -4,6 +4,7 @@
 
 #include <numeric>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace ovs::test;
@@ -59,33 +60,31 @@ protected:
 } // namespace
 
 TEST_F(ReleaseLogTest, LinesOldestFirstWithCodeKindLocalTimeAndMessage) {
-    COVSReleaseLog& log = Log(5);
-    ASSERT_EQ(5, log.GetCapacity());
     std::string longMessage(200, 'a');
     std::iota(longMessage.begin(), longMessage.end(), '\x20'); // no two alike, so that any wrong cut shows
-    EXPECT_EQ(S_OK, log.AddEntry(103, 0, "pump stopped"));
-    EXPECT_EQ(S_OK, log.AddEntry(7, 1, "lamp off"));
-    EXPECT_EQ(S_OK, log.AddEntry(12345, 2, "door open"));
-    EXPECT_EQ(S_OK, log.AddEntry(-5, 0, ""));
-    EXPECT_EQ(S_OK, log.AddEntry(1, 0, longMessage.c_str()));
-    const COVSReleaseLog::Entry& entry = log.GetEntries()[0];
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    EXPECT_EQ(now.wYear, entry.nYear);
-    char head[64];
-    std::snprintf(head, sizeof head, "0103 FATAL [%4d/%02d/%02d %02d:%02d:%02d]", entry.nYear, entry.nMonth,
-                  entry.nDay, entry.nHour, entry.nMinute, entry.nSecond);
+    const std::tuple<int, int, std::string, std::string> entries[] = {{103, 0, "pump stopped", "0103 FATAL"},
+                                                                      {7, 1, "lamp off", "0007 ERROR"},
+                                                                      {12345, 2, "door open", "12345 ERROR"},
+                                                                      {-5, 0, "", "-005 FATAL"},
+                                                                      {1, 0, longMessage, "0001 FATAL"}};
+    COVSReleaseLog& log = Log(5);
+    for (const auto& [code, kind, message, head] : entries) {
+        EXPECT_EQ(S_OK, log.AddEntry(code, kind, message.c_str()));
+    }
     EXPECT_EQ(S_OK, log.Flush());
+    EXPECT_EQ(log.GetReadIndex(), log.GetWriteIndex());
     const std::vector<std::string> lines = LogLines();
     ASSERT_EQ(5u, lines.size());
-    EXPECT_EQ(head + std::string("pump stopped"), lines[0]);
-    EXPECT_EQ("0007 ERROR [", lines[1].substr(0, 12));
-    EXPECT_EQ("12345 ERROR [", lines[2].substr(0, 13));
-    EXPECT_EQ("-005 FATAL [", lines[3].substr(0, 12));
-    const std::vector<std::string> expected = {"pump stopped", "lamp off", "door open", "",
-                                               longMessage.substr(0, 127)};
-    EXPECT_EQ(expected, LogMessages());
-    EXPECT_EQ(log.GetReadIndex(), log.GetWriteIndex());
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    for (int i = 0; i < 5; ++i) {
+        const COVSReleaseLog::Entry& entry = log.GetEntries()[i];
+        EXPECT_EQ(now.wYear, entry.nYear);
+        char head[64];
+        std::snprintf(head, sizeof head, "%s [%4d/%02d/%02d %02d:%02d:%02d]", std::get<3>(entries[i]).c_str(),
+                      entry.nYear, entry.nMonth, entry.nDay, entry.nHour, entry.nMinute, entry.nSecond);
+        EXPECT_EQ(head + std::get<2>(entries[i]).substr(0, 127), lines[static_cast<size_t>(i)]);
+    }
 }
 
 TEST_F(ReleaseLogTest, RingKeepsTheNewestEntries) {
