@@ -120,7 +120,6 @@ TEST(HResultFromMFCException, EachKindOfError) {
         {[] { AfxThrowFileException(CFileException::accessDenied, ERROR_ACCESS_DENIED, "C:\\x.txt"); },
          static_cast<HRESULT>(0x80070005)},
         {[] { AfxThrowOleException(DISP_E_TYPEMISMATCH); }, DISP_E_TYPEMISMATCH},
-        {[] { AfxThrowMemoryException(); }, E_OUTOFMEMORY},
     };
     for (const auto& [raise, expected] : thrown) {
         try {
@@ -130,18 +129,4 @@ TEST(HResultFromMFCException, EachKindOfError) {
             caught->Delete();
         }
     }
-}
-
-TEST(FileException, CauseAndMessage) {
-    EXPECT_EQ(CFileException::none, CFileException::OsErrorToException(0));
-    EXPECT_EQ(CFileException::fileNotFound, CFileException::OsErrorToException(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(CFileException::sharingViolation, CFileException::OsErrorToException(ERROR_SHARING_VIOLATION));
-    EXPECT_EQ(CFileException::diskFull, CFileException::OsErrorToException(ERROR_DISK_FULL));
-    EXPECT_EQ(CFileException::genericException, CFileException::OsErrorToException(12345));
-    CFileException missing(CFileException::fileNotFound, ERROR_FILE_NOT_FOUND, "C:\\data\\run.dat");
-    char message[64];
-    ASSERT_TRUE(missing.GetErrorMessage(message, sizeof message));
-    EXPECT_STREQ("C:\\data\\run.dat was not found.", message);
-    ASSERT_TRUE(missing.GetErrorMessage(message, 8));
-    EXPECT_STREQ("C:\\data", message);
 }

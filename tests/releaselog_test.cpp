@@ -151,26 +151,3 @@ TEST_F(ReleaseLogTest, MissingFolderFailsTheFlush) {
     EXPECT_EQ(E_UNEXPECTED, Log(2, 1).Flush());
     EXPECT_FALSE(FileExists(kLogFolder)); // the folder is not made here
 }
-
-namespace {
-
-// The process-wide log of a fresh process: one instance, its capacity read on first access.
-ChildMode instanceMode("releaselog-instance", [](const std::vector<std::string>&) {
-    COVSReleaseLog& first = COVSReleaseLog::Instance();
-    if (&first != &COVSReleaseLog::Instance() || first.GetCapacity() != 2) {
-        return 2;
-    }
-    return first.AddEntry(31, 0, "from the instance") == S_OK && first.Flush() == S_OK ? 0 : 3;
-});
-
-} // namespace
-
-TEST_F(ReleaseLogTest, ProcessWideInstanceReadsItsCapacityOnce) {
-    SetCapacity(2);
-    const ChildResult child = RunChild("releaselog-instance");
-    ASSERT_TRUE(child.finished);
-    EXPECT_EQ(0u, child.exitCode);
-    const std::vector<std::string> lines = LogLines();
-    ASSERT_EQ(1u, lines.size());
-    EXPECT_EQ("0031 FATAL [", lines[0].substr(0, 12));
-}
