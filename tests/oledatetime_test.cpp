@@ -1,70 +1,59 @@
 // The framework's OLE date-time value, OLE exception and file classes.
 #include "test_support.h"
+#include "unique_resource.h"
 
 #include <afxdisp.h>
 #include <afxfile.h>
 
 #include <string>
+#include <vector>
 
 using ovs::test::ReadFileText;
 using ovs::test::TempFolder;
 
-namespace {
-
-struct DateCase {
-    int year, month, day, hour, minute, second;
-    DATE expected;
-};
-
-// Automation dates: days since 1899-12-30; before it the integer part counts back while the
-// fraction still runs forward through the day.
-const DateCase kDates[] = {
-    {1899, 12, 30, 0, 0, 0, 0.0},    {1899, 12, 31, 6, 0, 0, 1.25},      {1900, 1, 1, 0, 0, 0, 2.0},
-    {1899, 12, 29, 6, 0, 0, -1.25},  {1899, 12, 28, 18, 0, 0, -2.75},    {2000, 2, 29, 12, 0, 0, 36585.5},
-    {100, 1, 1, 0, 0, 0, -657434.0}, {9999, 12, 31, 0, 0, 0, 2958465.0}, {2023, 3, 15, 12, 0, 0, 45000.5},
-};
-
-} // namespace
-
-TEST(OleDateTime, SetDateTimeGivesTheAutomationDate) {
-    for (const DateCase& c : kDates) {
+// Automation dates: days since 1899-12-30; before it the integer part counts back while the fraction
+// still runs forward through the day.
+TEST(OleDateTime, PartsAndAutomationDatesConvertBothWays) {
+    const struct {
+        int year, month, day, hour, minute, second, dayOfWeek;
+        DATE date;
+    } cases[] = {
+        {1899, 12, 30, 0, 0, 0, 7, 0.0},
+        {1899, 12, 31, 6, 0, 0, 1, 1.25},
+        {1900, 3, 1, 0, 0, 0, 5, 61.0},
+        {1899, 12, 29, 6, 0, 0, 6, -1.25},
+        {1899, 12, 28, 18, 0, 0, 5, -2.75},
+        {2000, 2, 29, 12, 0, 0, 3, 36585.5},
+        {100, 1, 1, 0, 0, 0, 6, -657434.0},
+        {9999, 12, 31, 0, 0, 0, 6, 2958465.0},
+        {2026, 12, 4, 17, 5, 9, 6, 46360 + 61509 / 86400.0},
+    };
+    for (const auto& c : cases) {
         COleDateTime value;
-        EXPECT_EQ(0, value.SetDateTime(c.year, c.month, c.day, c.hour, c.minute, c.second)) << c.year;
+        EXPECT_EQ(0, value.SetDateTime(c.year, c.month, c.day, c.hour, c.minute, c.second)) << c.date;
         EXPECT_EQ(COleDateTime::valid, value.GetStatus());
-        EXPECT_DOUBLE_EQ(c.expected, value.m_dt) << c.year << "-" << c.month << "-" << c.day;
+        EXPECT_DOUBLE_EQ(c.date, value.m_dt) << c.year << "-" << c.month << "-" << c.day;
+        value.m_dt = c.date - (c.date > 0 ? 1e-9 : 0); // just below the second: rounds allowing for the error
+        const int parts[] = {value.GetYear(),   value.GetMonth(),  value.GetDay(),      value.GetHour(),
+                             value.GetMinute(), value.GetSecond(), value.GetDayOfWeek()};
+        EXPECT_EQ((std::vector<int>{c.year, c.month, c.day, c.hour, c.minute, c.second, c.dayOfWeek}),
+                  std::vector<int>(parts, parts + 7))
+            << c.date;
+        SYSTEMTIME time;
+        ASSERT_TRUE(value.GetAsSystemTime(time));
+        EXPECT_EQ(c.dayOfWeek - 1, time.wDayOfWeek);
+        EXPECT_EQ(COleDateTime(c.year, c.month, c.day, c.hour, c.minute, c.second), COleDateTime(time));
     }
+    const SYSTEMTIME withMilliseconds = {2026, 12, 5, 4, 17, 5, 9, 999};
+    EXPECT_EQ(COleDateTime(2026, 12, 4, 17, 5, 9), COleDateTime(withMilliseconds)); // milliseconds dropped
+    EXPECT_EQ(COleDateTime::valid, COleDateTime::GetCurrentTime().GetStatus());
 }
 
-TEST(OleDateTime, PartsOfTheAutomationDate) {
-    for (const DateCase& c : kDates) {
-        const COleDateTime value(c.expected);
-        EXPECT_EQ(c.year, value.GetYear()) << c.expected;
-        EXPECT_EQ(c.month, value.GetMonth()) << c.expected;
-        EXPECT_EQ(c.day, value.GetDay()) << c.expected;
-        EXPECT_EQ(c.hour, value.GetHour()) << c.expected;
-        EXPECT_EQ(c.minute, value.GetMinute()) << c.expected;
-        EXPECT_EQ(c.second, value.GetSecond()) << c.expected;
-    }
-}
-
-TEST(OleDateTime, SecondsRoundAllowingForTheDoublesError) {
-    COleDateTime value(2026, 12, 4, 17, 5, 9);
-    value.m_dt -= 1e-9; // just below the second
-    EXPECT_EQ(9, value.GetSecond());
-    SYSTEMTIME time;
-    ASSERT_TRUE(value.GetAsSystemTime(time));
-    EXPECT_EQ(17, time.wHour);
-    EXPECT_EQ(5, time.wMinute);
-    EXPECT_EQ(9, time.wSecond);
-    EXPECT_EQ(5, time.wDayOfWeek); // a Friday
-    EXPECT_EQ(6, value.GetDayOfWeek());
-}
-
-TEST(OleDateTime, OutOfRangePartsMakeItInvalid) {
+TEST(OleDateTime, OutOfRangePartsAndDatesAreInvalid) {
     const int bad[][6] = {{99, 12, 31, 0, 0, 0},  {10000, 1, 1, 0, 0, 0}, {2026, 0, 1, 0, 0, 0},
-                          {2026, 13, 1, 0, 0, 0}, {2026, 2, 29, 0, 0, 0}, {2026, 4, 31, 0, 0, 0},
-                          {2026, 1, 1, 24, 0, 0}, {2026, 1, 1, 0, 60, 0}, {2026, 1, 1, 0, 0, 60},
-                          {2026, 1, 1, -1, 0, 0}};
+                          {2026, 13, 1, 0, 0, 0}, {2026, 2, 29, 0, 0, 0}, {1900, 2, 29, 0, 0, 0},
+                          {2026, 4, 31, 0, 0, 0}, {2026, 1, 1, 24, 0, 0}, {2026, 1, 1, 0, 60, 0},
+                          {2026, 1, 1, 0, 0, 60}, {2026, 1, 1, -1, 0, 0}};
     for (const auto& b : bad) {
         COleDateTime value(1.0);
         EXPECT_EQ(1, value.SetDateTime(b[0], b[1], b[2], b[3], b[4], b[5]))
@@ -74,40 +63,20 @@ TEST(OleDateTime, OutOfRangePartsMakeItInvalid) {
         SYSTEMTIME time;
         EXPECT_FALSE(value.GetAsSystemTime(time));
     }
-    COleDateTime leap;
-    EXPECT_EQ(0, leap.SetDateTime(2024, 2, 29, 0, 0, 0));
-}
-
-TEST(OleDateTime, DatesOutsideTheCalendarAreNotBrokenDown) {
     EXPECT_EQ(-1, COleDateTime(1e10).GetYear());
     EXPECT_EQ(-1, COleDateTime(-657435.0).GetYear());
 }
 
-TEST(OleDateTime, FromSystemTime) {
-    const SYSTEMTIME time = {2026, 12, 5, 4, 17, 5, 9, 999};
-    const COleDateTime value(time);
-    EXPECT_EQ(COleDateTime(2026, 12, 4, 17, 5, 9), value); // milliseconds are dropped
-}
-
 TEST(OleDateTime, FormatIsThePlatformsDateText) {
     const COleDateTime value(2023, 3, 15, 12, 0, 0);
-    BSTR text = nullptr;
-    ASSERT_EQ(S_OK, VarBstrFromDate(value.m_dt, LOCALE_USER_DEFAULT, 0, &text));
-    const CString expected(text);
-    SysFreeString(text);
-    EXPECT_STREQ(expected, value.Format());
-    COleDateTime invalid;
-    invalid.SetStatus(COleDateTime::invalid);
-    EXPECT_STREQ("Invalid DateTime", invalid.Format());
-    COleDateTime null;
-    null.SetStatus(COleDateTime::null);
-    EXPECT_STREQ("", null.Format());
-}
-
-TEST(OleDateTime, CurrentTimeIsValidAndWhole) {
-    const COleDateTime now = COleDateTime::GetCurrentTime();
-    EXPECT_EQ(COleDateTime::valid, now.GetStatus());
-    EXPECT_GE(now.GetYear(), 2024);
+    ovs::unique_bstr text;
+    ASSERT_EQ(S_OK, VarBstrFromDate(value.m_dt, LOCALE_USER_DEFAULT, 0, text.put()));
+    EXPECT_STREQ(CString(text.get()), value.Format());
+    COleDateTime other;
+    other.SetStatus(COleDateTime::invalid);
+    EXPECT_STREQ("Invalid DateTime", other.Format());
+    other.SetStatus(COleDateTime::null);
+    EXPECT_STREQ("", other.Format());
 }
 
 TEST(OleException, CheckErrorThrowsByCode) {
@@ -131,62 +100,43 @@ TEST(OleException, CheckErrorThrowsByCode) {
     EXPECT_EQ(E_UNEXPECTED, COleException::Process(&other));
 }
 
-TEST(StdioFile, TextModeWritesCarriageReturnLineFeed) {
+TEST(StdioFile, TextModeWritesCarriageReturnLineFeedAndBinaryModeAsItIs) {
     TempFolder folder;
-    const std::string path = folder / "lines.txt";
     {
         CStdioFile file;
-        ASSERT_TRUE(
-            file.Open(path.c_str(), CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive));
+        ASSERT_TRUE(file.Open((folder / "lines.txt").c_str(),
+                              CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive));
         file.WriteString("one\ntwo\n");
         file.WriteString("three");
         EXPECT_EQ(15u, file.GetLength());
+        CStdioFile second;
+        CFileException error;
+        EXPECT_FALSE(second.Open((folder / "lines.txt").c_str(), CFile::modeRead, &error))
+            << "held exclusively";
+        EXPECT_EQ(CFileException::sharingViolation, error.m_cause);
+        EXPECT_EQ(ERROR_SHARING_VIOLATION, error.m_lOsError);
+        CStdioFile binary((folder / "lines.bin").c_str(),
+                          CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
+        binary.WriteString("a\nb");
     }
-    EXPECT_EQ("one\r\ntwo\r\nthree", ReadFileText(path));
+    EXPECT_EQ("one\r\ntwo\r\nthree", ReadFileText(folder / "lines.txt"));
+    EXPECT_EQ("a\nb", ReadFileText(folder / "lines.bin"));
 }
 
-TEST(StdioFile, BinaryModeWritesAsItIs) {
+TEST(StdioFile, FailuresThrowTheFileException) {
     TempFolder folder;
-    const std::string path = folder / "lines.bin";
-    {
-        CStdioFile file(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
-        file.WriteString("a\nb");
-        file.Close();
-    }
-    EXPECT_EQ("a\nb", ReadFileText(path));
-}
-
-TEST(StdioFile, ExclusiveFileCannotBeOpenedTwice) {
-    TempFolder folder;
-    const std::string path = folder / "held.txt";
-    CStdioFile first;
-    ASSERT_TRUE(first.Open(path.c_str(), CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive));
-    CStdioFile second;
-    CFileException error;
-    EXPECT_FALSE(second.Open(path.c_str(), CFile::modeReadWrite | CFile::shareExclusive, &error));
-    EXPECT_EQ(CFileException::sharingViolation, error.m_cause);
-    EXPECT_EQ(ERROR_SHARING_VIOLATION, error.m_lOsError);
-}
-
-TEST(StdioFile, MissingFolderThrowsFromTheConstructor) {
-    TempFolder folder;
-    const std::string path = folder / "no such folder\\x.txt";
+    const std::string missing = folder / "no such folder\\x.txt";
     try {
-        CStdioFile file(path.c_str(), CFile::modeCreate | CFile::modeWrite);
+        CStdioFile file(missing.c_str(), CFile::modeCreate | CFile::modeWrite);
         ADD_FAILURE() << "nothing thrown";
     } catch (CFileException* caught) {
         EXPECT_EQ(CFileException::badPath, caught->m_cause);
         EXPECT_EQ(ERROR_PATH_NOT_FOUND, caught->m_lOsError);
-        EXPECT_STREQ(path.c_str(), caught->m_strFileName);
+        EXPECT_STREQ(missing.c_str(), caught->m_strFileName);
         caught->Delete();
     }
-}
-
-TEST(StdioFile, WriteToAReadOnlyHandleThrows) {
-    TempFolder folder;
-    const std::string path = folder / "read.txt";
-    { CFile create(path.c_str(), CFile::modeCreate | CFile::modeWrite); }
-    CStdioFile file(path.c_str(), CFile::modeRead);
+    { CFile create((folder / "read.txt").c_str(), CFile::modeCreate | CFile::modeWrite); }
+    CStdioFile file((folder / "read.txt").c_str(), CFile::modeRead);
     try {
         file.WriteString("x");
         ADD_FAILURE() << "nothing thrown";
