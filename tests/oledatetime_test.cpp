@@ -9,47 +9,43 @@
 #include <vector>
 
 using ovs::test::ReadFileText;
-using ovs::test::TempFolder;
 
 // Automation dates: days since 1899-12-30; before it the integer part counts back while the fraction
 // still runs forward through the day.
 TEST(OleDateTime, PartsAndAutomationDatesConvertBothWays) {
     const struct {
-        int year, month, day, hour, minute, second, dayOfWeek;
+        std::vector<int> parts; // year, month, day, hour, minute, second, day of the week (1: Sunday)
         DATE date;
     } cases[] = {
-        {1899, 12, 30, 0, 0, 0, 7, 0.0},
-        {1899, 12, 31, 6, 0, 0, 1, 1.25},
-        {1900, 3, 1, 0, 0, 0, 5, 61.0},
-        {1899, 12, 29, 6, 0, 0, 6, -1.25},
-        {1899, 12, 28, 18, 0, 0, 5, -2.75},
-        {2000, 2, 29, 12, 0, 0, 3, 36585.5},
-        {100, 1, 1, 0, 0, 0, 6, -657434.0},
-        {9999, 12, 31, 0, 0, 0, 6, 2958465.0},
-        {2026, 12, 4, 17, 5, 9, 6, 46360 + 61509 / 86400.0},
+        {{1899, 12, 30, 0, 0, 0, 7}, 0.0},
+        {{1899, 12, 31, 6, 0, 0, 1}, 1.25},
+        {{1900, 3, 1, 0, 0, 0, 5}, 61.0},
+        {{1899, 12, 29, 6, 0, 0, 6}, -1.25},
+        {{1899, 12, 28, 18, 0, 0, 5}, -2.75},
+        {{2000, 2, 29, 12, 0, 0, 3}, 36585.5},
+        {{100, 1, 1, 0, 0, 0, 6}, -657434.0},
+        {{9999, 12, 31, 0, 0, 0, 6}, 2958465.0},
+        {{2026, 12, 4, 17, 5, 9, 6}, 46360 + 61509 / 86400.0},
     };
     for (const auto& c : cases) {
+        const std::vector<int>& p = c.parts;
         COleDateTime value;
-        EXPECT_EQ(0, value.SetDateTime(c.year, c.month, c.day, c.hour, c.minute, c.second)) << c.date;
+        EXPECT_EQ(0, value.SetDateTime(p[0], p[1], p[2], p[3], p[4], p[5])) << c.date;
         EXPECT_EQ(COleDateTime::valid, value.GetStatus());
-        EXPECT_DOUBLE_EQ(c.date, value.m_dt) << c.year << "-" << c.month << "-" << c.day;
+        EXPECT_DOUBLE_EQ(c.date, value.m_dt) << p[0] << "-" << p[1] << "-" << p[2];
         value.m_dt = c.date - (c.date > 0 ? 1e-9 : 0); // just below the second: rounds allowing for the error
-        const int parts[] = {value.GetYear(),   value.GetMonth(),  value.GetDay(),      value.GetHour(),
-                             value.GetMinute(), value.GetSecond(), value.GetDayOfWeek()};
-        EXPECT_EQ((std::vector<int>{c.year, c.month, c.day, c.hour, c.minute, c.second, c.dayOfWeek}),
-                  std::vector<int>(parts, parts + 7))
-            << c.date;
+        EXPECT_EQ(p, (std::vector<int>{value.GetYear(), value.GetMonth(), value.GetDay(), value.GetHour(),
+                                       value.GetMinute(), value.GetSecond(), value.GetDayOfWeek()}));
         SYSTEMTIME time;
         ASSERT_TRUE(value.GetAsSystemTime(time));
-        EXPECT_EQ(c.dayOfWeek - 1, time.wDayOfWeek);
-        EXPECT_EQ(COleDateTime(c.year, c.month, c.day, c.hour, c.minute, c.second), COleDateTime(time));
+        EXPECT_EQ(p[6] - 1, time.wDayOfWeek);
+        time.wMilliseconds = 999; // dropped
+        EXPECT_EQ(COleDateTime(p[0], p[1], p[2], p[3], p[4], p[5]), COleDateTime(time));
     }
-    const SYSTEMTIME withMilliseconds = {2026, 12, 5, 4, 17, 5, 9, 999};
-    EXPECT_EQ(COleDateTime(2026, 12, 4, 17, 5, 9), COleDateTime(withMilliseconds)); // milliseconds dropped
     EXPECT_EQ(COleDateTime::valid, COleDateTime::GetCurrentTime().GetStatus());
 }
 
-TEST(OleDateTime, OutOfRangePartsAndDatesAreInvalid) {
+TEST(OleDateTime, OutOfRangePartsAndDatesAreInvalidAndFormatIsThePlatformsText) {
     const int bad[][6] = {{99, 12, 31, 0, 0, 0},  {10000, 1, 1, 0, 0, 0}, {2026, 0, 1, 0, 0, 0},
                           {2026, 13, 1, 0, 0, 0}, {2026, 2, 29, 0, 0, 0}, {1900, 2, 29, 0, 0, 0},
                           {2026, 4, 31, 0, 0, 0}, {2026, 1, 1, 24, 0, 0}, {2026, 1, 1, 0, 60, 0},
@@ -58,25 +54,19 @@ TEST(OleDateTime, OutOfRangePartsAndDatesAreInvalid) {
         COleDateTime value(1.0);
         EXPECT_EQ(1, value.SetDateTime(b[0], b[1], b[2], b[3], b[4], b[5]))
             << b[0] << "-" << b[1] << "-" << b[2];
-        EXPECT_EQ(COleDateTime::invalid, value.GetStatus());
-        EXPECT_EQ(-1, value.GetYear());
         SYSTEMTIME time;
         EXPECT_FALSE(value.GetAsSystemTime(time));
+        EXPECT_EQ(-1, value.GetYear());
+        EXPECT_STREQ("Invalid DateTime", value.Format());
     }
     EXPECT_EQ(-1, COleDateTime(1e10).GetYear());
     EXPECT_EQ(-1, COleDateTime(-657435.0).GetYear());
-}
-
-TEST(OleDateTime, FormatIsThePlatformsDateText) {
-    const COleDateTime value(2023, 3, 15, 12, 0, 0);
+    COleDateTime value(2023, 3, 15, 12, 0, 0);
     ovs::unique_bstr text;
     ASSERT_EQ(S_OK, VarBstrFromDate(value.m_dt, LOCALE_USER_DEFAULT, 0, text.put()));
     EXPECT_STREQ(CString(text.get()), value.Format());
-    COleDateTime other;
-    other.SetStatus(COleDateTime::invalid);
-    EXPECT_STREQ("Invalid DateTime", other.Format());
-    other.SetStatus(COleDateTime::null);
-    EXPECT_STREQ("", other.Format());
+    value.SetStatus(COleDateTime::null);
+    EXPECT_STREQ("", value.Format());
 }
 
 TEST(OleException, CheckErrorThrowsByCode) {
@@ -86,7 +76,6 @@ TEST(OleException, CheckErrorThrowsByCode) {
         ADD_FAILURE() << "nothing thrown";
     } catch (CMemoryException* caught) {
         EXPECT_EQ(E_OUTOFMEMORY, COleException::Process(caught));
-        caught->Delete();
     }
     try {
         AfxCheckError(DISP_E_BADVARTYPE);
@@ -100,48 +89,37 @@ TEST(OleException, CheckErrorThrowsByCode) {
     EXPECT_EQ(E_UNEXPECTED, COleException::Process(&other));
 }
 
-TEST(StdioFile, TextModeWritesCarriageReturnLineFeedAndBinaryModeAsItIs) {
-    TempFolder folder;
+TEST(StdioFile, TextModeWritesCarriageReturnLineFeedAndFailuresThrow) {
+    ovs::test::TempFolder folder;
+    const std::string text = folder / "lines.txt";
     {
-        CStdioFile file;
-        ASSERT_TRUE(file.Open((folder / "lines.txt").c_str(),
-                              CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive));
+        CStdioFile file(text.c_str(), CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive);
         file.WriteString("one\ntwo\n");
         file.WriteString("three");
         EXPECT_EQ(15u, file.GetLength());
         CStdioFile second;
         CFileException error;
-        EXPECT_FALSE(second.Open((folder / "lines.txt").c_str(), CFile::modeRead, &error))
-            << "held exclusively";
+        EXPECT_FALSE(second.Open(text.c_str(), CFile::modeRead, &error)) << "held exclusively";
         EXPECT_EQ(CFileException::sharingViolation, error.m_cause);
         EXPECT_EQ(ERROR_SHARING_VIOLATION, error.m_lOsError);
         CStdioFile binary((folder / "lines.bin").c_str(),
                           CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
         binary.WriteString("a\nb");
     }
-    EXPECT_EQ("one\r\ntwo\r\nthree", ReadFileText(folder / "lines.txt"));
+    EXPECT_EQ("one\r\ntwo\r\nthree", ReadFileText(text));
     EXPECT_EQ("a\nb", ReadFileText(folder / "lines.bin"));
-}
-
-TEST(StdioFile, FailuresThrowTheFileException) {
-    TempFolder folder;
     const std::string missing = folder / "no such folder\\x.txt";
-    try {
-        CStdioFile file(missing.c_str(), CFile::modeCreate | CFile::modeWrite);
-        ADD_FAILURE() << "nothing thrown";
-    } catch (CFileException* caught) {
-        EXPECT_EQ(CFileException::badPath, caught->m_cause);
-        EXPECT_EQ(ERROR_PATH_NOT_FOUND, caught->m_lOsError);
-        EXPECT_STREQ(missing.c_str(), caught->m_strFileName);
-        caught->Delete();
-    }
-    { CFile create((folder / "read.txt").c_str(), CFile::modeCreate | CFile::modeWrite); }
-    CStdioFile file((folder / "read.txt").c_str(), CFile::modeRead);
-    try {
-        file.WriteString("x");
-        ADD_FAILURE() << "nothing thrown";
-    } catch (CFileException* caught) {
-        EXPECT_EQ(ERROR_ACCESS_DENIED, caught->m_lOsError);
-        caught->Delete();
+    for (const std::string& path : {missing, text}) {
+        try {
+            CStdioFile file(path.c_str(),
+                            path == text ? CFile::modeRead : CFile::modeCreate | CFile::modeWrite);
+            file.WriteString("x");
+            ADD_FAILURE() << "nothing thrown";
+        } catch (CFileException* caught) {
+            EXPECT_EQ(path == text ? CFileException::accessDenied : CFileException::badPath, caught->m_cause);
+            EXPECT_EQ(path == text ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND, caught->m_lOsError);
+            EXPECT_STREQ(path.c_str(), caught->m_strFileName);
+            caught->Delete();
+        }
     }
 }
