@@ -14,26 +14,18 @@
 #include <string>
 #include <vector>
 
-using ovs::test::ExecutableFolder;
-using ovs::test::RegistryTest;
-using ovs::test::RunChild;
-using ovs::test::RunsUnderWine;
+using namespace ovs::test;
 
 namespace {
 
 constexpr char kBaseName[] = "OVSTestRes";
 constexpr char kOtherRoot[] = "SOFTWARE\\VELDORAN\\Other";
 
-std::string ModulePath(HMODULE module) {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
-    return std::string(path, length < MAX_PATH ? length : 0);
-}
-
-// Paths compare without regard to the case of their ASCII letters.
-bool SamePath(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_EQUAL;
+// Paths compare without regard to the case of their letters.
+bool LoadedFrom(HMODULE module, const std::string& path) {
+    char loaded[MAX_PATH] = {};
+    GetModuleFileNameA(module, loaded, MAX_PATH);
+    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, loaded, -1, path.c_str(), -1) == CSTR_EQUAL;
 }
 
 std::string CurrentLanguage() {
@@ -50,9 +42,7 @@ std::string ModuleText(HMODULE module) {
 }
 
 // A handle the library has not written yet: every call must set the out-handle, to null at least.
-HINSTANCE Unset() {
-    return reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(0x1234));
-}
+const HINSTANCE kUnset = reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(0x1234));
 
 void WriteProgramFolder(const std::string& folder, const char* root = OVS_REG_PRODUCT_ROOT) {
     ASSERT_TRUE(Tool_WriteRegistryString(root, nullptr, 0, "Path", "Prog Path", folder.c_str()));
@@ -61,7 +51,7 @@ void WriteProgramFolder(const std::string& folder, const char* root = OVS_REG_PR
 // Message field (after the last tab) of each report line.
 std::vector<std::string> ReportMessages(const std::string& path) {
     std::vector<std::string> messages;
-    for (const std::string& line : ovs::test::SplitLines(ovs::test::ReadFileText(path))) {
+    for (const std::string& line : SplitLines(ReadFileText(path))) {
         messages.push_back(line.substr(line.rfind('\t') + 1));
     }
     return messages;
@@ -87,20 +77,20 @@ int RunLocale(const std::vector<std::string>& args) {
     failures |= Tool_GetStringDecimalPoint() == args[0].c_str() ? 0 : 0x01;
     failures |= Tool_GetStringThousandsSep() == args[1].c_str() ? 0 : 0x02;
     failures |= CurrentLanguage() == args[2] ? 0 : 0x04;
-    HINSTANCE module = Unset();
-    if (Tool_LoadLanguageDll(kBaseName, &module, OVS_REG_PRODUCT_ROOT) != S_OK || module == Unset()) {
+    HINSTANCE module = kUnset;
+    if (Tool_LoadLanguageDll(kBaseName, &module, OVS_REG_PRODUCT_ROOT) != S_OK || module == kUnset) {
         return failures | 0x08;
     }
     const std::string beside = ExecutableFolder() + "\\" + args[2] + "_" + kBaseName + ".DLL";
     if ((module == nullptr ? "-" : ModuleText(module)) != args[3] ||
-        (module != nullptr && !SamePath(beside, ModulePath(module)))) {
+        (module != nullptr && !LoadedFrom(module, beside))) {
         failures |= 0x10;
     }
     Tool_FreeLanguageDll(module);
     return failures;
 }
 
-ovs::test::ChildMode localeMode("module-locale", RunLocale);
+ChildMode localeMode("module-locale", RunLocale);
 
 TEST_F(ModuleTest, ModuleInTheUsersLocale) {
     if (!RunsUnderWine()) {
@@ -117,11 +107,11 @@ TEST_F(ModuleTest, ModuleInTheUsersLocale) {
         {"ja_JP.UTF-8", {".", ",", "JPN", "-", "app"}, nullptr}, // no module for the language
     };
     for (const auto& c : cases) {
-        ovs::test::ResetProductRegistry();
+        ResetProductRegistry();
         if (c.programFolder != nullptr) {
             WriteProgramFolder(c.programFolder);
         }
-        const ovs::test::ChildResult result = ovs::test::RunChildInLocale(c.locale, "module-locale", c.args);
+        const ChildResult result = RunChildInLocale(c.locale, "module-locale", c.args);
         EXPECT_TRUE(result.finished);
         EXPECT_EQ(0u, result.exitCode) << c.locale
                                        << " (1: decimal point, 2: thousands separator, "
@@ -129,36 +119,42 @@ TEST_F(ModuleTest, ModuleInTheUsersLocale) {
     }
 }
 
-// ---- Module end -----------------------------------------------------------------------------------
+// ---- Module end and invalid arguments ------------------------------------------------------------
 
-// args: the level mask of the report.
-ovs::test::ChildMode reportUntilEndMode("module-report-until-end", [](const std::vector<std::string>& args) {
+// args: the level mask of the report. Missing arguments of the language module are refused first.
+ChildMode reportUntilEndMode("module-report-until-end", [](const std::vector<std::string>& args) {
+    HINSTANCE module = nullptr;
     if (args.size() != 1 ||
-        !Tool_InitDbgReportEx(1, std::strtoul(args[0].c_str(), nullptr, 16), 0, 0x01000000, 0, 3, "B", "A")) {
+        !Tool_InitDbgReportEx(1, std::strtoul(args[0].c_str(), nullptr, 16), 0, 0x01000000, 0, 3, "B", "A") ||
+        Tool_LoadLanguageDll(nullptr, &module, OVS_REG_PRODUCT_ROOT) != E_INVALIDARG ||
+        Tool_LoadLanguageDll(kBaseName, nullptr, OVS_REG_PRODUCT_ROOT) != E_INVALIDARG) {
         return 1;
     }
     Tool_DbgReport(nullptr, 0, OVS_DBG_ERR, "%s", "last line of the host");
     return 0; // the module ends as the process does
 });
 
-TEST_F(ModuleTest, EndWritesItsBannerBetweenItsTraceLines) {
+TEST_F(ModuleTest, EndWritesItsBannerBetweenItsTraceLinesAndInvalidArgumentsAreReported) {
     for (const std::string mask : {"1F", "1"}) {
-        ovs::test::ReportFolder folder;
-        const ovs::test::ChildResult result = RunChild("module-report-until-end", {mask});
+        ReportFolder folder;
+        const ChildResult result = RunChild("module-report-until-end", {mask});
         ASSERT_TRUE(result.finished);
         ASSERT_EQ(0u, result.exitCode);
         std::vector<std::string> messages = ReportMessages(folder.reportFile("001"));
-        const std::string report = ovs::test::ReadFileText(folder.reportFile("001"));
+        const std::string report = ReadFileText(folder.reportFile("001"));
         const size_t at = report.find('[') + 1; // the process of "[pid:tid]" in the first line
         const std::string session =
             "========================= Session [" + report.substr(at, report.find(':', at) - at);
-        const std::string start = session + "] Start ==============================";
         const std::string end = session + "] End ==============================";
-        std::vector<std::string> expected = {start, "last line of the host", end}; // without the debug level
+        std::vector<std::string> expected = {
+            session + "] Start ==============================",
+            "Tool_LoadLanguageDll : Invalid argument. : [nullptr != szBaseName] is false.",
+            "Tool_LoadLanguageDll : Invalid argument. : [nullptr != phModule] is false.",
+            "last line of the host", end}; // without the debug level
         if (mask == "1F") {
-            expected = {start, "last line of the host", "-->COVSToolApp::ExitInstance", end,
+            expected = {expected[0], "last line of the host", "-->COVSToolApp::ExitInstance", end,
                         "<--COVSToolApp::ExitInstance"};
-            if (messages.size() > expected.size()) { // the start's own trace lines
+            if (messages.size() > expected.size()) { // the start's and the calls' own trace lines
                 messages.erase(messages.begin() + 1, messages.end() - 4);
             }
         }
@@ -168,27 +164,8 @@ TEST_F(ModuleTest, EndWritesItsBannerBetweenItsTraceLines) {
 
 // ---- Language resource module ----------------------------------------------------------------------
 
-ovs::test::ChildMode languageInvalidMode("module-language-invalid", [](const std::vector<std::string>&) {
-    HINSTANCE module = nullptr;
-    Tool_InitDbgReportEx(1, OVS_DBGMASK_ERR, 0, 0x01000000, 0, 3, "B", "A");
-    const bool refused = Tool_LoadLanguageDll(nullptr, &module, OVS_REG_PRODUCT_ROOT) == E_INVALIDARG &&
-                         Tool_LoadLanguageDll(kBaseName, nullptr, OVS_REG_PRODUCT_ROOT) == E_INVALIDARG;
-    return refused ? 0 : 1;
-});
-
-TEST_F(ModuleTest, LanguageModuleMissingArgumentsAreInvalidAndReported) {
-    ovs::test::ReportFolder folder;
-    const ovs::test::ChildResult result = RunChild("module-language-invalid");
-    ASSERT_TRUE(result.finished);
-    ASSERT_EQ(0u, result.exitCode);
-    const std::vector<std::string> messages = ReportMessages(folder.reportFile("001"));
-    ASSERT_GE(messages.size(), 3u);
-    EXPECT_EQ("Tool_LoadLanguageDll : Invalid argument. : [nullptr != szBaseName] is false.", messages[1]);
-    EXPECT_EQ("Tool_LoadLanguageDll : Invalid argument. : [nullptr != phModule] is false.", messages[2]);
-}
-
 TEST_F(ModuleTest, LanguageModuleFromTheProgramFolderUnlessTheSystemLanguageIsOff) {
-    ovs::test::TempFolder folder;
+    TempFolder folder;
     const std::string path = folder / (CurrentLanguage() + "_" + kBaseName + ".DLL");
     ASSERT_TRUE(CopyFileA((ExecutableFolder() + "\\ENU_" + kBaseName + ".DLL").c_str(), path.c_str(), FALSE));
     const struct {
@@ -213,35 +190,35 @@ TEST_F(ModuleTest, LanguageModuleFromTheProgramFolderUnlessTheSystemLanguageIsOf
     };
     constexpr char kLanguageKey[] = OVS_REG_COMMON_ROOT "\\Language";
     for (const auto& c : cases) {
-        ovs::test::ResetProductRegistry();
+        ResetProductRegistry();
         if (c.useSystem != nullptr && std::string(c.useSystem) == "dword") {
             ASSERT_TRUE(Tool_WriteRegInt(kLanguageKey, nullptr, "UseSystemLanguage", 0));
         } else if (c.useSystem != nullptr) {
             ASSERT_TRUE(Tool_WriteRegString(kLanguageKey, nullptr, "UseSystemLanguage", c.useSystem));
         }
         WriteProgramFolder(folder.path() + c.folderEnd, c.root);
-        HINSTANCE module = Unset();
+        HINSTANCE module = kUnset;
         EXPECT_EQ(S_OK, Tool_LoadLanguageDll(c.base, &module, c.root));
         EXPECT_EQ(c.loads, module != nullptr)
             << c.root << " " << c.base << " " << (c.useSystem ? c.useSystem : "");
-        if (module != nullptr && module != Unset()) {
-            EXPECT_TRUE(SamePath(path, ModulePath(module))) << ModulePath(module);
+        if (module != nullptr && module != kUnset) {
+            EXPECT_TRUE(LoadedFrom(module, path));
             EXPECT_EQ("English", ModuleText(module));
             Tool_FreeLanguageDll(module);
         }
     }
     Tool_FreeLanguageDll(nullptr);
     EXPECT_TRUE(DeleteFileA(path.c_str())) << "every module was freed";
-    HINSTANCE module = Unset();
+    HINSTANCE module = kUnset;
     EXPECT_EQ(S_OK, Tool_LoadLanguageDll(kBaseName, &module, nullptr)) << "a null root is no error";
-    EXPECT_NE(Unset(), module);
+    EXPECT_NE(kUnset, module);
     Tool_FreeLanguageDll(module);
 }
 
 // ---- Extension modules ------------------------------------------------------------------------------
 
 TEST_F(ModuleTest, ExtensionModulesComeFromTheProgramFolderOnly) {
-    ovs::test::TempFolder folder;
+    TempFolder folder;
     const std::string module = ExecutableFolder() + "\\ENU_" + kBaseName + ".DLL";
     // Without "Prog Path": "\Program Files\Orvantiscope" on the current drive (that of the temporary
     // folder here); the module beside the executable is not taken.
@@ -265,7 +242,7 @@ TEST_F(ModuleTest, ExtensionModulesComeFromTheProgramFolderOnly) {
     ASSERT_TRUE(CopyFileA(module.c_str(), path.c_str(), FALSE));
     ovs::unique_hmodule loaded(Tool_LoadExtendedDLL("Extension.dll", OVS_REG_PRODUCT_ROOT));
     ASSERT_TRUE(loaded);
-    EXPECT_TRUE(SamePath(path, ModulePath(loaded.get())));
+    EXPECT_TRUE(LoadedFrom(loaded.get(), path));
     EXPECT_EQ(nullptr, Tool_LoadExtendedDLL(nullptr, OVS_REG_PRODUCT_ROOT));
     EXPECT_EQ(nullptr, Tool_LoadExtendedDLL("Extension.dll", nullptr));
     EXPECT_EQ(nullptr, Tool_LoadExtendedDLL("ENU_OVSTestRes.DLL", OVS_REG_PRODUCT_ROOT))
@@ -274,32 +251,17 @@ TEST_F(ModuleTest, ExtensionModulesComeFromTheProgramFolderOnly) {
 
 // ---- Platform version -------------------------------------------------------------------------------
 
-TEST(PlatformVersion, RecordIsFilledAsThePlatformGivesIt) {
-    RTL_OSVERSIONINFOEXW expected = {};
-    expected.dwOSVersionInfoSize = sizeof expected;
-    using RtlGetVersionFunction = LONG(WINAPI*)(RTL_OSVERSIONINFOEXW*);
-    reinterpret_cast<RtlGetVersionFunction>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetVersion")))(&expected);
+// args: expected major and minor version, and the expected answers of the two thresholds (0 or 1).
+ChildMode versionMode("module-version-thresholds", [](const std::vector<std::string>& args) {
     OSVERSIONINFOEXW info;
     std::memset(&info, 0xCC, sizeof info);
-    ASSERT_EQ(S_OK, Tool_GetOSVersion(&info));
-    EXPECT_EQ(284u, info.dwOSVersionInfoSize);
-    EXPECT_EQ(0, std::memcmp(&expected.dwMajorVersion, &info.dwMajorVersion, 4 * sizeof(DWORD)))
-        << "major, minor, build and platform";
-    EXPECT_EQ(E_FAIL, Tool_GetOSVersion(nullptr));
-}
-
-// args: expected major and minor version, and the expected answers of the two thresholds (0 or 1).
-ovs::test::ChildMode versionMode("module-version-thresholds", [](const std::vector<std::string>& args) {
-    OSVERSIONINFOEXW info = {};
     DWORD build = 0;
-    if (args.size() != 4 || Tool_GetOSVersion(&info) != S_OK) {
+    if (args.size() != 4 || Tool_GetOSVersion(&info) != S_OK || Tool_GetOSVersion(nullptr) != E_FAIL) {
         return 0x100;
     }
-    int failures = std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion) ==
-                           args[0] + "." + args[1]
-                       ? 0
-                       : 1;
+    const std::string version =
+        std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion);
+    int failures = info.dwOSVersionInfoSize == 284 && version == args[0] + "." + args[1] ? 0 : 1;
     failures |=
         (Tool_IsWin10orLater(&build) != FALSE) == (args[2] == "1") && build == info.dwBuildNumber ? 0 : 2;
     return failures | ((Tool_IsWin7orLater() != FALSE) == (args[3] == "1") ? 0 : 4);
@@ -311,7 +273,7 @@ TEST(PlatformVersion, ThresholdsAnswerForTheReportedVersion) {
     if (!RunsUnderWine()) {
         GTEST_SKIP() << "the reported version is set through Wine's per-application defaults";
     }
-    const std::string key = "Software\\Wine\\AppDefaults\\" + ovs::test::ExecutableBaseName() + ".exe";
+    const std::string key = "Software\\Wine\\AppDefaults\\" + ExecutableBaseName() + ".exe";
     for (const std::vector<std::string>& c :
          std::vector<std::vector<std::string>>{{"vista", "6", "0", "0", "0"},
                                                {"win7", "6", "1", "0", "1"},
@@ -319,7 +281,7 @@ TEST(PlatformVersion, ThresholdsAnswerForTheReportedVersion) {
                                                {"win10", "10", "0", "1", "1"}}) {
         ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Version", REG_SZ,
                                                  c[0].c_str(), static_cast<DWORD>(c[0].size() + 1)));
-        const ovs::test::ChildResult result = RunChild("module-version-thresholds", {c.begin() + 1, c.end()});
+        const ChildResult result = RunChild("module-version-thresholds", {c.begin() + 1, c.end()});
         EXPECT_TRUE(result.finished);
         EXPECT_EQ(0u, result.exitCode)
             << c[0] << " (1: version record, 2: Windows 10 answer, 4: Windows 7 answer)";
