@@ -93,23 +93,13 @@ TEST(StdioFile, TextModeWritesCarriageReturnLineFeedAndFailuresThrow) {
     ovs::test::TempFolder folder;
     const std::string text = folder / "lines.txt";
     {
-        CStdioFile file(text.c_str(), CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive);
+        CStdioFile file(text.c_str(), CFile::modeCreate | CFile::modeWrite);
         file.WriteString("one\ntwo\n");
         file.WriteString("three");
         EXPECT_EQ(15u, file.GetLength());
-        CStdioFile second;
-        CFileException error;
-        EXPECT_FALSE(second.Open(text.c_str(), CFile::modeRead, &error)) << "held exclusively";
-        EXPECT_EQ(CFileException::sharingViolation, error.m_cause);
-        EXPECT_EQ(ERROR_SHARING_VIOLATION, error.m_lOsError);
-        CStdioFile binary((folder / "lines.bin").c_str(),
-                          CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
-        binary.WriteString("a\nb");
     }
     EXPECT_EQ("one\r\ntwo\r\nthree", ReadFileText(text));
-    EXPECT_EQ("a\nb", ReadFileText(folder / "lines.bin"));
-    const std::string missing = folder / "no such folder\\x.txt";
-    for (const std::string& path : {missing, text}) {
+    for (const std::string& path : {folder / "no such folder\\x.txt", text}) {
         try {
             CStdioFile file(path.c_str(),
                             path == text ? CFile::modeRead : CFile::modeCreate | CFile::modeWrite);
