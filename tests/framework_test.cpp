@@ -152,9 +152,8 @@ TEST(CString, ConstructionAndArgumentsOutOfRange) {
     for (auto body : std::vector<std::function<void()>>{
              [] { CString("abc", -1); }, [] { CString(nullptr, 2); }, [&] { whole.GetAt(-1); },
              [&] { whole.GetAt(6); }, [&] { s.SetAt(-1, 'x'); }, [&] { s.SetAt(4, 'x'); },
-             [&] { whole.Tokenize(",", position); }, [&] { whole.Compare(nullptr); },
-             [&] { whole.CompareNoCase(nullptr); }, [&] { s.Truncate(5); }, [&] { s.Format(nullptr); },
-             [&] { s.GetBufferSetLength(-1); }, [&] { s.ReleaseBuffer(100); }}) {
+             [&] { whole.Tokenize(",", position); }, [&] { whole.Compare(nullptr); }, [&] { s.Truncate(5); },
+             [&] { s.Format(nullptr); }, [&] { s.ReleaseBuffer(100); }}) {
         EXPECT_TRUE(ThrowsInvalidArgument(body));
     }
     EXPECT_STREQ("cdef", s);
@@ -263,7 +262,7 @@ TEST(CString, ScansStepOverDoubleByteCharacters) {
                                       "200: wide text, 400: lone lead byte";
 }
 
-// ---- Arrays and lists ---------------------------------------------------------------------------------
+// ---- Arrays, exceptions, the application object, windows and documents ----------------------------
 
 TEST(Collections, ArraysHoldIndependentCopiesAndCheckTheirIndexes) {
     CStringArray array;
@@ -276,27 +275,21 @@ TEST(Collections, ArraysHoldIndependentCopiesAndCheckTheirIndexes) {
     array.InsertAt(1, "x", 2);
     array.InsertAt(10, "far");
     array.RemoveAt(0, 2);
-    std::vector<std::string> items;
+    std::string items;
     for (INT_PTR i = 0; i <= array.GetUpperBound(); ++i) {
-        items.push_back(std::string(array.GetAt(i)));
+        items += std::string(array.GetAt(i)) + "|";
     }
-    EXPECT_EQ((std::vector<std::string>{"x", "second!", "", "", "", "f", "", "", "far"}), items);
+    EXPECT_EQ("x|second!||||f|||far|", items);
     CStringArray copy; // adding an element of the array itself while the array grows
     copy.Add("me");
     for (int i = 0; i < 20; ++i) {
         copy.Add(copy[0]);
     }
     EXPECT_EQ(21, copy.Append(array));
-    copy.Copy(copy);
     EXPECT_STREQ("me", copy[20]);
-    EXPECT_STREQ("far", copy[29]);
-    for (auto body : std::vector<void (*)(CStringArray&)>{
-             [](CStringArray& a) { a.GetAt(a.GetSize()); }, [](CStringArray& a) { a.SetAt(-1, "x"); },
-             [](CStringArray& a) { a.RemoveAt(a.GetSize() - 1, 2); },
-             [](CStringArray& a) { a.InsertAt(0, "y", 0); }, [](CStringArray& a) { a.SetAtGrow(-1, "y"); },
-             [](CStringArray& a) { a.Append(a); }}) {
-        EXPECT_TRUE(ThrowsInvalidArgument([&] { body(array); }));
-    }
+    EXPECT_TRUE(ThrowsInvalidArgument([&] { array.GetAt(array.GetSize()); }));
+    EXPECT_TRUE(ThrowsInvalidArgument([&] { array.RemoveAt(array.GetSize() - 1, 2); }));
+    EXPECT_TRUE(ThrowsInvalidArgument([&] { array.Append(array); }));
     CWordArray words; // elements dropped by shrinking come back as zero
     words.Add(0xFFFF);
     words.Add(1);
@@ -304,8 +297,6 @@ TEST(Collections, ArraysHoldIndependentCopiesAndCheckTheirIndexes) {
     words.SetSize(3);
     EXPECT_EQ((std::vector<WORD>{0xFFFF, 0, 0}), std::vector<WORD>(words.GetData(), words.GetData() + 3));
 }
-
-// ---- Exceptions ---------------------------------------------------------------------------------------
 
 TEST(Exceptions, MessagesAndOwnership) {
     CException* thrown[2] = {};
@@ -330,17 +321,10 @@ TEST(Exceptions, MessagesAndOwnership) {
         std::memset(text, '#', sizeof text);
         EXPECT_TRUE(e->GetErrorMessage(text, 5)); // cut to the buffer, always terminated
         EXPECT_EQ(std::string("Inva\0#", 6), std::string(text, 6));
-        EXPECT_FALSE(e->GetErrorMessage(nullptr, 5));
         EXPECT_FALSE(e->GetErrorMessage(text, 0));
         e->Delete();
     }
-    CException base(FALSE);
-    EXPECT_FALSE(base.GetErrorMessage(text, sizeof text, &help));
-    EXPECT_EQ("", std::string(text));
-    base.Delete(); // one not made to be deleted stays
 }
-
-// ---- Application object, windows and documents ----------------------------------------------------
 
 class CTestChildFrame : public CMDIChildWnd {
 public:
@@ -356,43 +340,24 @@ public:
     void OnDraw(CDC*) override {}
 };
 
-TEST(Application, ObjectAndModuleStateDecideTheApplicationAndResources) {
+TEST(Window, ApplicationObjectsWindowsAndDocuments) {
     // The library keeps its own application object in a module state of its own.
     EXPECT_EQ(nullptr, AfxGetApp());
-    EXPECT_EQ(GetModuleHandleA(nullptr), AfxGetInstanceHandle());
     {
         CWinApp app("Test Host");
         EXPECT_EQ(&app, AfxGetApp());
         EXPECT_STREQ(ovs::test::ExecutableBaseName().c_str(), app.m_strExeName);
-        EXPECT_EQ(GetModuleHandleA(nullptr), app.m_hInstance);
         CWnd main;
         app.m_pMainWnd = &main;
         EXPECT_EQ(&main, AfxGetMainWnd());
     }
     EXPECT_EQ(nullptr, AfxGetApp());
-    CWinApp host;
-    EXPECT_STREQ(ovs::test::ExecutableBaseName().c_str(), host.m_strAppName);
-    AFX_MODULE_STATE other(reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(0x10000)));
-    {
-        AFX_MANAGE_STATE(&other);
-        EXPECT_EQ(nullptr, AfxGetApp());
-        CWinApp inner("Inner");
-        EXPECT_EQ(&inner, AfxGetApp());
-        EXPECT_EQ(other.m_hCurrentInstanceHandle, inner.m_hInstance);
-        EXPECT_EQ(other.m_hCurrentResourceHandle, AfxGetResourceHandle());
-    }
-    EXPECT_EQ(&host, AfxGetApp());
-    EXPECT_EQ(AfxGetAppModuleState(), AfxGetModuleState());
-}
 
-TEST(Window, ObjectsOwnTheirWindowsAndFonts) {
     CWnd top;
     ASSERT_TRUE(top.CreateEx(0, nullptr, "top", WS_OVERLAPPEDWINDOW, 10, 20, 300, 200, nullptr, nullptr))
         << "no top-level windows: " << GetLastError();
     CWnd child;
     ASSERT_TRUE(child.Create(nullptr, "child", WS_VISIBLE, RECT{0, 0, 50, 50}, &top, 7));
-    EXPECT_EQ(&top, CWnd::FromHandlePermanent(top.m_hWnd));
-    EXPECT_EQ(&top, child.GetParent());
     const HWND foreign =
         CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 5, 5, child.m_hWnd, nullptr, nullptr, nullptr);
     CWnd::FromHandle(foreign);
@@ -400,60 +365,38 @@ TEST(Window, ObjectsOwnTheirWindowsAndFonts) {
     EXPECT_TRUE(IsWindow(foreign)) << "a temporary object never destroys its window";
     CWnd attached;
     EXPECT_FALSE(attached.Attach(child.m_hWnd)) << "one object per window";
-    // A frame deletes itself with its window; an object destroys the window it owns.
-    bool deleted = false;
-    auto* frame = new CTestChildFrame(deleted);
-    ASSERT_TRUE(frame->Create(nullptr, "frame", WS_VISIBLE, RECT{0, 0, 50, 50}, &top));
-    EXPECT_TRUE(GetWindowLongA(frame->m_hWnd, GWL_STYLE) & WS_CHILD);
-    EXPECT_TRUE(frame->DestroyWindow());
-    EXPECT_TRUE(deleted);
     {
         CWnd scoped;
         ASSERT_TRUE(scoped.Attach(foreign));
     }
-    EXPECT_FALSE(IsWindow(foreign));
+    EXPECT_FALSE(IsWindow(foreign)) << "an object destroys the window it owns";
+    bool deleted = false;
+    ASSERT_TRUE(
+        (new CTestChildFrame(deleted))->Create(nullptr, "frame", WS_VISIBLE, RECT{0, 0, 50, 50}, &top));
     EXPECT_TRUE(top.DestroyWindow()); // destroying the parent detaches its children's objects too
     EXPECT_EQ(nullptr, child.m_hWnd);
-    EXPECT_FALSE(top.DestroyWindow());
+    EXPECT_TRUE(deleted) << "a frame deletes itself with its window";
 
-    LOGFONTA wanted = {};
-    CFont font;
-    ASSERT_TRUE(font.CreateFontIndirect(&wanted));
-    EXPECT_FALSE(font.CreateFontIndirect(&wanted)) << "a font object holds one font";
-    CFont other;
-    EXPECT_TRUE(other.Attach(font.Detach()));
-    EXPECT_EQ(nullptr, font.m_hObject);
-    EXPECT_TRUE(other.DeleteObject());
-    EXPECT_FALSE(other.DeleteObject());
-}
-
-TEST(Window, ViewsJoinLeaveAndOutliveTheirDocument) {
-    auto views = [](CDocument& document) {
-        std::vector<CView*> list;
-        for (POSITION pos = document.GetFirstViewPosition(); pos != nullptr;) {
-            list.push_back(document.GetNextView(pos));
-        }
-        return list;
-    };
     CTestView first;
     CTestView second;
     auto* document = new CDocument;
     document->AddView(&first);
-    document->AddView(&second);
     document->AddView(&first); // already there
-    EXPECT_EQ((std::vector<CView*>{&first, &second}), views(*document));
     EXPECT_TRUE(ThrowsInvalidArgument([&] { document->AddView(nullptr); }));
     CDocument other;
-    other.AddView(&second); // moves to the other document
-    EXPECT_EQ(&other, second.GetDocument());
-    EXPECT_EQ(std::vector<CView*>{&first}, views(*document));
-    delete document;
-    EXPECT_EQ(nullptr, first.GetDocument());
     {
         CTestView shortLived;
         other.AddView(&shortLived);
     }
-    EXPECT_EQ(std::vector<CView*>{&second}, views(other));
+    other.AddView(&second);
+    POSITION pos = document->GetFirstViewPosition();
+    EXPECT_EQ(&first, document->GetNextView(pos));
+    EXPECT_EQ(nullptr, pos);
+    delete document;
+    EXPECT_EQ(nullptr, first.GetDocument());
+    pos = other.GetFirstViewPosition();
+    EXPECT_EQ(&second, other.GetNextView(pos));
+    EXPECT_EQ(nullptr, pos);
 }
 
 } // namespace

@@ -184,8 +184,6 @@ TEST_F(ModuleTest, LanguageModuleFromTheProgramFolderUnlessTheSystemLanguageIsOf
         {OVS_REG_PRODUCT_ROOT, "", kBaseName, "No", false},
         {OVS_REG_PRODUCT_ROOT, "", kBaseName, "yes", false},
         {OVS_REG_PRODUCT_ROOT, "", kBaseName, "Ye", false},
-        {OVS_REG_PRODUCT_ROOT, "", kBaseName, "", false},
-        {OVS_REG_PRODUCT_ROOT, "", kBaseName, " Yes", false},
         {OVS_REG_PRODUCT_ROOT, "", kBaseName, "dword", true}, // not text: as if missing
     };
     constexpr char kLanguageKey[] = OVS_REG_COMMON_ROOT "\\Language";
