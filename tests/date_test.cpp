@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <string>
-#include <vector>
 
 using namespace ovs::test;
 

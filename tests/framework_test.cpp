@@ -2,16 +2,12 @@
 // documents.
 #include "test_support.h"
 #include "locale_child.h"
-#include "unique_resource.h"
 
 #include <afx.h>
 #include <afxwin.h>
 
 #include <climits>
 #include <cstring>
-#include <functional>
-#include <string>
-#include <vector>
 
 namespace {
 

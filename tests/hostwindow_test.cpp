@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <set>
-#include <string>
 #include <thread>
 #include <utility>
 

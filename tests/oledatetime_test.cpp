@@ -1,12 +1,8 @@
 // The framework's OLE date-time value, OLE exception and file classes.
 #include "test_support.h"
-#include "unique_resource.h"
 
 #include <afxdisp.h>
 #include <afxfile.h>
-
-#include <string>
-#include <vector>
 
 using ovs::test::ReadFileText;
 
