@@ -201,8 +201,6 @@ TEST(CString, LoadsFromTheCurrentResourceModule) {
     AfxSetResourceHandle(previous);
 }
 
-// ---- Double-byte text (code page 932) -------------------------------------------------------------
-
 // "表" is 0x95 0x5C and "ソ" is 0x83 0x5C: their trail byte is the backslash. "ア" is 0x83 0x41,
 // whose trail byte is "A".
 constexpr char kHyou[] = "\x95\x5C";
@@ -257,8 +255,6 @@ TEST(CString, ScansStepOverDoubleByteCharacters) {
                                       "20: Replace/Remove, 40: MakeLower, 80: Tokenize, 100: MakeReverse, "
                                       "200: wide text, 400: lone lead byte";
 }
-
-// ---- Arrays, exceptions, the application object, windows and documents ----------------------------
 
 TEST(Collections, ArraysHoldIndependentCopiesAndCheckTheirIndexes) {
     CStringArray array;

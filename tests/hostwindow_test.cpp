@@ -102,13 +102,10 @@ TEST(ChildFrame, NearestChildFrameAboveTheWindowOrTheFirstViewOfADocument) {
     EXPECT_EQ(nullptr, Tool_GetMDIChildFrameWnd(&topView));
     EXPECT_EQ(nullptr, Tool_GetMDIChildFrameWnd(nullptr));
     // A window without its object is a temporary CWnd, even where a child frame's object was.
-    const HWND unowned = inner->Detach();
+    inner->Detach();
     EXPECT_EQ(outer, Tool_GetMDIChildFrameWnd(&view));
     delete inner;
-    view.DestroyWindow();
-    topView.DestroyWindow();
-    DestroyWindow(unowned);
-    top->DestroyWindow(); // frames delete themselves
+    top->DestroyWindow(); // with every window below it; frames delete themselves
     CWnd::DeleteTempMap();
 }
 

@@ -55,8 +55,6 @@ std::vector<std::string> ReportMessages(const std::string& path) {
 
 class ModuleTest : public RegistryTest {};
 
-// ---- The user's locale: separators fixed at module start, language and its resource module ---------
-
 // args: decimal point, thousands separator, language abbreviation, string 1 of the language module
 // loaded ("-" for none), and "app" for a host with an application object or "none". There is no
 // "Prog Path". Modules named without a folder are looked for only in the system folder here, so that a
@@ -115,8 +113,6 @@ TEST_F(ModuleTest, ModuleInTheUsersLocale) {
     }
 }
 
-// ---- Module end and invalid arguments ------------------------------------------------------------
-
 // args: the level mask of the report. Missing arguments of the language module are refused first.
 ChildMode reportUntilEndMode("module-report-until-end", [](const std::vector<std::string>& args) {
     HINSTANCE module = nullptr;
@@ -157,8 +153,6 @@ TEST_F(ModuleTest, EndWritesItsBannerBetweenItsTraceLinesAndInvalidArgumentsAreR
         EXPECT_EQ(expected, messages) << mask;
     }
 }
-
-// ---- Language resource module ----------------------------------------------------------------------
 
 TEST_F(ModuleTest, LanguageModuleFromTheProgramFolderUnlessTheSystemLanguageIsOff) {
     TempFolder folder;
@@ -209,8 +203,6 @@ TEST_F(ModuleTest, LanguageModuleFromTheProgramFolderUnlessTheSystemLanguageIsOf
     Tool_FreeLanguageDll(module);
 }
 
-// ---- Extension modules ------------------------------------------------------------------------------
-
 TEST_F(ModuleTest, ExtensionModulesComeFromTheProgramFolderOnly) {
     TempFolder folder;
     const std::string module = ExecutableFolder() + "\\ENU_" + kBaseName + ".DLL";
@@ -239,8 +231,6 @@ TEST_F(ModuleTest, ExtensionModulesComeFromTheProgramFolderOnly) {
     EXPECT_EQ(nullptr, Tool_LoadExtendedDLL("ENU_OVSTestRes.DLL", OVS_REG_PRODUCT_ROOT))
         << "not the executable's";
 }
-
-// ---- Platform version -------------------------------------------------------------------------------
 
 // args: expected major and minor version, and the expected answers of the two thresholds (0 or 1).
 ChildMode versionMode("module-version-thresholds", [](const std::vector<std::string>& args) {
