@@ -1,18 +1,12 @@
 #include "test_support.h"
 #include "ovstoolvariant.h"
 #include "ovstooldbgreport.h"
-#include "unique_resource.h"
 #include "locale_child.h"
 
 #include <afxdisp.h>
 
-#include <optional>
-#include <string>
-#include <vector>
-
 using ovs::test::ReadFileText;
 using ovs::test::ReportFolder;
-using ovs::test::SplitLines;
 
 namespace {
 
@@ -29,325 +23,129 @@ const std::string& ReportPath() {
     return path;
 }
 
-// Every message written with this source name, in order.
-std::vector<std::string> MessagesOf(const std::string& source) {
-    std::vector<std::string> messages;
-    const std::string marker = "\t" + source + "(";
-    for (const std::string& line : SplitLines(ReadFileText(ReportPath()))) {
-        const size_t at = line.find(marker);
-        if (at == std::string::npos) {
-            continue;
-        }
-        const size_t tab = line.find('\t', at + marker.size());
-        messages.push_back(tab == std::string::npos ? std::string() : line.substr(tab + 1));
-    }
-    return messages;
-}
-
-int g_sourceCounter = 0;
-
+// A source name of its own for each report call, so that each finds its own line.
 std::string NextSource() {
-    return "variant" + std::to_string(++g_sourceCounter) + ".cpp";
+    static int calls = 0;
+    return "variant" + std::to_string(++calls) + ".cpp";
 }
 
-// The text of one variant as the report gets it.
+// The text of one variant as the report gets it: what its line holds between "<" and ">".
 std::string TextOf(const VARIANT& value) {
-    ReportPath();
-    const std::string source = NextSource();
-    Tool_DbgReportVariant(source.c_str(), 7, OVS_DBG_ERR, "<%s>", &value);
-    const std::vector<std::string> messages = MessagesOf(source);
-    if (messages.size() != 1) {
-        return "<" + std::to_string(messages.size()) + " lines>";
-    }
-    const std::string& message = messages.front();
-    if (message.size() < 2 || message.front() != '<' || message.back() != '>') {
-        return "<bad line " + message + ">";
-    }
-    return message.substr(1, message.size() - 2);
+    const std::string start = "\t" + NextSource() + "(    7)\t<";
+    Tool_DbgReportVariant(start.substr(1, start.find('(') - 1).c_str(), 7, OVS_DBG_ERR, "<%s>", &value);
+    const std::string report = ReadFileText(ReportPath());
+    const size_t at = report.find(start);
+    const size_t end = report.find(">\r\n", at);
+    return at == std::string::npos || end == std::string::npos
+               ? "no line"
+               : report.substr(at + start.size(), end - at - start.size());
 }
 
-class Variant {
-public:
-    Variant() { VariantInit(&m_value); }
-    ~Variant() { VariantClear(&m_value); }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-    VARIANT* operator&() { return &m_value; }
-    VARIANT& get() { return m_value; }
-
-private:
-    VARIANT m_value;
-};
-
-std::string DateText(DATE date) {
-    ovs::unique_bstr text;
-    if (FAILED(VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, text.put()))) {
-        return "<no date text>";
-    }
-    char narrow[128] = {};
-    WideCharToMultiByte(CP_ACP, 0, text.get(), -1, narrow, sizeof narrow, nullptr, nullptr);
-    return narrow;
+VARIANT Make(VARTYPE type) {
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = type;
+    return value;
 }
 
 } // namespace
 
-TEST(VariantText, EmptyNullAndIntegers) {
-    Variant empty;
-    EXPECT_EQ("VT_EMPTY", TextOf(empty.get()));
-    Variant null;
-    null.get().vt = VT_NULL; // no text form: the name alone
-    EXPECT_EQ("VT_NULL", TextOf(null.get()));
-    Variant i2;
-    i2.get().vt = VT_I2;
-    i2.get().iVal = -12;
-    EXPECT_EQ("VT_I2 -12", TextOf(i2.get()));
-    Variant i4;
-    i4.get().vt = VT_I4;
-    i4.get().lVal = 42;
-    EXPECT_EQ("VT_I4 42", TextOf(i4.get()));
-}
-
-TEST(VariantText, FloatsCurrencyAndDate) {
-    Variant r4;
-    r4.get().vt = VT_R4;
-    r4.get().fltVal = 1.5f;
-    EXPECT_EQ("VT_R4 1.5", TextOf(r4.get()));
-    Variant r8;
-    r8.get().vt = VT_R8;
-    r8.get().dblVal = -2.25;
-    EXPECT_EQ("VT_R8 -2.25", TextOf(r8.get()));
-    Variant cy;
-    cy.get().vt = VT_CY;
-    cy.get().cyVal.int64 = 123400; // four decimals: 12.34
-    EXPECT_EQ("VT_CY 12.34", TextOf(cy.get()));
-    Variant date;
-    date.get().vt = VT_DATE;
-    date.get().date = 45000.5; // 2023-03-15 12:00
-    const std::string text = TextOf(date.get());
-    EXPECT_EQ("VT_DATE " + DateText(45000.5), text);
-    EXPECT_NE(std::string::npos, text.find("2023")) << text;
-}
-
-TEST(VariantText, TextAndDoubleByteText) {
-    Variant text;
-    text.get().vt = VT_BSTR;
-    text.get().bstrVal = SysAllocString(L"Peak 1");
-    EXPECT_EQ("VT_BSTR Peak 1", TextOf(text.get()));
-    Variant emptyText;
-    emptyText.get().vt = VT_BSTR;
-    emptyText.get().bstrVal = SysAllocString(L"");
-    EXPECT_EQ("VT_BSTR ", TextOf(emptyText.get()));
-}
-
-TEST(VariantText, InterfacesErrorAndBool) {
-    Variant dispatch;
-    dispatch.get().vt = VT_DISPATCH;
-    dispatch.get().pdispVal = nullptr;
-    EXPECT_EQ("VT_DISPATCH", TextOf(dispatch.get()));
-    Variant unknown;
-    unknown.get().vt = VT_UNKNOWN;
-    unknown.get().punkVal = nullptr;
-    EXPECT_EQ("VT_UNKNOWN", TextOf(unknown.get()));
-    Variant error;
-    error.get().vt = VT_ERROR;
-    error.get().scode = E_FAIL;
-    EXPECT_EQ("VT_ERROR", TextOf(error.get()));
-    Variant flag;
-    flag.get().vt = VT_BOOL;
-    flag.get().boolVal = VARIANT_TRUE;
-    EXPECT_EQ("VT_BOOL -1", TextOf(flag.get())); // no flags: the number form, not "True"
-}
-
-TEST(VariantText, DecimalKeepsTheCommaOfItsName) {
-    Variant decimal;
-    decimal.get().decVal.scale = 1;
-    decimal.get().decVal.Lo64 = 15;
-    decimal.get().vt = VT_DECIMAL; // written after the value: vt shares its bytes
-    EXPECT_EQ("VT_DECIMAL, 1.5", TextOf(decimal.get()));
-}
-
-TEST(VariantText, SmallAndWideIntegers) {
-    Variant i1;
-    i1.get().vt = VT_I1;
-    i1.get().cVal = -5;
-    EXPECT_EQ("VT_I1 -5", TextOf(i1.get()));
-    Variant ui1;
-    ui1.get().vt = VT_UI1;
-    ui1.get().bVal = 200;
-    EXPECT_EQ("VT_UI1 200", TextOf(ui1.get()));
-    Variant ui2;
-    ui2.get().vt = VT_UI2;
-    ui2.get().uiVal = 60000;
-    EXPECT_EQ("VT_UI2 60000", TextOf(ui2.get()));
-    Variant ui4;
-    ui4.get().vt = VT_UI4;
-    ui4.get().ulVal = 4000000000u;
-    EXPECT_EQ("VT_UI4 4000000000", TextOf(ui4.get()));
-    Variant i8;
-    i8.get().vt = VT_I8;
-    i8.get().llVal = -9000000000LL;
-    EXPECT_EQ("VT_I8 -9000000000", TextOf(i8.get()));
-    Variant ui8;
-    ui8.get().vt = VT_UI8;
-    ui8.get().ullVal = 18000000000000000000ULL;
-    EXPECT_EQ("VT_UI8 18000000000000000000", TextOf(ui8.get()));
-}
-
-TEST(VariantText, ByReferenceIsNamedByItsLowBits) {
-    LONG value = 7;
-    Variant reference;
-    reference.get().vt = VT_I4 | VT_BYREF;
-    reference.get().plVal = &value;
-    EXPECT_EQ("VT_I4 7", TextOf(reference.get()));
-}
-
-// Index 15 has no variant form: copying it fails, and the failure is thrown as the framework's OLE
-// exception carrying the code.
-TEST(VariantText, TypeThatCannotBeCopiedThrowsTheFrameworkException) {
-    Variant odd;
-    odd.get().vt = 15;
-    HRESULT thrown = S_OK;
-    try {
-        TextOf(odd.get());
-    } catch (COleException* caught) {
-        thrown = caught->m_sc;
-        caught->Delete();
-    }
-    odd.get().vt = VT_EMPTY;
-    EXPECT_EQ(DISP_E_BADVARTYPE, thrown);
-}
-
-TEST(VariantText, VariantByReferenceShowsTheInnerValue) {
-    VARIANT inner;
-    VariantInit(&inner);
-    inner.vt = VT_I4;
+TEST(VariantText, NameAndValueOfEachKind) {
+    static LONG referenced = 7;
+    static VARIANT inner = Make(VT_I4);
     inner.lVal = 5;
-    Variant reference;
-    reference.get().vt = VT_VARIANT | VT_BYREF;
-    reference.get().pvarVal = &inner;
-    EXPECT_EQ("VT_VARIANT 5", TextOf(reference.get()));
-}
-
-TEST(VariantText, TypeNamesOfEveryIndex) {
+    const struct {
+        VARTYPE type;
+        void (*set)(VARIANT&);
+        std::string text;
+    } cases[] = {
+        {VT_EMPTY, [](VARIANT&) {}, "VT_EMPTY"},
+        {VT_NULL, [](VARIANT&) {}, "VT_NULL"}, // no text form: the name alone
+        {VT_I2, [](VARIANT& v) { v.iVal = -12; }, "VT_I2 -12"},
+        {VT_R8, [](VARIANT& v) { v.dblVal = -2.25; }, "VT_R8 -2.25"},
+        {VT_CY, [](VARIANT& v) { v.cyVal.int64 = 123400; }, "VT_CY 12.34"},
+        {VT_DATE, [](VARIANT& v) { v.date = 45000.5; },
+         "VT_DATE " + std::string(COleDateTime(45000.5).Format())},
+        {VT_BSTR, [](VARIANT& v) { v.bstrVal = SysAllocString(L"Peak 1"); }, "VT_BSTR Peak 1"},
+        {VT_BSTR, [](VARIANT& v) { v.bstrVal = SysAllocString(L""); }, "VT_BSTR "},
+        {VT_BOOL, [](VARIANT& v) { v.boolVal = VARIANT_TRUE; }, "VT_BOOL -1"}, // the number, not "True"
+        {VT_DECIMAL, [](VARIANT& v) { v.decVal.scale = 1, v.decVal.Lo64 = 15; }, "VT_DECIMAL, 1.5"},
+        {VT_I4 | VT_BYREF, [](VARIANT& v) { v.plVal = &referenced; }, "VT_I4 7"}, // named by its low bits
+        {VT_VARIANT | VT_BYREF, [](VARIANT& v) { v.pvarVal = &inner; }, "VT_VARIANT 5"},
+        {VT_ARRAY | VT_I4, [](VARIANT& v) { v.parray = SafeArrayCreateVector(VT_I4, 0, 3); },
+         "VT_ARRAY (VT_I4)"},
+        {VT_ARRAY | 0x48, [](VARIANT& v) { v.parray = nullptr; }, "VT_ARRAY"},
+        {0x48, [](VARIANT&) {}, "Other"},
+    };
+    ReportPath();
+    for (const auto& c : cases) {
+        VARIANT value = Make(VT_EMPTY);
+        c.set(value);
+        value.vt = c.type; // after the value: a decimal's value shares the bytes of vt
+        EXPECT_EQ(c.text, TextOf(value));
+        if (c.type != VT_BSTR && c.type != (VT_ARRAY | VT_I4)) {
+            value.vt = VT_EMPTY; // nothing of its own to free
+        }
+        VariantClear(&value);
+    }
+    // An array of each element type shows the element's name; only empty arrays are made, so that
+    // every index, even those with no array form of their own, can be named.
     const char* const names[] = {"VT_EMPTY", "VT_NULL", "VT_I2",      "VT_I4",      "VT_R4",
                                  "VT_R8",    "VT_CY",   "VT_DATE",    "VT_BSTR",    "VT_DISPATCH",
                                  "VT_ERROR", "VT_BOOL", "VT_VARIANT", "VT_UNKNOWN", "VT_DECIMAL,",
                                  "None",     "VT_I1",   "VT_UI1",     "VT_UI2",     "VT_UI4",
                                  "VT_I8",    "VT_UI8"};
-    // An array of each element type shows the element's name; only empty arrays are made, so that
-    // every index, even those with no array form of their own, can be named.
     for (VARTYPE index = 0; index <= 21; ++index) {
-        Variant array;
-        array.get().vt = static_cast<VARTYPE>(VT_ARRAY | index);
-        array.get().parray = nullptr;
-        EXPECT_EQ(std::string("VT_ARRAY (") + names[index] + ")", TextOf(array.get())) << "index " << index;
-        array.get().vt = VT_EMPTY;
+        VARIANT array = Make(static_cast<VARTYPE>(VT_ARRAY | index));
+        array.parray = nullptr;
+        EXPECT_EQ(std::string("VT_ARRAY (") + names[index] + ")", TextOf(array)) << "index " << index;
     }
-}
-
-TEST(VariantText, ArrayOfIntegersHasNoValue) {
-    Variant array;
-    array.get().vt = VT_ARRAY | VT_I4;
-    array.get().parray = SafeArrayCreateVector(VT_I4, 0, 3);
-    ASSERT_NE(nullptr, array.get().parray);
-    EXPECT_EQ("VT_ARRAY (VT_I4)", TextOf(array.get()));
-}
-
-TEST(VariantText, ArrayOfAnUnnamedElementType) {
-    Variant array;
-    array.get().vt = VT_ARRAY | 0x48;
-    array.get().parray = nullptr;
-    EXPECT_EQ("VT_ARRAY", TextOf(array.get()));
-    array.get().vt = VT_EMPTY;
-}
-
-TEST(VariantText, TypeAbove21IsOther) {
-    Variant clsid;
-    clsid.get().vt = 0x48;
-    EXPECT_EQ("Other", TextOf(clsid.get()));
-    clsid.get().vt = VT_EMPTY;
-}
-
-TEST(DbgReportVariant, TwoAndThreeVariantsInOrder) {
-    ReportPath();
-    Variant a, b, c;
-    a.get().vt = VT_I4;
-    a.get().lVal = 1;
-    b.get().vt = VT_I2;
-    b.get().iVal = 2;
-    c.get().vt = VT_NULL;
-    const std::string two = NextSource();
-    Tool_DbgReportVariant(two.c_str(), 11, OVS_DBG_WRN, "a=%s b=%s", &a, &b);
-    const std::string three = NextSource();
-    Tool_DbgReportVariant(three.c_str(), 12, OVS_DBG_INF, "a=%s b=%s c=%s", &a, &b, &c);
-    EXPECT_EQ(std::vector<std::string>{"a=VT_I4 1 b=VT_I2 2"}, MessagesOf(two));
-    EXPECT_EQ(std::vector<std::string>{"a=VT_I4 1 b=VT_I2 2 c=VT_NULL"}, MessagesOf(three));
-}
-
-TEST(DbgReportVariant, ThirdWithoutSecondWritesNothing) {
-    ReportPath();
-    Variant a, c;
-    a.get().vt = VT_I4;
-    a.get().lVal = 1;
-    c.get().vt = VT_I4;
-    c.get().lVal = 3;
-    const std::string source = NextSource();
-    Tool_DbgReportVariant(source.c_str(), 13, OVS_DBG_ERR, "%s %s", &a, nullptr, &c);
-    EXPECT_TRUE(MessagesOf(source).empty());
-}
-
-TEST(DbgReportVariant, LineCarriesTheCallersSourceLineAndLevel) {
-    ReportPath();
-    Variant a;
-    const std::string source = NextSource();
-    Tool_DbgReportVariant(source.c_str(), 321, OVS_DBG_WRN, "%s", &a);
-    bool found = false;
-    for (const std::string& line : SplitLines(ReadFileText(ReportPath()))) {
-        if (line.find("[WRN]\t" + source + "(  321)\tVT_EMPTY") != std::string::npos) {
-            found = true;
-        }
+    // Index 15 has no variant form: copying it fails, thrown as the framework's OLE exception.
+    HRESULT thrown = S_OK;
+    try {
+        TextOf(Make(15));
+    } catch (COleException* caught) {
+        thrown = caught->m_sc;
+        caught->Delete();
     }
-    EXPECT_TRUE(found);
+    EXPECT_EQ(DISP_E_BADVARTYPE, thrown);
 }
 
-TEST(DbgReportVariant, DisabledLevelWritesNothing) {
-    ReportPath();
-    Variant a;
-    const std::string source = NextSource();
-    Tool_DbgReportVariant(source.c_str(), 1, OVS_DBG_TMG, "%s", &a);
-    EXPECT_TRUE(MessagesOf(source).empty());
-}
-
-TEST(DbgReportVariant, NullFirstVariantWritesNoLineOfItsOwn) {
-    ReportPath();
-    const std::string source = NextSource();
-    Tool_DbgReportVariant(source.c_str(), 1, OVS_DBG_ERR, "%s", nullptr);
-    EXPECT_TRUE(MessagesOf(source).empty());
+TEST(DbgReportVariant, UpToThreeVariantsInOrderAtTheCallersLineAndLevel) {
+    const std::string report = ReadFileText(ReportPath());
+    VARIANT a = Make(VT_I4);
+    a.lVal = 1;
+    const VARIANT b = Make(VT_NULL);
+    const std::string sources[] = {NextSource(), NextSource(), NextSource(), NextSource(), NextSource()};
+    Tool_DbgReportVariant(sources[0].c_str(), 11, OVS_DBG_WRN, "a=%s b=%s", &a, &b);
+    Tool_DbgReportVariant(sources[1].c_str(), 321, OVS_DBG_INF, "%s %s %s", &a, &b, &a);
+    Tool_DbgReportVariant(sources[2].c_str(), 13, OVS_DBG_ERR, "%s %s", &a, nullptr, &b); // third, no second
+    Tool_DbgReportVariant(sources[3].c_str(), 1, OVS_DBG_TMG, "%s", &a);                  // level disabled
+    Tool_DbgReportVariant(sources[4].c_str(), 1, OVS_DBG_ERR, "%s", nullptr);
+    const std::string added = ReadFileText(ReportPath()).substr(report.size());
+    EXPECT_NE(std::string::npos, added.find("[WRN]\t" + sources[0] + "(   11)\ta=VT_I4 1 b=VT_NULL\r\n"))
+        << added;
+    EXPECT_NE(std::string::npos, added.find("[INF]\t" + sources[1] + "(  321)\tVT_I4 1 VT_NULL VT_I4 1\r\n"));
+    for (int i = 2; i < 5; ++i) {
+        EXPECT_EQ(std::string::npos, added.find(sources[i])) << sources[i];
+    }
 }
 
 namespace {
 
 // Child in a Japanese locale: writes a text variant into a report of its own and checks the bytes.
 ovs::test::ChildMode doubleByteMode("variant-double-byte", [](const std::vector<std::string>&) {
-    if (GetACP() != 932) {
+    ReportFolder folder;
+    if (GetACP() != 932 ||
+        !Tool_InitDbgReportEx(1, OVS_DBGMASK_ERR, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 1, "B", "A")) {
         return 2;
     }
-    ReportFolder folder;
-    if (!Tool_InitDbgReportEx(1, OVS_DBGMASK_ERR, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 1, "B", "A")) {
-        return 3;
-    }
-    Variant text;
-    text.get().vt = VT_BSTR;
-    text.get().bstrVal = SysAllocString(L"\u30D4\u30FC\u30AF 1"); // "peak 1" in katakana
+    VARIANT text = Make(VT_BSTR);
+    text.bstrVal = SysAllocString(L"\u30D4\u30FC\u30AF 1"); // "peak 1" in katakana
     Tool_DbgReportVariant("dbcs.cpp", 5, OVS_DBG_ERR, "<%s>", &text);
-    const std::string expected = "\tdbcs.cpp(    5)\t<VT_BSTR \x83\x73\x81\x5B\x83\x4E 1>";
-    for (const std::string& line : SplitLines(ReadFileText(folder.reportFile()))) {
-        if (line.size() >= expected.size() &&
-            line.compare(line.size() - expected.size(), expected.size(), expected) == 0) {
-            return 0;
-        }
-    }
-    return 4;
+    VariantClear(&text);
+    const std::string expected = "\tdbcs.cpp(    5)\t<VT_BSTR \x83\x73\x81\x5B\x83\x4E 1>\r\n";
+    return ReadFileText(folder.reportFile()).find(expected) != std::string::npos ? 0 : 4;
 });
 
 } // namespace
