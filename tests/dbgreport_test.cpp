@@ -455,6 +455,21 @@ TEST_F(DbgReportTest, MissingDebugFolderLeavesTheReportClosedUntilTheComponentOp
     EXPECT_EQ((Texts{"<Start>", "written"}), ReadReport(report()).Messages());
 }
 
+// A line longer than its buffer gives way to a fixed text that has no line end of its own.
+TEST_F(DbgReportTest, LineLongerThanItsBufferGivesWayToAFixedText) {
+    const std::string fits(1900, 's');
+    Run(Open() +
+        Script{"line", fits, "1", "1", "fits", "line", std::string(2100, 's'), "2", "1", "too long"} +
+        Words("line,a.cpp,3,1,after") + kSilence);
+    const std::string text = ReadFileText(report());
+    const std::string kTooLong = "!!!!!Message is too long!!!!!";
+    const std::string cut = fits + "(    1)\tfits\r\n" + kTooLong;
+    const size_t at = text.find(cut);
+    ASSERT_NE(std::string::npos, at);
+    EXPECT_TRUE(MatchesShape(text.substr(at + cut.size(), 5), "####/")); // the next line's time, at once
+    EXPECT_EQ((Texts{"after"}), ParseReport(text.substr(at + cut.size())).Messages());
+}
+
 // With a backup count of 0 the backup's name is stamped with the local time of the rotation.
 TEST_F(DbgReportTest, OpeningRotatesOnlyAFileLargerThanTheLimit) {
     struct Case {
