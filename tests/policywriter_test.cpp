@@ -360,7 +360,7 @@ TEST_F(SettingsWriterTest, FormatsAreReadInOrderAndStoredAsFourNumbers) {
 
 TEST_F(SettingsWriterTest, ModesAreStoredAsTextsOrIntsAndStartAtOne) {
     constexpr LONG kUntouched = 0x7FFF;
-    for (LONG given : {0, 1, 5, -2, kUntouched}) {
+    for (LONG given : {0L, 1L, 5L, -2L, kUntouched}) {
         TestSettings settings;
         for (int slot : {13, 14, 15, 17}) {
             settings.modes[slot] = given;

@@ -65,11 +65,17 @@ const Family kFamilies[] = {
      Tool_GetRegCurrentUserInt, Tool_GetRegCurrentUserBinary, Tool_WriteRegCurrentUserString,
      Tool_WriteRegCurrentUserInt, Tool_WriteRegCurrentUserBinary}};
 
+void ResetBothHives() {
+    ovs::test::ResetProductRegistry();
+    ovs::test::ResetCurrentUserTree();
+}
+
 // ---- Both families -------------------------------------------------------------------------------
 
 TEST_F(BothHivesTest, ValuesAreStoredWithTheirTypesInTheirOwnHiveAndReadBack) {
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
+        ResetBothHives();
         const BYTE block[] = {0, 0xFF, 0x10, 0};
         ASSERT_TRUE(f.writeString(kKey, kSub, "Text", "value text"));
         ASSERT_TRUE(f.writeInt(kKey, kSub, "Neg", -123456));
@@ -100,6 +106,7 @@ TEST_F(BothHivesTest, MissingKeysValuesTypesAndOtherHivesGiveTheDefault) {
         {REG_SZ, {'1', '2', 0}},   {REG_DWORD, {12, 0, 0, 0}},  {REG_BINARY, {1, 2, 3, 4, 5, 6, 7, 8}},
         {REG_EXPAND_SZ, {'a', 0}}, {REG_MULTI_SZ, {'a', 0, 0}}, {REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}}};
     for (const Family& f : kFamilies) {
+        ResetBothHives();
         ASSERT_TRUE(f.writeString(kKey, kSub, "Other", "x"));
         RawSet(f.otherHive, kKeySub, "InOtherHive", REG_SZ, "y", 2);
         const std::pair<LPCSTR, LPCSTR> cases[] = {{"SOFTWARE\\VELDORAN\\Absent", "Value"},
