@@ -138,10 +138,9 @@ struct TestPolicy : TestObject<IOVSUserPolicy> {
 
 using DataFormatAnswer = std::array<LONG, 4>; // kind, decimals, significant digits, fourth value
 
-#define OVS_RESERVED_SLOT(n)                                                                                 \
-    HRESULT STDMETHODCALLTYPE Reserved##n() override {                                                       \
-        return E_NOTIMPL;                                                                                    \
-    }
+// clang-format off
+#define OVS_RESERVED_SLOT(n) HRESULT STDMETHODCALLTYPE Reserved##n() override { return E_NOTIMPL; }
+// clang-format on
 
 // A data format per number (none given: outputs left untouched), the four modes by slot (13 to 17),
 // and a failure for any call. Calls are logged: format numbers, then slots.
@@ -154,9 +153,9 @@ struct TestSettings : TestObject<IOVSSysProjSetting> {
     // clang-format off
     OVS_RESERVED_SLOT(4) OVS_RESERVED_SLOT(5) OVS_RESERVED_SLOT(6) OVS_RESERVED_SLOT(7) OVS_RESERVED_SLOT(8)
     OVS_RESERVED_SLOT(9) OVS_RESERVED_SLOT(10) OVS_RESERVED_SLOT(12) OVS_RESERVED_SLOT(16)
+    HRESULT STDMETHODCALLTYPE GetDataFormat(LONG number, LONG* kind, LONG* decimals, LONG* digits, LONG* fourth,
+                                            LONG* status) override {
         // clang-format on
-        HRESULT STDMETHODCALLTYPE GetDataFormat(LONG number, LONG* kind, LONG* decimals, LONG* digits,
-                                                LONG* fourth, LONG* status) override {
         calls.push_back(number);
         if (formats.count(number)) {
             std::tie(*kind, *decimals, *digits, *fourth) = std::tuple_cat(formats[number]);

@@ -21,6 +21,7 @@
 #include <sstream>
 
 using namespace ovs::test;
+using namespace std::string_literals;
 
 namespace {
 
@@ -332,95 +333,77 @@ TEST_F(PrintTest, TheVersionComponentWordChoosesTheRoadInDatabaseMode) {
     }
 }
 
-// A PostScript printer on port FILE: with the platform's own driver and a minimal PPD, installed as
-// the default printer for the length of a test.
-class TestPrinterTest : public PrintTest {
-protected:
-    static constexpr char kPrinter[] = "OVS Test Printer";
+// A PostScript printer on port FILE: with the platform's own driver and a minimal PPD, the default
+// printer for its life.
+struct TestPrinter {
+    static constexpr char kName[] = "OVS Test Printer";
     static constexpr char kDriver[] = "Wine PostScript Driver";
-    static constexpr char kPpd[] =
-        "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n*LanguageVersion: English\n"
-        "*LanguageEncoding: ISOLatin1\n*PCFileName: \"OVSTEST.PPD\"\n*Manufacturer: \"OVS\"\n"
-        "*Product: \"(Test)\"\n*ModelName: \"OVS Test\"\n*NickName: \"OVS Test\"\n"
-        "*PSVersion: \"(3010.000) 0\"\n*LanguageLevel: \"3\"\n*ColorDevice: False\n*DefaultColorSpace: Gray\n"
-        "*TTRasterizer: Type42\n*OpenUI *PageSize: PickOne\n*DefaultPageSize: A4\n"
-        "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
-        "*PageSize Letter/Letter: \"<</PageSize[612 792]>>setpagedevice\"\n*CloseUI: *PageSize\n"
-        "*OpenUI *PageRegion: PickOne\n*DefaultPageRegion: A4\n"
-        "*PageRegion A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
-        "*PageRegion Letter/Letter: \"<</PageSize[612 792]>>setpagedevice\"\n*CloseUI: *PageRegion\n"
-        "*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"18 18 577 824\"\n"
-        "*ImageableArea Letter/Letter: \"18 18 594 774\"\n*DefaultPaperDimension: A4\n"
-        "*PaperDimension A4/A4: \"595 842\"\n*PaperDimension Letter/Letter: \"612 792\"\n";
+    bool installed = false;
 
-    void SetUp() override {
-        PrintTest::SetUp();
+    TestPrinter() {
+        constexpr char kPpd[] =
+            "*PPD-Adobe: \"4.3\"\n*NickName: \"OVS Test\"\n*LanguageLevel: \"3\"\n"
+            "*DefaultPageSize: A4\n*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
+            "*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"18 18 577 824\"\n"
+            "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n";
         char folder[MAX_PATH];
         DWORD size = sizeof folder;
-        ASSERT_TRUE(
-            GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), size, &size));
+        GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), size, &size);
         FILE* file = std::fopen((std::string(folder) + "\\ovstest.ppd").c_str(), "wb");
-        ASSERT_NE(nullptr, file);
-        std::fwrite(kPpd, 1, sizeof kPpd - 1, file);
+        installed = file != nullptr && std::fwrite(kPpd, 1, sizeof kPpd - 1, file) == sizeof kPpd - 1;
         std::fclose(file);
-        DRIVER_INFO_3A driver = {};
-        driver.cVersion = 3;
-        driver.pName = const_cast<char*>(kDriver);
+        DRIVER_INFO_3A driver = {3, const_cast<char*>(kDriver)};
         driver.pDriverPath = driver.pConfigFile = const_cast<char*>("wineps.drv");
         driver.pDataFile = const_cast<char*>("ovstest.ppd");
-        ASSERT_TRUE(AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&driver)));
         PRINTER_INFO_2A info = {};
-        info.pPrinterName = const_cast<char*>(kPrinter);
+        info.pPrinterName = const_cast<char*>(kName);
         info.pPortName = const_cast<char*>("FILE:");
         info.pDriverName = const_cast<char*>(kDriver);
         info.pPrintProcessor = const_cast<char*>("WinPrint");
         info.pDatatype = const_cast<char*>("RAW");
-        HANDLE printer = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info));
-        ASSERT_NE(nullptr, printer);
-        ClosePrinter(printer);
-        ASSERT_TRUE(SetDefaultPrinterA(kPrinter));
-        SetEnvironmentVariableA(ovsprint::kPrintFileVariable, postScript.c_str());
+        installed = installed && AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&driver)) &&
+                    ClosePrinter(AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info))) &&
+                    SetDefaultPrinterA(kName);
     }
-    void TearDown() override {
-        SetEnvironmentVariableA(ovsprint::kPrintFileVariable, nullptr);
+    ~TestPrinter() {
         HANDLE printer = nullptr;
         PRINTER_DEFAULTSA access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-        if (OpenPrinterA(const_cast<char*>(kPrinter), &printer, &access)) {
+        if (OpenPrinterA(const_cast<char*>(kName), &printer, &access)) {
             DeletePrinter(printer);
             ClosePrinter(printer);
         }
-        PrintTest::TearDown();
     }
-    static std::string DevNamesText(const Receipt& run, size_t word) {
-        const auto& section = run.sections.at(kDevNames);
-        WORD offset = 0;
-        std::memcpy(&offset, section.data() + 4 + 2 * word, sizeof offset);
-        return reinterpret_cast<const char*>(section.data() + 4 + offset);
-    }
-    const DEVMODEA* DevMode(const Receipt& run) {
-        return reinterpret_cast<const DEVMODEA*>(run.sections.at(kDevMode).data() + 4);
-    }
-
-    const std::string postScript = folder / "printed.ps";
 };
 
-TEST_F(TestPrinterTest, ThePrinterIsDescribedAndPrintedOn) {
-    for (const char* name : {kPrinter, "No such printer"}) {
+// The text at the offset of DEVNAMES word `word` (driver, device, port).
+std::string DevNamesText(const Receipt& run, size_t word) {
+    const BYTE* names = run.sections.at(kDevNames).data() + 4;
+    return reinterpret_cast<const char*>(names + *reinterpret_cast<const WORD*>(names + 2 * word));
+}
+
+TEST_F(PrintTest, ThePrinterIsDescribedWithTheCallersDeviceModeAndPrintedOn) {
+    const TestPrinter printer;
+    ASSERT_TRUE(printer.installed);
+    const std::string postScript = folder / "printed.ps";
+    SetEnvironmentVariableA(ovsprint::kPrintFileVariable, postScript.c_str());
+    for (const char* name : {TestPrinter::kName, "No such printer"}) {
         const Receipt run = Print(OVS_PRINTKIND_PRINTER, FALSE, 0, name, "Lab 2");
+        const auto* mode = reinterpret_cast<const DEVMODEA*>(run.sections.at(kDevMode).data() + 4);
         // A named printer's driver is its driver's name; the platform's default block names the driver file.
-        EXPECT_EQ(name == kPrinter ? std::string(kDriver) : "wineps.drv", DevNamesText(run, 0)) << name;
-        EXPECT_EQ(kPrinter, DevNamesText(run, 1)) << name;
-        EXPECT_EQ("FILE:", DevNamesText(run, 2)) << name;
-        EXPECT_STREQ(kPrinter, reinterpret_cast<const char*>(DevMode(run)->dmDeviceName)) << name;
-        EXPECT_EQ(run.Word(kDevMode), DWORD(DevMode(run)->dmSize + DevMode(run)->dmDriverExtra)) << name;
+        EXPECT_EQ(name == TestPrinter::kName ? std::string(TestPrinter::kDriver) : "wineps.drv",
+                  DevNamesText(run, 0))
+            << name;
+        EXPECT_EQ(TestPrinter::kName + "|FILE:"s, DevNamesText(run, 1) + "|" + DevNamesText(run, 2)) << name;
+        EXPECT_STREQ(TestPrinter::kName, reinterpret_cast<const char*>(mode->dmDeviceName)) << name;
+        EXPECT_EQ(run.Word(kDevMode), DWORD(mode->dmSize + mode->dmDriverExtra)) << name;
         EXPECT_EQ(5u, run.Word(kJob + std::string("_PrinterPlace")));
         EXPECT_EQ("0", run.end) << name;
         EXPECT_EQ(0u, ReadFileText(postScript).find("%!PS")) << name;
         DeleteFileA(postScript.c_str());
     }
-}
 
-TEST_F(TestPrinterTest, TheCallersWideDeviceModeIsHandedOnNarrow) {
+    // The caller's wide device mode (its record may be larger) is handed on narrow, its driver bytes
+    // after it; the record itself goes on as the printer information.
     struct {
         DEVMODEW mode;
         BYTE extra[12];
@@ -432,26 +415,26 @@ TEST_F(TestPrinterTest, TheCallersWideDeviceModeIsHandedOnNarrow) {
     wide.mode.dmFields = DM_ORIENTATION;
     wide.mode.dmOrientation = DMORIENT_LANDSCAPE;
     std::memset(wide.extra, 0x5A, sizeof wide.extra);
-    const LONG size = sizeof(DEVMODEW) + sizeof wide.extra + 4; // the caller's record may be larger
+    const LONG size = sizeof(DEVMODEW) + sizeof wide.extra + 4;
     std::vector<BYTE> record(size);
     std::memcpy(record.data(), &wide, sizeof wide);
-    const auto* mode = reinterpret_cast<const DEVMODEW*>(record.data());
-
-    const Receipt run = Print(OVS_PRINTKIND_PRINTER, FALSE, 0, kPrinter, "Lab 2", mode, size);
+    const auto* given = reinterpret_cast<const DEVMODEW*>(record.data());
+    const Receipt run = Print(OVS_PRINTKIND_PRINTER, FALSE, 0, TestPrinter::kName, "Lab 2", given, size);
     ASSERT_EQ(DWORD(size), run.Word(kDevMode));
-    EXPECT_STREQ(kPrinter, reinterpret_cast<const char*>(DevMode(run)->dmDeviceName));
-    EXPECT_STREQ("Letter", reinterpret_cast<const char*>(DevMode(run)->dmFormName));
-    EXPECT_EQ(sizeof(DEVMODEA), DevMode(run)->dmSize);
-    EXPECT_EQ(DMORIENT_LANDSCAPE, DevMode(run)->dmOrientation);
-    const BYTE* extra = run.sections.at(kDevMode).data() + 4 + sizeof(DEVMODEA);
+    const auto* mode = reinterpret_cast<const DEVMODEA*>(run.sections.at(kDevMode).data() + 4);
+    EXPECT_STREQ(TestPrinter::kName, reinterpret_cast<const char*>(mode->dmDeviceName));
+    EXPECT_STREQ("Letter", reinterpret_cast<const char*>(mode->dmFormName));
+    EXPECT_EQ(sizeof(DEVMODEA), mode->dmSize);
+    EXPECT_EQ(DMORIENT_LANDSCAPE, mode->dmOrientation);
+    const BYTE* extra = reinterpret_cast<const BYTE*>(mode) + sizeof(DEVMODEA);
     EXPECT_EQ(std::string(12, 0x5A) + std::string(size - sizeof(DEVMODEA) - 12, 0),
               std::string(extra, extra + size - sizeof(DEVMODEA)));
     const auto& info = run.sections.at(kPrinterInfo);
     EXPECT_EQ(record, std::vector<BYTE>(info.begin() + 4, info.begin() + 4 + size));
     // A record shorter than it says it is goes nowhere.
-    EXPECT_EQ(
-        0u,
-        Print(OVS_PRINTKIND_PRINTER, FALSE, 0, kPrinter, "Lab 2", mode, sizeof(DEVMODEW)).Word(kPrinterInfo));
+    EXPECT_EQ(0u, Print(OVS_PRINTKIND_PRINTER, FALSE, 0, TestPrinter::kName, "Lab 2", given, sizeof(DEVMODEW))
+                      .Word(kPrinterInfo));
+    SetEnvironmentVariableA(ovsprint::kPrintFileVariable, nullptr);
 }
 
 } // namespace
