@@ -8,6 +8,7 @@
 #include <array>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -142,11 +143,11 @@ using DataFormatAnswer = std::array<LONG, 4>; // kind, decimals, significant dig
 #define OVS_RESERVED_SLOT(n) HRESULT STDMETHODCALLTYPE Reserved##n() override { return E_NOTIMPL; }
 // clang-format on
 
-// A data format per number (none given: outputs left untouched), the four modes by slot (13 to 17),
-// and a failure for any call. Calls are logged: format numbers, then slots.
+// One data format for every number and one value for the four modes (none given: outputs left
+// untouched), and a failure for any call. Calls are logged: format numbers, then slots 13 to 17.
 struct TestSettings : TestObject<IOVSSysProjSetting> {
-    std::map<LONG, DataFormatAnswer> formats;
-    std::map<LONG, LONG> modes;
+    std::optional<DataFormatAnswer> format;
+    std::optional<LONG> mode;
     std::map<LONG, Failure> failures;
     std::vector<LONG> calls;
 
@@ -157,8 +158,8 @@ struct TestSettings : TestObject<IOVSSysProjSetting> {
                                             LONG* status) override {
         // clang-format on
         calls.push_back(number);
-        if (formats.count(number)) {
-            std::tie(*kind, *decimals, *digits, *fourth) = std::tuple_cat(formats[number]);
+        if (format) {
+            std::tie(*kind, *decimals, *digits, *fourth) = std::tuple_cat(*format);
         }
         return Answer(failures, number, status);
     }
@@ -168,9 +169,7 @@ struct TestSettings : TestObject<IOVSSysProjSetting> {
     HRESULT STDMETHODCALLTYPE GetDefaultXAxisCalibCurve(LONG* v, LONG* s) override { return Mode(17, v, s); }
     HRESULT Mode(LONG slot, LONG* value, LONG* status) {
         calls.push_back(slot);
-        if (modes.count(slot)) {
-            *value = modes[slot];
-        }
+        *value = mode.value_or(*value);
         return Answer(failures, slot, status);
     }
 };
@@ -330,29 +329,21 @@ const LONG kFormatNumbers[] = {1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1
                                1049, 1050, 1051, 1052, 1053, 1101, 1102, 1103, 1104, 1105, 1106, 1107};
 
 TEST_F(SettingsWriterTest, FormatsAreReadInOrderAndStoredAsFourNumbers) {
-    const struct {
-        bool answered;
-        DataFormatAnswer given;
-        const char* stored;
-    } cases[] = {{true, {3, 4, 5, 2}, "3,0,5,2"}, {true, {2, 3, 8, 3}, "2,3,8,3"},
-                 {true, {1, 2, 0, 1}, "1,2,0,1"}, {true, {4, 2, 3, 1}, "1,2,3,1"}, // other kinds are fixed
-                 {true, {0, 2, 3, 1}, "1,2,3,1"}, {true, {1, 0x10003, 0x1FFFF, 2}, "1,3,-1,2"},
-                 {true, {1, 2, 0, 7}, "1,2,0,1"}, {true, {1, 2, 0, 0}, "1,2,0,1"},
-                 {false, {}, "1,0,0,1"}}; // untouched outputs give the starting values
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.stored);
+    // Other kinds are fixed; untouched outputs give the starting values.
+    const std::pair<std::optional<DataFormatAnswer>, const char*> cases[] = {
+        {{{3, 4, 5, 2}}, "3,0,5,2"}, {{{2, 3, 8, 3}}, "2,3,8,3"}, {{{1, 2, 0, 1}}, "1,2,0,1"},
+        {{{4, 2, 3, 1}}, "1,2,3,1"}, {{{0, 2, 3, 1}}, "1,2,3,1"}, {{{1, 0x10003, 0x1FFFF, 2}}, "1,3,-1,2"},
+        {{{1, 2, 0, 7}}, "1,2,0,1"}, {{{1, 2, 0, 0}}, "1,2,0,1"}, {std::nullopt, "1,0,0,1"}};
+    for (const auto& [given, stored] : cases) {
+        SCOPED_TRACE(stored);
         TestSettings settings;
-        for (LONG number : kFormatNumbers) {
-            if (c.answered) {
-                settings.formats[number] = c.given;
-            }
-        }
+        settings.format = given;
         ASSERT_TRUE(Tool_WriteRegCurrentUserSysProjSetting(kOtherRoot, &settings));
         std::vector<LONG> expected(std::begin(kFormatNumbers), std::end(kFormatNumbers));
         expected.insert(expected.end(), {13, 15, 14, 17});
         EXPECT_EQ(expected, settings.calls);
         for (LPCSTR name : {"R.Time", "k'", "A/H", "CC", "GPCViscosity"}) {
-            EXPECT_EQ(c.stored, HiveText(kOtherRoot + "\\DataFormat"s, name)) << name;
+            EXPECT_EQ(stored, HiveText(kOtherRoot + "\\DataFormat"s, name)) << name;
         }
     }
 }
@@ -361,10 +352,7 @@ TEST_F(SettingsWriterTest, ModesAreStoredAsTextsOrIntsAndStartAtOne) {
     constexpr LONG kUntouched = 0x7FFF;
     for (LONG given : {0L, 1L, 5L, -2L, kUntouched}) {
         TestSettings settings;
-        for (int slot : {13, 14, 15, 17}) {
-            settings.modes[slot] = given;
-            settings.modes.erase(kUntouched == given ? slot : 0);
-        }
+        settings.mode = given == kUntouched ? std::nullopt : std::optional<LONG>(given);
         ASSERT_TRUE(Tool_WriteRegCurrentUserSysProjSetting(kOtherRoot, &settings));
         const std::string onOff = given == 0 ? "0" : "1";
         EXPECT_EQ(onOff, HiveText(kOtherRoot + "\\DataFormat"s, "AH Format Mode")) << given;
@@ -379,13 +367,13 @@ TEST_F(SettingsWriterTest, AFailedCallDeletesTheHiveValueAndKeepsTheCache) {
     const std::string dataFormat = kOtherRoot + "\\DataFormat"s;
     for (Failure how : {Failure::HResult, Failure::Status}) {
         TestSettings good;
-        good.formats[1002] = {1, 4, 0, 1};
-        good.modes[17] = 3;
+        good.format = {1, 4, 0, 1};
+        good.mode = 3;
         ASSERT_TRUE(Tool_WriteRegCurrentUserSysProjSetting(kOtherRoot, &good));
         ASSERT_TRUE(Tool_WriteRegCurrentUserSysProjSetting(kProduct, &good));
 
         TestSettings failing;
-        failing.formats[1002] = {2, 2, 0, 1};
+        failing.format = {2, 2, 0, 1};
         for (LONG call : {1002, 17, 13}) {
             failing.failures[call] = how;
         }
@@ -393,7 +381,7 @@ TEST_F(SettingsWriterTest, AFailedCallDeletesTheHiveValueAndKeepsTheCache) {
         EXPECT_EQ("missing", HiveText(dataFormat, "Conc."));
         EXPECT_EQ("missing", HiveText(kOtherRoot + "\\Option"s, "DefaultXAxisCalibCurve"));
         EXPECT_EQ("missing", HiveText(dataFormat, "AH Format Mode"));
-        EXPECT_EQ("1,0,0,1", HiveText(dataFormat, "Conc.%"));
+        EXPECT_EQ("2,2,0,1", HiveText(dataFormat, "Conc.%"));
         EXPECT_EQ("1", HiveText(dataFormat, "Total Mode"));
 
         ASSERT_TRUE(Tool_WriteRegCurrentUserSysProjSetting(kProduct, &failing));

@@ -85,13 +85,19 @@ protected:
         Tool_SetMainWnd(nullptr);
         Base::TearDown();
     }
-    // A job of the given kind on system `system`, with a printer name and place; the receipt of its run.
-    Receipt Print(WORD kind, BOOL summary = FALSE, int system = 3, const char* printer = nullptr,
-                  const char* place = nullptr, const DEVMODEW* mode = nullptr, LONG modeSize = 0) {
+    // A job of the given kind on system `system`, with a printer name, place and device mode.
+    HRESULT Run(WORD kind, BOOL summary = FALSE, int system = 3, const char* printer = nullptr,
+                const char* place = nullptr, const DEVMODEW* mode = nullptr, LONG modeSize = 0,
+                const char* pdfPath = nullptr) {
         DeleteFileA(receipt.c_str());
-        EXPECT_EQ(S_OK,
-                  Tool_PrintOutEx2(nullptr, nullptr, "Job", 1, 2, system, summary, pdf.c_str(), png.c_str(),
-                                   "", 4, FALSE, FALSE, nullptr, 5, kind, printer, place, mode, modeSize));
+        return Tool_PrintOutEx2(nullptr, nullptr, "Job", 1, 2, system, summary,
+                                pdfPath ? pdfPath : pdf.c_str(), png.c_str(), "", 4, FALSE, FALSE, nullptr, 5,
+                                kind, printer, place, mode, modeSize);
+    }
+    // The same, expected to succeed; the receipt of its run.
+    template <class... Args>
+    Receipt Print(WORD kind, Args... args) {
+        EXPECT_EQ(S_OK, Run(kind, args...));
         return ReadReceipt(receipt);
     }
 
@@ -215,15 +221,11 @@ LRESULT CALLBACK CountPaints(HWND window, UINT message, WPARAM wParam, LPARAM lP
 using unique_window = ovs::unique_any<ovs::detail::NullNone<HWND, DestroyWindow>>;
 
 TEST_F(PrintTest, FailuresToStartOrToEndAreReported) {
-    const std::string longPath(260, 'p');
     EXPECT_EQ(E_INVALIDARG,
-              Tool_PrintOutEx2(nullptr, nullptr, "", 0, 0, 0, FALSE, longPath.c_str(), "", "", 0, FALSE,
-                               FALSE, nullptr, 0, OVS_PRINTKIND_PDF, nullptr, nullptr, nullptr, 0));
+              Run(OVS_PRINTKIND_PDF, FALSE, 0, nullptr, nullptr, nullptr, 0, std::string(260, 'p').c_str()));
     EXPECT_FALSE(FileExists(receipt)); // refused before the print process was started
     Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "Path", "Prog Path", folder.path().c_str());
-    EXPECT_EQ(OVS_E_PRINT_NOT_STARTED,
-              Tool_PrintOutEx2(nullptr, nullptr, "Job", 0, 0, 0, FALSE, pdf.c_str(), "", "", 0, FALSE, FALSE,
-                               nullptr, 0, OVS_PRINTKIND_PDF, nullptr, nullptr, nullptr, 0));
+    EXPECT_EQ(OVS_E_PRINT_NOT_STARTED, Run(OVS_PRINTKIND_PDF));
     UseExecutableFolderAsProgramFolder();
 
     // While waiting for a process that hangs, the thread's paint messages are served, no others.
@@ -240,8 +242,7 @@ TEST_F(PrintTest, FailuresToStartOrToEndAreReported) {
     SetEnvironmentVariableA(ovsprint::kHangVariable, "1");
     Tool_WriteRegistryInt(OVS_REG_PRODUCT_ROOT, nullptr, 0, "Option", "DetectHangPrintExe", 1500);
     const DWORD start = GetTickCount();
-    EXPECT_EQ(kHung, Tool_PrintOutEx2(nullptr, nullptr, "Job", 0, 0, 0, FALSE, pdf.c_str(), "", "", 0, FALSE,
-                                      FALSE, nullptr, 0, OVS_PRINTKIND_PDF, nullptr, nullptr, nullptr, 0));
+    EXPECT_EQ(kHung, Run(OVS_PRINTKIND_PDF));
     const DWORD elapsed = GetTickCount() - start;
     EXPECT_GE(elapsed, 1400u);
     EXPECT_LT(elapsed, 4000u);

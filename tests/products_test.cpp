@@ -50,17 +50,7 @@ const ovs::test::ChildMode kSelectMode("products-select", [](const std::vector<s
                                  Tool_GetDefaultSolutionType(), Tool_GetFileExtensionType()));
 });
 
-class ProductsTest : public ovs::test::RegistryTest {
-protected:
-    void SetUp() override {
-        RegistryTest::SetUp();
-        ovs::test::ResetCurrentUserTree();
-    }
-    void TearDown() override {
-        ovs::test::ResetCurrentUserTree();
-        RegistryTest::TearDown();
-    }
-};
+using ProductsTest = ovs::test::BothHivesTest;
 
 TEST_F(ProductsTest, MaskAndSelectionFromTheRegistry) {
     const struct {

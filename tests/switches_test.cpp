@@ -68,10 +68,12 @@ TEST_F(SwitchesTest, CachedSwitchesAreReadOncePerProcess) {
     EXPECT_EQ(0x55u, result.exitCode);
 }
 
-LOGFONTA FontOf(const CFont& font) {
-    LOGFONTA logFont = {};
-    font.GetLogFont(&logFont);
-    return logFont;
+// Height, face, weight and character set of a font.
+std::string Describe(const CFont& font) {
+    LOGFONTA f = {};
+    font.GetLogFont(&f);
+    return std::to_string(f.lfHeight) + " " + f.lfFaceName + " " + std::to_string(f.lfWeight) + " " +
+           std::to_string(f.lfCharSet);
 }
 
 TEST(GridFont, SizedForTheDeviceTheMainWindowOrTheDefaultHeight) {
@@ -88,31 +90,25 @@ TEST(GridFont, SizedForTheDeviceTheMainWindowOrTheDefaultHeight) {
     const struct {
         const char* text;
         CDC* dc;
-        CWnd* main;
+        CWnd* main; // the main window's screen when there is no device
         LONG height;
-        const char* face;
-    } cases[] = {{"Arial,9", &memory, nullptr, -12, "Arial"},
-                 {"Courier New,12", &memory, nullptr, -16, "Courier New"},
-                 {"Arial,0", &memory, nullptr, gui.lfHeight, "Arial"},
-                 {"Arial,9", nullptr, nullptr, gui.lfHeight, "Arial"}, // no main window
-                 {"Arial,9", nullptr, &messageOnly, -12, "Arial"},     // the main window's screen
-                 {"Arial,9", nullptr, &bad, gui.lfHeight, "Arial"}};
+    } cases[] = {{"Courier New,12", &memory, nullptr, -16},
+                 {"Arial,0", &memory, nullptr, gui.lfHeight},
+                 {"Arial,9", nullptr, nullptr, gui.lfHeight},
+                 {"Arial,9", nullptr, &messageOnly, -12},
+                 {"Arial,9", nullptr, &bad, gui.lfHeight}};
     for (const auto& c : cases) {
         RES_SetStringOverride(339, c.text);
         app.m_pMainWnd = c.main;
         // An earlier font of the object is deleted first.
         CFont font;
-        LOGFONTA earlier = {};
-        earlier.lfHeight = -30;
+        LOGFONTA earlier = {-30};
         ASSERT_TRUE(font.CreateFontIndirect(&earlier));
         const HGDIOBJ earlierFont = font.GetSafeHandle();
         ASSERT_TRUE(Tool_GetGridFont(&font, c.dc)) << c.text;
         EXPECT_EQ(0u, GetObjectType(earlierFont));
-        const LOGFONTA made = FontOf(font);
-        EXPECT_EQ(c.height, made.lfHeight) << c.text;
-        EXPECT_STREQ(c.face, made.lfFaceName);
-        EXPECT_EQ(FW_NORMAL, made.lfWeight);
-        EXPECT_EQ(DEFAULT_CHARSET, made.lfCharSet);
+        const std::string face = std::string(c.text).substr(0, std::string(c.text).find(','));
+        EXPECT_EQ(std::to_string(c.height) + " " + face + " 400 1", Describe(font)) << c.text;
     }
     bad.m_hWnd = nullptr;
     app.m_pMainWnd = nullptr;
@@ -120,8 +116,7 @@ TEST(GridFont, SizedForTheDeviceTheMainWindowOrTheDefaultHeight) {
         RES_SetStringOverride(339, text);
         CFont font;
         EXPECT_TRUE(Tool_GetGridFont(&font, nullptr)) << text;
-        EXPECT_EQ(GetStockObject(DEFAULT_GUI_FONT), font.GetSafeHandle()) << text;
-        font.Detach();
+        EXPECT_EQ(GetStockObject(DEFAULT_GUI_FONT), font.Detach()) << text;
     }
     RES_SetStringOverride(339, nullptr);
     EXPECT_FALSE(Tool_GetGridFont(nullptr, nullptr));
