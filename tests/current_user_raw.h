@@ -2,6 +2,7 @@
 // library, and a fixture that starts and ends each test with the current user's product tree removed.
 #pragma once
 
+#include "test_support.h"
 #include "unique_resource.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,19 @@ class CurrentUserTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetCurrentUserTree(); }
     void TearDown() override { ResetCurrentUserTree(); }
+};
+
+// The product trees of both hives removed before and after each test.
+class BothHivesTest : public RegistryTest {
+protected:
+    void SetUp() override {
+        RegistryTest::SetUp();
+        ResetCurrentUserTree();
+    }
+    void TearDown() override {
+        ResetCurrentUserTree();
+        RegistryTest::TearDown();
+    }
 };
 
 struct RawValue {

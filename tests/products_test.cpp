@@ -6,8 +6,8 @@
 #include <ovstoolfiletypes.h>
 #include <ovstoolproducts.h>
 
+#include <sstream>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -15,25 +15,24 @@ constexpr char kMachineKey[] =
     "SOFTWARE\\VELDORAN\\Orvantiscope\\Orvantiscope2\\CurrentVersion\\InstalledProduct";
 constexpr char kUserKey[] = "SOFTWARE\\VELDORAN\\Orvantiscope\\Orvantiscope2\\InstalledProduct";
 
-struct Entry {
-    const char* name;
-    DWORD type;
-    std::string data; // REG_DWORD: the number in decimal
-};
-
-void WriteMachineEntries(const std::vector<Entry>& entries) {
+// Entries "name=number" (double word) or "name:text" (string value; "*n" is n letters).
+void WriteMachineEntries(const std::string& entries) {
     ovs::unique_hkey key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMachineKey, 0, nullptr, 0, KEY_SET_VALUE,
-                                             nullptr, key.put(), nullptr));
-    for (const Entry& e : entries) {
-        if (e.type == REG_DWORD) {
-            const DWORD value = std::stoul(e.data, nullptr, 0);
-            RegSetValueExA(key.get(), e.name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                           sizeof(value));
-        } else {
-            RegSetValueExA(key.get(), e.name, 0, e.type, reinterpret_cast<const BYTE*>(e.data.c_str()),
-                           static_cast<DWORD>(e.data.size() + 1));
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMachineKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(),
+                    nullptr);
+    std::istringstream words(entries);
+    for (std::string word; words >> word;) {
+        const size_t at = word.find_first_of("=:");
+        const std::string name = word.substr(0, at);
+        std::string data = word.substr(at + 1);
+        if (word[at] == '=') {
+            const DWORD value = std::stoul(data);
+            RegSetValueExA(key.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
+            continue;
         }
+        data = data[0] == '*' ? std::string(std::stoul(data.substr(1)), 'x') : data;
+        RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                       static_cast<DWORD>(data.size() + 1));
     }
 }
 
@@ -51,58 +50,30 @@ const ovs::test::ChildMode kSelectMode("products-select", [](const std::vector<s
                                  Tool_GetDefaultSolutionType(), Tool_GetFileExtensionType()));
 });
 
-struct SelectCase {
-    const char* label;
-    std::vector<Entry> machine;
-    DWORD productCache; // 0: none
-    long requested;
-    DWORD mask;
-    int filter;
-    long solution; // application and default alike
-};
-
-class ProductsTest : public ovs::test::RegistryTest {
-protected:
-    void SetUp() override {
-        RegistryTest::SetUp();
-        ovs::test::ResetCurrentUserTree();
-    }
-    void TearDown() override {
-        ovs::test::ResetCurrentUserTree();
-        RegistryTest::TearDown();
-    }
-};
+using ProductsTest = ovs::test::BothHivesTest;
 
 TEST_F(ProductsTest, MaskAndSelectionFromTheRegistry) {
-    const std::string longText(3000, 'x');
-    const SelectCase cases[] = {
-        {"LC and GC", {{"LC", REG_DWORD, "1"}, {"GC", REG_DWORD, "1"}}, 0, -1, 0x11, 2, 0},
-        {"LC-MS only", {{"LCVXMS", REG_DWORD, "1"}}, 0, -1, 0x100, 0, 1},
-        {"GC only, LC asked", {{"GC", REG_DWORD, "1"}}, 0, 0, 0x10, 0, -1},
-        {"GC only, GC asked", {{"GC", REG_DWORD, "1"}}, 0, 2, 0x10, 1, 2},
-        {"GC-MS automatic", {{"GCVXMS", REG_DWORD, "1"}, {"GC", REG_DWORD, "1"}}, 0, -1, 0x410, 1, 3},
-        {"text entry ignored", {{"LC", REG_SZ, "1"}, {"GC", REG_DWORD, "1"}}, 0, -1, 0x10, 1, 2},
-        {"zero sets no bit", {{"LC", REG_DWORD, "0"}, {"PDA", REG_DWORD, "1"}}, 0, -1, 0x2, 0, 0},
-        {"names without case",
-         {{"lczetrams", REG_DWORD, "5"}, {"agilentlc", REG_DWORD, "1"}},
-         0,
-         -1,
-         0x201,
-         0,
-         1},
-        {"long text amid numbers",
-         {{"LC", REG_DWORD, "1"}, {"Notes", REG_SZ, longText}, {"GC", REG_DWORD, "1"}},
-         0,
-         3,
-         0x11,
-         1,
-         -1},
-        {"user cache overrides", {{"LC", REG_DWORD, "1"}}, 0x400, -1, 0x400, 1, 3},
-        {"nothing installed", {}, 0, -1, 0, 0, -1},
-        {"unknown request", {{"LC", REG_DWORD, "1"}}, 0, 7, 0x1, 0, -1},
-    };
-    for (const SelectCase& c : cases) {
-        SCOPED_TRACE(c.label);
+    const struct {
+        const char* machine;
+        DWORD productCache; // 0: none
+        long requested;
+        DWORD mask;
+        int filter;
+        long solution; // application and default alike
+    } cases[] = {{"LC=1 GC=1", 0, -1, 0x11, 2, 0},
+                 {"LCVXMS=1", 0, -1, 0x100, 0, 1},
+                 {"GC=1", 0, 0, 0x10, 0, -1}, // no row matches LC
+                 {"GC=1", 0, 2, 0x10, 1, 2},
+                 {"GCVXMS=1 GC=1", 0, -1, 0x410, 1, 3},
+                 {"LC:1 GC=1", 0, -1, 0x10, 1, 2}, // a text entry is ignored
+                 {"LC=0 PDA=1", 0, -1, 0x2, 0, 0},
+                 {"lczetrams=5 agilentlc=1", 0, -1, 0x201, 0, 1},
+                 {"LC=1 Notes:*3000 GC=1", 0, 3, 0x11, 1, -1},
+                 {"LC=1", 0x400, -1, 0x400, 1, 3}, // the user's cache overrides
+                 {"", 0, -1, 0, 0, -1},
+                 {"LC=1", 0, 7, 0x1, 0, -1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.machine);
         ovs::test::ResetProductRegistry();
         ovs::test::ResetCurrentUserTree();
         WriteMachineEntries(c.machine);
@@ -115,49 +86,27 @@ TEST_F(ProductsTest, MaskAndSelectionFromTheRegistry) {
     }
 }
 
-// The list is filled while empty and never refreshed; the mask alone is forgotten.
+// The list is filled while empty and never refreshed; a computed 0 is not kept.
 const ovs::test::ChildMode kStaleMode("products-stale", [](const std::vector<std::string>&) {
-    if (Tool_GetInstalledProduct() != 0) {
-        return 1;
-    }
-    WriteMachineEntries({{"LC", REG_DWORD, "1"}}); // a computed 0 is not kept: read again
-    if (Tool_GetInstalledProduct() != 0x1) {
-        return 2;
-    }
-    WriteMachineEntries({{"GC", REG_DWORD, "1"}});
+    const DWORD before = Tool_GetInstalledProduct();
+    WriteMachineEntries("LC=1");
+    const DWORD filled = Tool_GetInstalledProduct();
+    WriteMachineEntries("GC=1");
     Tool_ClearInstalledProductCache();
-    if (Tool_GetInstalledProduct() != 0x1) {
-        return 3; // the filled list stays
-    }
-    return 0;
+    return before == 0 && filled == 0x1 && Tool_GetInstalledProduct() == 0x1 ? 0 : 1;
 });
 
-TEST_F(ProductsTest, ListFilledOnceAndZeroNotCached) {
+TEST_F(ProductsTest, ListFilledOnceAndZeroNotCachedAndGpcInstalledUnlessZeroOrBelow) {
     const auto result = ovs::test::RunChild("products-stale");
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(0u, result.exitCode);
-}
 
-TEST_F(ProductsTest, GpcInstalledUnlessSetToZeroOrBelow) {
-    const struct {
-        bool set;
-        DWORD value;
-        BOOL expected;
-    } cases[] = {{false, 0, TRUE},
-                 {true, 0xFFFFFFFF, TRUE},
-                 {true, 1, TRUE},
-                 {true, 0, FALSE},
-                 {true, 0xFFFFFFFE, FALSE}};
-    for (const auto& c : cases) {
-        ovs::test::ResetCurrentUserTree();
-        if (c.set) {
-            ASSERT_TRUE(ovs::test::RawUserSetInt(kUserKey, "GPC", c.value));
-        }
-        EXPECT_EQ(c.expected, Tool_IsGPCInstalled()) << c.value;
+    EXPECT_TRUE(Tool_IsGPCInstalled());
+    for (const auto& [value, expected] :
+         {std::pair{0xFFFFFFFFu, TRUE}, {1u, TRUE}, {0u, FALSE}, {0xFFFFFFFEu, FALSE}}) {
+        ASSERT_TRUE(ovs::test::RawUserSetInt(kUserKey, "GPC", value));
+        EXPECT_EQ(expected, Tool_IsGPCInstalled()) << value;
     }
-}
-
-TEST(SolutionTypes, DefaultIsReplacedAndThePreviousReturned) {
     const long before = Tool_GetDefaultSolutionType();
     EXPECT_EQ(before, Tool_SetDefaultSolutionType(3));
     EXPECT_EQ(3, Tool_SetDefaultSolutionType(before));

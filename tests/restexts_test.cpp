@@ -4,62 +4,28 @@
 
 #include <ovsres.h>
 
+#include <sstream>
 #include <string>
 
 namespace {
 
-struct Text {
+// The file extensions by text number; they serve every language.
+const UINT kExtensionIds[] = {16694, 16391, 16398, 16405, 16404, 16406, 16385, 16386, 16401, 16388, 16387,
+                              16499, 16390, 16525, 16414, 16400, 16502, 16507, 16509, 16672, 16512, 16681,
+                              16684, 16685, 16415, 16480, 16481, 16521, 16522, 16527, 16528, 16529};
+constexpr char kExtensions[] = "msq cal gcd gcm gcb gcr lcd lcm lcq lcb lcr lct lcc plt rpt opt pdf lsc gsc "
+                               "lcp gct sbt sca scb clb old olm "
+                               "ogm ogd jcp llb odt";
+
+// Texts of their own in Japanese (UTF-8, the source's own coding).
+const struct {
     UINT id;
     const char* english;
-    const char*
-        japanese; // UTF-8 (the source's own coding); null where the English text serves every language
-};
-
-const Text kTexts[] = {
-    {16694, "msq", nullptr},
-    {16391, "cal", nullptr},
-    {16398, "gcd", nullptr},
-    {16405, "gcm", nullptr},
-    {16404, "gcb", nullptr},
-    {16406, "gcr", nullptr},
-    {16385, "lcd", nullptr},
-    {16386, "lcm", nullptr},
-    {16401, "lcq", nullptr},
-    {16388, "lcb", nullptr},
-    {16387, "lcr", nullptr},
-    {16499, "lct", nullptr},
-    {16390, "lcc", nullptr},
-    {16525, "plt", nullptr},
-    {16414, "rpt", nullptr},
-    {16400, "opt", nullptr},
-    {16502, "pdf", nullptr},
-    {16507, "lsc", nullptr},
-    {16509, "gsc", nullptr},
-    {16672, "lcp", nullptr},
-    {16512, "gct", nullptr},
-    {16681, "sbt", nullptr},
-    {16684, "sca", nullptr},
-    {16685, "scb", nullptr},
-    {16415, "clb", nullptr},
-    {16480, "old", nullptr},
-    {16481, "olm", nullptr},
-    {16521, "ogm", nullptr},
-    {16522, "ogd", nullptr},
-    {16527, "jcp", nullptr},
-    {16528, "llb", nullptr},
-    {16529, "odt", nullptr},
+    const char* japanese;
+} kTranslated[] = {
     {339, "Arial,9", "ＭＳ Ｐゴシック,9"},
     {0x407C, "LC System Check Files (*.lsc)|*.lsc||", "LC システムチェック ファイル (*.lsc)|*.lsc||"},
-    {0x407F, "GC System Check Files (*.gsc)|*.gsc||", "GC システムチェック ファイル (*.gsc)|*.gsc||"},
-};
-
-std::string InCodePage(const char* utf8, UINT codePage) {
-    WCHAR wide[256] = {};
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 256);
-    char narrow[512] = {};
-    WideCharToMultiByte(codePage, 0, wide, -1, narrow, sizeof(narrow), nullptr, nullptr);
-    return narrow;
-}
+    {0x407F, "GC System Check Files (*.gsc)|*.gsc||", "GC システムチェック ファイル (*.gsc)|*.gsc||"}};
 
 std::string Load(UINT id, UINT option = 1) {
     CString text("left over");
@@ -68,47 +34,38 @@ std::string Load(UINT id, UINT option = 1) {
     return std::string(text.GetString(), text.GetLength());
 }
 
+// Every text in the user's language: English, or Japanese in code page 932.
+void ExpectEveryText(bool japanese) {
+    std::istringstream extensions(kExtensions);
+    for (UINT id : kExtensionIds) {
+        std::string extension;
+        extensions >> extension;
+        EXPECT_EQ(extension, Load(id)) << id;
+    }
+    for (const auto& t : kTranslated) {
+        WCHAR wide[256] = {};
+        MultiByteToWideChar(CP_UTF8, 0, t.japanese, -1, wide, 256);
+        char narrow[512] = {};
+        WideCharToMultiByte(932, 0, wide, -1, narrow, sizeof(narrow), nullptr, nullptr);
+        EXPECT_EQ(japanese ? narrow : t.english, Load(t.id)) << t.id;
+    }
+}
+
 } // namespace
 
 TEST(ResourceTexts, EveryNumberHasItsEnglishText) {
     if (PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE) {
         GTEST_SKIP() << "the user's language is Japanese";
     }
-    for (const Text& t : kTexts) {
-        EXPECT_EQ(t.english, Load(t.id)) << t.id;
-    }
+    ExpectEveryText(false);
 }
 
-TEST(ResourceTexts, ExtensionsAreThreeDistinctLowerCaseLetters) {
-    std::string seen;
-    for (const Text& t : kTexts) {
-        if (t.id < 16385 || t.id == 0x407C || t.id == 0x407F) {
-            continue;
-        }
-        const std::string e = t.english;
-        ASSERT_EQ(3u, e.size()) << t.id;
-        for (char c : e) {
-            EXPECT_TRUE(c >= 'a' && c <= 'z') << e;
-        }
-        EXPECT_EQ(std::string::npos, seen.find("|" + e + "|")) << e;
-        seen += "|" + e + "|";
-    }
-}
-
-TEST(ResourceTexts, UnknownNumberEmptiesTheTextAndGivesZero) {
-    CString text("left over");
-    EXPECT_EQ(0, RES_LoadString(1, text, 1));
-    EXPECT_TRUE(text.IsEmpty());
-    EXPECT_EQ(0, RES_LoadString(0xFFFFFFFF, text, 1));
-}
-
-TEST(ResourceTexts, OptionNeverChangesTheText) {
-    for (UINT option : {0u, 1u, 2u, 0xFFFFFFFFu}) {
+TEST(ResourceTexts, UnknownNumbersEmptyTheTextAndOptionsAndOverridesAreKept) {
+    EXPECT_EQ("", Load(1));
+    EXPECT_EQ("", Load(0xFFFFFFFF));
+    for (UINT option : {0u, 2u, 0xFFFFFFFFu}) {
         EXPECT_EQ(Load(339, 1), Load(339, option)) << option;
     }
-}
-
-TEST(ResourceTexts, OverrideAnswersUntilRemoved) {
     const std::string before = Load(16385);
     RES_SetStringOverride(16385, "xyz");
     RES_SetStringOverride(7, "new");
@@ -123,8 +80,5 @@ TEST(ResourceTexts, OverrideAnswersUntilRemoved) {
 TEST(DbcsResourceTexts, JapaneseTextsInCodePage932WithEnglishFallback) {
     OVS_REQUIRE_CODE_PAGE_932();
     ASSERT_EQ(LANG_JAPANESE, PRIMARYLANGID(GetUserDefaultUILanguage()));
-    for (const Text& t : kTexts) {
-        const std::string expected = t.japanese == nullptr ? t.english : InCodePage(t.japanese, 932);
-        EXPECT_EQ(expected, Load(t.id)) << t.id;
-    }
+    ExpectEveryText(true);
 }

@@ -40,6 +40,10 @@ TEST_F(SwitchesTest, DrawModeAsciiModeAndWorkSpaceFile) {
     }
     ASSERT_TRUE(Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "Path", "Sys Path", "D:\\Sys"));
     EXPECT_STREQ("D:\\Sys\\WorkSpaceConfiguration.xml", Tool_GetWorkSpaceConfigurationFileName(name));
+    int a = 0;
+    EXPECT_EQ(S_OK, Tool_GetDelayTimeFromConfig(&a, &a, nullptr, nullptr, nullptr));
+    EXPECT_EQ(E_INVALIDARG, Tool_GetDelayTimeFromConfig(nullptr, &a, &a, &a, &a));
+    EXPECT_EQ(E_INVALIDARG, Tool_GetDelayTimeFromConfig(&a, nullptr, &a, &a, &a));
 }
 
 // The three cached switches, answered twice: before and after the registry changes.
@@ -64,94 +68,58 @@ TEST_F(SwitchesTest, CachedSwitchesAreReadOncePerProcess) {
     EXPECT_EQ(0x55u, result.exitCode);
 }
 
-LOGFONTA FontOf(const CFont& font) {
-    LOGFONTA logFont = {};
-    font.GetLogFont(&logFont);
-    return logFont;
+// Height, face, weight and character set of a font.
+std::string Describe(const CFont& font) {
+    LOGFONTA f = {};
+    font.GetLogFont(&f);
+    return std::to_string(f.lfHeight) + " " + f.lfFaceName + " " + std::to_string(f.lfWeight) + " " +
+           std::to_string(f.lfCharSet);
 }
 
-LONG DefaultGuiHeight() {
-    LOGFONTA logFont = {};
-    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(logFont), &logFont);
-    return logFont.lfHeight;
-}
-
-class GridFontTest : public ::testing::Test {
-protected:
-    void TearDown() override { RES_SetStringOverride(339, nullptr); }
-};
-
-TEST_F(GridFontTest, SizedForTheDeviceOrTheDefaultHeight) {
+TEST(GridFont, SizedForTheDeviceTheMainWindowOrTheDefaultHeight) {
+    LOGFONTA gui = {};
+    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(gui), &gui);
     CDC memory;
     ASSERT_TRUE(memory.CreateCompatibleDC(nullptr));
-    const int dpi = memory.GetDeviceCaps(LOGPIXELSY);
-    const struct {
-        const char* text;
-        CDC* dc;
-        LONG height;
-        const char* face;
-    } cases[] = {
-        {"Arial,9", &memory, -MulDiv(9, dpi, 72), "Arial"},
-        {"Courier New,12", &memory, -MulDiv(12, dpi, 72), "Courier New"},
-        {"Arial,0", &memory, DefaultGuiHeight(), "Arial"},
-        {"Arial,9", nullptr, DefaultGuiHeight(), "Arial"}, // no main window
-    };
-    for (const auto& c : cases) {
-        RES_SetStringOverride(339, c.text);
-        CFont font;
-        ASSERT_TRUE(Tool_GetGridFont(&font, c.dc)) << c.text;
-        EXPECT_EQ(c.height, FontOf(font).lfHeight) << c.text;
-        EXPECT_STREQ(c.face, FontOf(font).lfFaceName);
-        EXPECT_EQ(FW_NORMAL, FontOf(font).lfWeight);
-        EXPECT_EQ(DEFAULT_CHARSET, FontOf(font).lfCharSet);
-    }
-    EXPECT_EQ(96, dpi) << "as this rig measures it";
-}
-
-TEST_F(GridFontTest, DefaultTextsGiveTheDefaultGuiFont) {
-    for (const char* text : {"Default", "", "Arial"}) {
-        RES_SetStringOverride(339, text);
-        CFont font;
-        EXPECT_TRUE(Tool_GetGridFont(&font, nullptr)) << text;
-        EXPECT_EQ(GetStockObject(DEFAULT_GUI_FONT), font.GetSafeHandle()) << text;
-        font.Detach();
-    }
-    EXPECT_FALSE(Tool_GetGridFont(nullptr, nullptr));
-}
-
-TEST_F(GridFontTest, AnEarlierFontIsReleasedFirst) {
-    RES_SetStringOverride(339, "Arial,9");
-    CFont font;
-    LOGFONTA logFont = {};
-    logFont.lfHeight = -30;
-    ASSERT_TRUE(font.CreateFontIndirect(&logFont));
-    const HGDIOBJ earlier = font.GetSafeHandle();
-    CDC memory;
-    ASSERT_TRUE(memory.CreateCompatibleDC(nullptr));
-    ASSERT_TRUE(Tool_GetGridFont(&font, &memory));
-    EXPECT_EQ(0u, GetObjectType(earlier)) << "the earlier font is deleted";
-    EXPECT_EQ(-12, FontOf(font).lfHeight);
-}
-
-TEST_F(GridFontTest, MainWindowsScreenOrTheDefaultHeight) {
-    RES_SetStringOverride(339, "Arial,9");
+    ASSERT_EQ(96, memory.GetDeviceCaps(LOGPIXELSY)) << "as this rig measures it";
     CWinApp app("Host");
     CWnd messageOnly;
     ASSERT_TRUE(messageOnly.CreateEx(0, nullptr, "grid", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr));
     CWnd bad;
     bad.m_hWnd = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7FFF0));
     const struct {
-        CWnd* main;
+        const char* text;
+        CDC* dc;
+        CWnd* main; // the main window's screen when there is no device
         LONG height;
-    } cases[] = {{&messageOnly, -12}, {&bad, DefaultGuiHeight()}};
+    } cases[] = {{"Courier New,12", &memory, nullptr, -16},
+                 {"Arial,0", &memory, nullptr, gui.lfHeight},
+                 {"Arial,9", nullptr, nullptr, gui.lfHeight},
+                 {"Arial,9", nullptr, &messageOnly, -12},
+                 {"Arial,9", nullptr, &bad, gui.lfHeight}};
     for (const auto& c : cases) {
+        RES_SetStringOverride(339, c.text);
         app.m_pMainWnd = c.main;
+        // An earlier font of the object is deleted first.
         CFont font;
-        ASSERT_TRUE(Tool_GetGridFont(&font, nullptr));
-        EXPECT_EQ(c.height, FontOf(font).lfHeight);
+        LOGFONTA earlier = {-30};
+        ASSERT_TRUE(font.CreateFontIndirect(&earlier));
+        const HGDIOBJ earlierFont = font.GetSafeHandle();
+        ASSERT_TRUE(Tool_GetGridFont(&font, c.dc)) << c.text;
+        EXPECT_EQ(0u, GetObjectType(earlierFont));
+        const std::string face = std::string(c.text).substr(0, std::string(c.text).find(','));
+        EXPECT_EQ(std::to_string(c.height) + " " + face + " 400 1", Describe(font)) << c.text;
     }
     bad.m_hWnd = nullptr;
     app.m_pMainWnd = nullptr;
+    for (const char* text : {"Default", "", "Arial"}) {
+        RES_SetStringOverride(339, text);
+        CFont font;
+        EXPECT_TRUE(Tool_GetGridFont(&font, nullptr)) << text;
+        EXPECT_EQ(GetStockObject(DEFAULT_GUI_FONT), font.Detach()) << text;
+    }
+    RES_SetStringOverride(339, nullptr);
+    EXPECT_FALSE(Tool_GetGridFont(nullptr, nullptr));
 }
 
 const ovs::test::ChildMode kFontCorruptMode("switches-font-corrupt", [](const std::vector<std::string>&) {
@@ -176,91 +144,65 @@ class FakeStore final : public IOVSDocumentStore {
 public:
     HRESULT result = S_OK;
     std::string block; // handed out unless "none"
-    LONG category = -1;
-    LONG identifier = -1;
-    bool nameWasNull = false;
+    std::string call;  // category, identifier and whether the name was null
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    OVS_PLACEHOLDER_NOTIMPL(3)
-    OVS_PLACEHOLDER_NOTIMPL(4)
-    OVS_PLACEHOLDER_NOTIMPL(5)
-    OVS_PLACEHOLDER_NOTIMPL(6)
-    OVS_PLACEHOLDER_NOTIMPL(7)
-    OVS_PLACEHOLDER_NOTIMPL(8)
-    HRESULT STDMETHODCALLTYPE GetNames(LPSTR, LPSTR) override { return E_NOTIMPL; }
-    OVS_PLACEHOLDER_NOTIMPL(10)
-    OVS_PLACEHOLDER_NOTIMPL(11)
-    OVS_PLACEHOLDER_NOTIMPL(12)
-    OVS_PLACEHOLDER_NOTIMPL(13)
-    OVS_PLACEHOLDER_NOTIMPL(14)
-    OVS_PLACEHOLDER_NOTIMPL(15)
-    OVS_PLACEHOLDER_NOTIMPL(16)
-    OVS_PLACEHOLDER_NOTIMPL(17)
+    // clang-format off
+    OVS_PLACEHOLDER_NOTIMPL(3) OVS_PLACEHOLDER_NOTIMPL(4) OVS_PLACEHOLDER_NOTIMPL(5) OVS_PLACEHOLDER_NOTIMPL(6)
+    OVS_PLACEHOLDER_NOTIMPL(7) OVS_PLACEHOLDER_NOTIMPL(8) OVS_PLACEHOLDER_NOTIMPL(10) OVS_PLACEHOLDER_NOTIMPL(11)
+    OVS_PLACEHOLDER_NOTIMPL(12) OVS_PLACEHOLDER_NOTIMPL(13) OVS_PLACEHOLDER_NOTIMPL(14) OVS_PLACEHOLDER_NOTIMPL(15)
+    OVS_PLACEHOLDER_NOTIMPL(16) OVS_PLACEHOLDER_NOTIMPL(17)
+        // clang-format on
+        HRESULT STDMETHODCALLTYPE GetNames(LPSTR, LPSTR) override {
+        return E_NOTIMPL;
+    }
     HRESULT STDMETHODCALLTYPE WriteBlock(LONG, LONG, LPCSTR, const BYTE*, ULONG, LONG) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE ReadBlock(LONG nCategory, LONG nIdentifier, LPCSTR szName, LONG, LONG,
-                                        BYTE** ppBlock, ULONG* pcbBlock, LONG* pnFlag) override {
-        category = nCategory;
-        identifier = nIdentifier;
-        nameWasNull = szName == nullptr;
-        *ppBlock = nullptr;
-        *pcbBlock = 0;
-        *pnFlag = 0;
-        if (block != "none") {
-            *ppBlock = static_cast<BYTE*>(CoTaskMemAlloc(block.size() + 1));
-            std::memcpy(*ppBlock, block.data(), block.size());
-            *pcbBlock = static_cast<ULONG>(block.size());
-            *pnFlag = 1;
+    HRESULT STDMETHODCALLTYPE ReadBlock(LONG category, LONG identifier, LPCSTR name, LONG, LONG, BYTE** out,
+                                        ULONG* size, LONG* flag) override {
+        call = std::to_string(category) + " " + std::to_string(identifier) + (name == nullptr ? " null" : "");
+        const bool given = block != "none";
+        *out = given ? static_cast<BYTE*>(CoTaskMemAlloc(block.size() + 1)) : nullptr;
+        if (given) {
+            std::memcpy(*out, block.data(), block.size());
         }
+        *size = given ? static_cast<ULONG>(block.size()) : 0;
+        *flag = given ? 1 : 0;
         return result;
     }
 };
 
-ovs::test::BlockCounter g_blocks;
+// Registered for the whole process: the spy stays in use while any block it saw is alive.
+ovs::test::BlockCounter blocks;
 
 TEST(PeakPickSwitch, FirstNumberOfTheBlockAndEveryBlockFreed) {
-    ASSERT_EQ(S_OK, CoRegisterMallocSpy(&g_blocks));
+    ASSERT_EQ(S_OK, CoRegisterMallocSpy(&blocks));
     const struct {
         HRESULT result;
         std::string block;
         BOOL expected;
-    } cases[] = {
-        {S_OK, std::string("\x01\0\0\0", 4), TRUE},
-        {S_OK, std::string("\0\0\0\x80\x01", 5), TRUE},
-        {S_OK, std::string("\0\0\0\0", 4), FALSE},
-        {S_OK, std::string("\x01\x01\x01", 3), FALSE},
-        {E_FAIL, std::string("\x01\0\0\0", 4), FALSE},
-        {S_OK, "none", FALSE},
-        {S_OK, "", FALSE},
-    };
+    } cases[] = {{S_OK, std::string("\x01\0\0\0", 4), TRUE},
+                 {S_OK, std::string("\0\0\0\x80\x01", 5), TRUE},
+                 {S_OK, std::string("\0\0\0\0", 4), FALSE},
+                 {S_OK, std::string("\x01\x01\x01", 3), FALSE},
+                 {E_FAIL, std::string("\x01\0\0\0", 4), FALSE},
+                 {S_OK, "none", FALSE},
+                 {S_OK, "", FALSE}};
     for (const auto& c : cases) {
         FakeStore store;
         store.result = c.result;
         store.block = c.block;
-        const LONG allocated = g_blocks.allocated;
-        const LONG freed = g_blocks.freed;
+        const LONG allocated = blocks.allocated;
+        const LONG freed = blocks.freed;
         EXPECT_EQ(c.expected, Tool_GetPeakPick2AlgVersionChangeEnable(&store)) << c.block.size();
-        EXPECT_EQ(g_blocks.allocated - allocated, g_blocks.freed - freed) << "block freed";
-        EXPECT_EQ(0, store.category);
-        EXPECT_EQ(0x15300E, store.identifier);
-        EXPECT_TRUE(store.nameWasNull);
+        EXPECT_EQ(blocks.allocated - allocated, blocks.freed - freed) << "block freed";
+        EXPECT_EQ("0 1388558 null", store.call);
     }
     EXPECT_FALSE(Tool_GetPeakPick2AlgVersionChangeEnable(nullptr));
     CoRevokeMallocSpy();
-}
-
-TEST(DelayTime, OnlyTheFirstTwoArgumentsAreChecked) {
-    int a = 0;
-    int b = 0;
-    EXPECT_EQ(S_OK, Tool_GetDelayTimeFromConfig(&a, &b, nullptr, nullptr, nullptr));
-    EXPECT_EQ(E_INVALIDARG, Tool_GetDelayTimeFromConfig(nullptr, &b, &a, &a, &a));
-    EXPECT_EQ(E_INVALIDARG, Tool_GetDelayTimeFromConfig(&a, nullptr, &a, &a, &a));
 }
 
 } // namespace
