@@ -65,11 +65,11 @@ inline bool RawUserKeyExists(const std::string& keyPath, HKEY hive = HKEY_CURREN
     return RegOpenKeyExA(hive, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.put()) == ERROR_SUCCESS;
 }
 
-inline bool RawUserSet(const std::string& keyPath, LPCSTR valueName, DWORD type, const void* data,
-                       DWORD size) {
+inline bool RawUserSet(const std::string& keyPath, LPCSTR valueName, DWORD type, const void* data, DWORD size,
+                       HKEY hive = HKEY_CURRENT_USER) {
     unique_hkey key;
-    return RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                           key.put(), nullptr) == ERROR_SUCCESS &&
+    return RegCreateKeyExA(hive, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(),
+                           nullptr) == ERROR_SUCCESS &&
            RegSetValueExA(key.get(), valueName, 0, type, static_cast<const BYTE*>(data), size) ==
                ERROR_SUCCESS;
 }

@@ -1,5 +1,4 @@
-// The current user's policy cache and the two writers that fill it from the caller's policy and
-// settings objects.
+// The current user's policy cache and the writers that fill it from policy and settings objects.
 #include "test_support.h"
 #include "current_user_raw.h"
 #include "ovsreg.h"
@@ -7,12 +6,8 @@
 
 #include <array>
 #include <cstring>
-#include <map>
-#include <optional>
 #include <sstream>
-#include <string>
 #include <tuple>
-#include <vector>
 
 using namespace std::string_literals;
 using ovs::test::CurrentUserTest;
@@ -48,8 +43,6 @@ std::string HiveText(const std::string& keyPath, LPCSTR valueName) {
                                     : text.substr(0, text.find('\0'));
 }
 
-// ---- The cache -----------------------------------------------------------------------------------
-
 TEST_F(CurrentUserTest, ListedTriplesAreCachedNotStored) {
     ASSERT_TRUE(Tool_WriteRegCurrentUserString(kProduct, "AuditTrail", "BatchSetting", "Yes"));
     ASSERT_TRUE(Tool_WriteRegCurrentUserString(kProduct, "Report", "HeaderDataStatus", ""));
@@ -59,14 +52,16 @@ TEST_F(CurrentUserTest, ListedTriplesAreCachedNotStored) {
     ASSERT_TRUE(Tool_WriteRegCurrentUserBinary(kProduct, "Option", "UseMail", block, sizeof block));
     EXPECT_FALSE(ovs::test::RawUserKeyExists(ovs::test::kCurrentUserTree));
     // The cache keeps the characters without a terminator.
-    EXPECT_EQ("3:Yes", ReadText(kProduct, "AuditTrail", "BatchSetting"));
+    EXPECT_EQ("3:Yes 2:Ye 0: 0:", ReadText(kProduct, "AuditTrail", "BatchSetting") + " " +
+                                      ReadText(kProduct, "AuditTrail", "BatchSetting", 3) + " " +
+                                      ReadText(kProduct, "AuditTrail", "BatchSetting", 1) + " " +
+                                      ReadText(kProduct, "Report", "HeaderDataStatus"));
     EXPECT_EQ(3, Tool_GetRegCurrentUserString(kProduct, "AuditTrail", "BatchSetting", "dflt", nullptr, 0));
-    EXPECT_EQ("2:Ye", ReadText(kProduct, "AuditTrail", "BatchSetting", 3));
-    EXPECT_EQ("0:", ReadText(kProduct, "AuditTrail", "BatchSetting", 1));
-    EXPECT_EQ("0:", ReadText(kProduct, "Report", "HeaderDataStatus"));
-    EXPECT_EQ(-70000, ReadInt(kCommon, "SystemAdmin", "LoginTryCount"));
-    EXPECT_EQ(-12345, ReadInt(kProduct, "File", "IsDataOverwritten")) << "shorter than a number";
-    EXPECT_EQ(1, ReadInt(kProduct, "Option", "UseMail"));
+    // A cached text shorter than a number gives the default.
+    EXPECT_EQ((std::vector<int>{-70000, -12345, 1}),
+              (std::vector<int>{ReadInt(kCommon, "SystemAdmin", "LoginTryCount"),
+                                ReadInt(kProduct, "File", "IsDataOverwritten"),
+                                ReadInt(kProduct, "Option", "UseMail")}));
     // Binary reads never ask the cache.
     BYTE buffer[4] = {};
     const BYTE fallback[1] = {9};
@@ -80,34 +75,28 @@ TEST_F(CurrentUserTest, NearMissesOfListedTriplesReachTheHive) {
     const std::string lowerRoot = "software\\veldoran\\orvantiscope\\orvantiscope2";
     const std::string composed = kProduct + "\\AuditTrail"s;
     const std::string trailing = kProduct + "\\"s;
-    const struct {
-        const char* keyPath;
-        const char* subKey;
-        const char* valueName;
-    } cases[] = {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
         {lowerRoot.c_str(), "AuditTrail", "ConfigSetting"}, {kProduct, "audittrail", "ConfigSetting"},
         {kProduct, "AuditTrail", "configsetting"},          {composed.c_str(), nullptr, "ConfigSetting"},
         {trailing.c_str(), "AuditTrail", "ConfigSetting"},  {kProduct, "Report", "ConfigSetting"}};
-    for (const auto& c : cases) {
-        const std::string text = c.keyPath + "|"s + (c.subKey ? c.subKey : "(null)") + "|" + c.valueName;
+    for (const auto& [keyPath, subKey, valueName] : cases) {
+        const std::string text = keyPath + "|"s + (subKey ? subKey : "(null)") + "|" + valueName;
         SCOPED_TRACE(text);
         ovs::test::ResetCurrentUserTree();
-        ASSERT_TRUE(Tool_WriteRegCurrentUserString(c.keyPath, c.subKey, c.valueName, text.c_str()));
-        EXPECT_EQ(text, HiveText(kProduct + "\\"s + (c.subKey ? c.subKey : "AuditTrail"), c.valueName));
-        EXPECT_EQ(std::to_string(text.size()) + ":" + text, ReadText(c.keyPath, c.subKey, c.valueName, 200));
+        ASSERT_TRUE(Tool_WriteRegCurrentUserString(keyPath, subKey, valueName, text.c_str()));
+        EXPECT_EQ(text, HiveText(kProduct + "\\"s + (subKey ? subKey : "AuditTrail"), valueName));
+        EXPECT_EQ(std::to_string(text.size()) + ":" + text, ReadText(keyPath, subKey, valueName, 200));
     }
 }
 
-// ---- Test objects --------------------------------------------------------------------------------
-
-// How a test object answers one call: a failure by its HRESULT or by its status.
-enum class Failure { None, HResult, Status };
+// How a test object fails a call: by its HRESULT or by its status; other calls answer S_OK and 0.
+using Failure = std::pair<HRESULT, LONG>;
+const Failure kFailures[] = {{E_FAIL, 0}, {S_OK, -1}};
 
 HRESULT Answer(const std::map<LONG, Failure>& failures, LONG number, LONG* status) {
     const auto failure = failures.find(number);
-    const Failure how = failure == failures.end() ? Failure::None : failure->second;
-    *status = how == Failure::Status ? -1 : 0;
-    return how == Failure::HResult ? E_FAIL : S_OK;
+    *status = failure == failures.end() ? 0 : failure->second.second;
+    return failure == failures.end() ? S_OK : failure->second.first;
 }
 
 // The library calls only the slots it names; the objects live on the test's stack.
@@ -174,8 +163,6 @@ struct TestSettings : TestObject<IOVSSysProjSetting> {
     }
 };
 
-// ---- The policy writer ---------------------------------------------------------------------------
-
 // How a row is written: N the number; Y "Yes" when 1; R "Yes" when 0; M "No" when 1.
 struct PolicyRow {
     LONG number;
@@ -237,9 +224,7 @@ std::string Stored(const PolicyRow& row) {
     return text.substr(text.find(':') + 1);
 }
 
-class PolicyWriterTest : public CurrentUserTest {};
-
-TEST_F(PolicyWriterTest, EveryPolicyIsReadOnceInOrderAndWrittenByItsRule) {
+TEST_F(CurrentUserTest, EveryPolicyIsReadOnceInOrderAndWrittenByItsRule) {
     // Numbers keep their low sixteen bits as a signed number.
     for (LONG value : {0, 1, 2, 5, 0x12345, 0xFFFF, -3, 0x18000}) {
         TestPolicy policy;
@@ -252,10 +237,18 @@ TEST_F(PolicyWriterTest, EveryPolicyIsReadOnceInOrderAndWrittenByItsRule) {
                 << kPolicyRows[i].valueName << " = " << value;
         }
     }
+    // A missing root or object writes nothing.
+    TestPolicy policy;
+    TestSettings settings;
+    EXPECT_TRUE(Tool_WriteRegCurrentUserPolicy(nullptr, &policy) &&
+                Tool_WriteRegCurrentUserPolicy(kProduct, nullptr) &&
+                Tool_WriteRegCurrentUserSysProjSetting(nullptr, &settings) &&
+                Tool_WriteRegCurrentUserSysProjSetting(kProduct, nullptr));
+    EXPECT_TRUE(policy.calls.empty() && settings.calls.empty());
 }
 
-TEST_F(PolicyWriterTest, AFailedCallWritesTheDefaultOfItsRowOnly) {
-    for (Failure how : {Failure::HResult, Failure::Status}) {
+TEST_F(CurrentUserTest, AFailedCallWritesTheDefaultOfItsRowOnly) {
+    for (const Failure& how : kFailures) {
         for (const PolicyRow& failing : kPolicyRows) {
             TestPolicy policy;
             policy.allValues = 1;
@@ -263,53 +256,36 @@ TEST_F(PolicyWriterTest, AFailedCallWritesTheDefaultOfItsRowOnly) {
             ASSERT_TRUE(Tool_WriteRegCurrentUserPolicy(kProduct, &policy));
             for (const PolicyRow& row : kPolicyRows) {
                 EXPECT_EQ(Expected(row, 1, row.number == failing.number), Stored(row))
-                    << row.valueName << " with " << failing.valueName << " failing by "
-                    << (how == Failure::HResult ? "HRESULT" : "status");
+                    << row.valueName << " with " << failing.valueName << " failing by " << how.first;
             }
         }
     }
-}
-
-TEST_F(PolicyWriterTest, MissingRootOrObjectWritesNothing) {
-    TestPolicy policy;
-    EXPECT_TRUE(Tool_WriteRegCurrentUserPolicy(nullptr, &policy));
-    EXPECT_TRUE(policy.calls.empty());
-    EXPECT_TRUE(Tool_WriteRegCurrentUserPolicy(kProduct, nullptr));
-    TestSettings settings;
-    EXPECT_TRUE(Tool_WriteRegCurrentUserSysProjSetting(nullptr, &settings));
-    EXPECT_TRUE(settings.calls.empty());
-    EXPECT_TRUE(Tool_WriteRegCurrentUserSysProjSetting(kProduct, nullptr));
 }
 
 // In a fresh process: listed triples give the caller's default until written, whatever the hive
 // holds; a root that differs only in letter case writes to the hive and leaves the cache empty.
 const ovs::test::ChildMode kFreshProcess("policy-fresh-process", [](const std::vector<std::string>&) {
     char buffer[16] = "#";
-    if (ReadText(kProduct, "AuditTrail", "DefaultSetting") != "4:dflt" ||
-        Tool_GetRegCurrentUserString(kProduct, "AuditTrail", "DefaultSetting", "dflt", nullptr, 0) != 0 ||
-        Tool_GetRegCurrentUserString(kProduct, "AuditTrail", "DefaultSetting", nullptr, buffer, 16) != 0 ||
-        buffer[0] != '\0' || Tool_GetRegCurrentUserInt(kCommon, "SystemAdmin", "LoginLockTime", -9) != -9) {
-        return 10;
-    }
-    if (Tool_GetRegCurrentUserInt(kCommon, "SystemAdmin", "NotListed", -9) != 77) {
-        return 11; // not listed: read from the hive
-    }
+    const bool fresh =
+        ReadText(kProduct, "AuditTrail", "DefaultSetting") == "4:dflt" &&
+        Tool_GetRegCurrentUserString(kProduct, "AuditTrail", "DefaultSetting", "dflt", nullptr, 0) == 0 &&
+        Tool_GetRegCurrentUserString(kProduct, "AuditTrail", "DefaultSetting", nullptr, buffer, 16) == 0 &&
+        buffer[0] == '\0' && Tool_GetRegCurrentUserInt(kCommon, "SystemAdmin", "LoginLockTime", -9) == -9 &&
+        Tool_GetRegCurrentUserInt(kCommon, "SystemAdmin", "NotListed", -9) == 77; // not listed: the hive
     TestPolicy policy;
     Tool_WriteRegCurrentUserPolicy("software\\veldoran\\orvantiscope\\orvantiscope2", &policy);
-    if (HiveText(kProduct + "\\AuditTrail"s, "DefaultSetting") != "No" ||
-        ReadText(kProduct, "AuditTrail", "DefaultSetting") != "4:dflt") {
-        return 12;
-    }
     // The common-root rows ignore the caller's root and were cached all the same.
-    if (Tool_GetRegCurrentUserInt(kCommon, "SystemAdmin", "LoginTryCount", -1) != 0) {
-        return 13;
-    }
+    const bool otherCase = HiveText(kProduct + "\\AuditTrail"s, "DefaultSetting") == "No" &&
+                           ReadText(kProduct, "AuditTrail", "DefaultSetting") == "4:dflt" &&
+                           Tool_GetRegCurrentUserInt(kCommon, "SystemAdmin", "LoginTryCount", -1) == 0;
     policy.values[1026] = 1;
     Tool_WriteRegCurrentUserPolicy(kProduct, &policy);
-    return ReadText(kProduct, "AuditTrail", "DefaultSetting") == "3:Yes" ? 0 : 14;
+    // The exit code's bits name the parts that failed.
+    return (fresh ? 0 : 1) | (otherCase ? 0 : 2) |
+           (ReadText(kProduct, "AuditTrail", "DefaultSetting") == "3:Yes" ? 0 : 4);
 });
 
-TEST_F(PolicyWriterTest, CacheAnswersOnlyWhatTheProcessWroteWithTheExactRoot) {
+TEST_F(CurrentUserTest, CacheAnswersOnlyWhatTheProcessWroteWithTheExactRoot) {
     ASSERT_TRUE(ovs::test::RawUserSetText(kProduct + "\\AuditTrail"s, "DefaultSetting", "Yes"));
     ASSERT_TRUE(ovs::test::RawUserSetInt(kCommon + "\\SystemAdmin"s, "LoginLockTime", 30));
     ASSERT_TRUE(ovs::test::RawUserSetInt(kCommon + "\\SystemAdmin"s, "NotListed", 77));
@@ -318,17 +294,13 @@ TEST_F(PolicyWriterTest, CacheAnswersOnlyWhatTheProcessWroteWithTheExactRoot) {
     EXPECT_EQ(0u, child.exitCode);
 }
 
-// ---- The settings writer -------------------------------------------------------------------------
-
-class SettingsWriterTest : public CurrentUserTest {};
-
 const LONG kFormatNumbers[] = {1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 1010, 1011, 1012,
                                1013, 1014, 1015, 1016, 1017, 1018, 1043, 1019, 1020, 1021, 1022, 1023,
                                1024, 1025, 1026, 1027, 1028, 1029, 1030, 1031, 1032, 1033, 1034, 1035,
                                1036, 1037, 1038, 1039, 1040, 1041, 1042, 1044, 1045, 1046, 1047, 1048,
                                1049, 1050, 1051, 1052, 1053, 1101, 1102, 1103, 1104, 1105, 1106, 1107};
 
-TEST_F(SettingsWriterTest, FormatsAreReadInOrderAndStoredAsFourNumbers) {
+TEST_F(CurrentUserTest, FormatsAreReadInOrderAndStoredAsFourNumbersModesAsTextsOrInts) {
     // Other kinds are fixed; untouched outputs give the starting values.
     const std::pair<std::optional<DataFormatAnswer>, const char*> cases[] = {
         {{{3, 4, 5, 2}}, "3,0,5,2"}, {{{2, 3, 8, 3}}, "2,3,8,3"}, {{{1, 2, 0, 1}}, "1,2,0,1"},
@@ -346,26 +318,23 @@ TEST_F(SettingsWriterTest, FormatsAreReadInOrderAndStoredAsFourNumbers) {
             EXPECT_EQ(stored, HiveText(kOtherRoot + "\\DataFormat"s, name)) << name;
         }
     }
-}
-
-TEST_F(SettingsWriterTest, ModesAreStoredAsTextsOrIntsAndStartAtOne) {
     constexpr LONG kUntouched = 0x7FFF;
-    for (LONG given : {0L, 1L, 5L, -2L, kUntouched}) {
+    for (LONG given : {0L, 5L, -2L, kUntouched}) {
         TestSettings settings;
         settings.mode = given == kUntouched ? std::nullopt : std::optional<LONG>(given);
         ASSERT_TRUE(Tool_WriteRegCurrentUserSysProjSetting(kOtherRoot, &settings));
-        const std::string onOff = given == 0 ? "0" : "1";
-        EXPECT_EQ(onOff, HiveText(kOtherRoot + "\\DataFormat"s, "AH Format Mode")) << given;
-        EXPECT_EQ(onOff, HiveText(kOtherRoot + "\\DataFormat"s, "Total Mode")) << given;
-        EXPECT_EQ(onOff, HiveText(kOtherRoot + "\\Option"s, "DilutionFactor")) << given;
-        EXPECT_EQ(std::to_string(given == kUntouched ? 1 : given),
-                  HiveText(kOtherRoot + "\\Option"s, "DefaultXAxisCalibCurve"));
+        const std::string onOff = given == 0 ? "0 " : "1 ";
+        EXPECT_EQ(onOff + onOff + onOff + std::to_string(given == kUntouched ? 1 : given),
+                  HiveText(kOtherRoot + "\\DataFormat"s, "AH Format Mode") + " " +
+                      HiveText(kOtherRoot + "\\DataFormat"s, "Total Mode") + " " +
+                      HiveText(kOtherRoot + "\\Option"s, "DilutionFactor") + " " +
+                      HiveText(kOtherRoot + "\\Option"s, "DefaultXAxisCalibCurve"));
     }
 }
 
-TEST_F(SettingsWriterTest, AFailedCallDeletesTheHiveValueAndKeepsTheCache) {
+TEST_F(CurrentUserTest, AFailedCallDeletesTheHiveValueAndKeepsTheCache) {
     const std::string dataFormat = kOtherRoot + "\\DataFormat"s;
-    for (Failure how : {Failure::HResult, Failure::Status}) {
+    for (const Failure& how : kFailures) {
         TestSettings good;
         good.format = {1, 4, 0, 1};
         good.mode = 3;
@@ -378,11 +347,11 @@ TEST_F(SettingsWriterTest, AFailedCallDeletesTheHiveValueAndKeepsTheCache) {
             failing.failures[call] = how;
         }
         ASSERT_TRUE(Tool_WriteRegCurrentUserSysProjSetting(kOtherRoot, &failing));
-        EXPECT_EQ("missing", HiveText(dataFormat, "Conc."));
-        EXPECT_EQ("missing", HiveText(kOtherRoot + "\\Option"s, "DefaultXAxisCalibCurve"));
-        EXPECT_EQ("missing", HiveText(dataFormat, "AH Format Mode"));
-        EXPECT_EQ("2,2,0,1", HiveText(dataFormat, "Conc.%"));
-        EXPECT_EQ("1", HiveText(dataFormat, "Total Mode"));
+        EXPECT_EQ("missing missing missing 2,2,0,1 1",
+                  HiveText(dataFormat, "Conc.") + " " +
+                      HiveText(kOtherRoot + "\\Option"s, "DefaultXAxisCalibCurve") + " " +
+                      HiveText(dataFormat, "AH Format Mode") + " " + HiveText(dataFormat, "Conc.%") + " " +
+                      HiveText(dataFormat, "Total Mode"));
 
         ASSERT_TRUE(Tool_WriteRegCurrentUserSysProjSetting(kProduct, &failing));
         EXPECT_EQ("7:1,4,0,1", ReadText(kProduct, "DataFormat", "Conc."));

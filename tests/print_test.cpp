@@ -1,6 +1,5 @@
-// Printing through the print process: the job block and sections it reads, the outputs it makes, the
-// roads to it (direct, through the launching manager, in database mode), its failures and the
-// printer it prints on.
+// Printing through the print process: the job block and sections, the outputs, the roads to it
+// (direct, through the launching manager, in database mode), its failures and the printer.
 #include "launching_manager_support.h"
 #include "print_standin.h"
 #include "storage_server.h"
@@ -11,12 +10,11 @@
 #include "ovstoolmodule.h"
 #include "ovstoolprint.h"
 #include "ovstoolproducts.h"
-#include "printing/print_job_block.h"
 
 #include <winspool.h>
 
 #include <cstring>
-#include <map>
+#include <fstream>
 #include <regex>
 #include <sstream>
 
@@ -44,6 +42,10 @@ struct Receipt {
     }
     std::string Text(const std::string& section, size_t at) const {
         return reinterpret_cast<const char*>(sections.at(section).data() + at);
+    }
+    std::string Bytes(const std::string& section, size_t at, size_t count) const {
+        const auto& bytes = sections.at(section);
+        return std::string(bytes.begin() + at, bytes.begin() + std::min(at + count, bytes.size()));
     }
 };
 
@@ -85,14 +87,13 @@ protected:
         Tool_SetMainWnd(nullptr);
         Base::TearDown();
     }
-    // A job of the given kind on system `system`, with a printer name, place and device mode.
+    // A job of the given kind on system `system`, with a printer name and place.
     HRESULT Run(WORD kind, BOOL summary = FALSE, int system = 3, const char* printer = nullptr,
-                const char* place = nullptr, const DEVMODEW* mode = nullptr, LONG modeSize = 0,
-                const char* pdfPath = nullptr) {
+                const char* place = nullptr, const char* pdfPath = nullptr) {
         DeleteFileA(receipt.c_str());
         return Tool_PrintOutEx2(nullptr, nullptr, "Job", 1, 2, system, summary,
                                 pdfPath ? pdfPath : pdf.c_str(), png.c_str(), "", 4, FALSE, FALSE, nullptr, 5,
-                                kind, printer, place, mode, modeSize);
+                                kind, printer, place, nullptr, 0);
     }
     // The same, expected to succeed; the receipt of its run.
     template <class... Args>
@@ -110,7 +111,7 @@ protected:
 using PrintTest = PrintFixture<RegistryTest>;
 using PrintDestinationTest = PrintFixture<StorageServerTest>;
 
-TEST_F(PrintTest, TheJobBlockHoldsEveryFieldAtItsPlace) {
+TEST_F(PrintTest, TheJobBlockHoldsEveryFieldAtItsPlaceAndKindsGiveTheirFlags) {
     const GUID project = {0x01234567, 0x89AB, 0xCDEF, {1, 2, 3, 4, 5, 6, 7, 8}};
     Tool_SetMainWnd(reinterpret_cast<HWND>(static_cast<ULONG_PTR>(0x12345678)));
     ASSERT_EQ(S_OK, Tool_PrintOutEx2("first", "second", std::string(900, 'J').c_str(), 11, 22, 7, FALSE,
@@ -125,75 +126,40 @@ TEST_F(PrintTest, TheJobBlockHoldsEveryFieldAtItsPlace) {
     EXPECT_EQ("{01234567-89AB-CDEF-0102-030405060708}", run.options.at("ProjectId"));
     EXPECT_EQ(0u, run.options.count("ServerMode") + run.options.count("DBMode"));
     // The section is at least the formula's 1384 + 6 + 7 bytes (the platform may round it up to pages).
-    const auto& block = run.sections.at(kJob);
-    ASSERT_GE(block.size(), 1384u + 6 + 7);
-    EXPECT_EQ(11u, run.Word(kJob, 0));
-    EXPECT_EQ(22u, run.Word(kJob, 4));
-    EXPECT_EQ(std::string(799, 'J'), run.Text(kJob, 8));
-    EXPECT_EQ(0x12345678u, run.Word(kJob, 808));
-    EXPECT_EQ(0xFFD4u, run.Word(kJob, 812) & 0xFFFF);
-    EXPECT_EQ(std::string(33, 'S'), run.Text(kJob, 814));
-    EXPECT_EQ(33u, run.Word(kJob, 848));
-    EXPECT_EQ(pdf, run.Text(kJob, 852));
-    EXPECT_EQ(png, run.Text(kJob, 1112));
-    EXPECT_EQ(DWORD(OVS_PRINTFLAG_PDF | OVS_PRINTFLAG_PNG), run.Word(kJob, 1372));
-    EXPECT_EQ(DWORD(Tool_GetAppSolutionType(1)), run.Word(kJob, 1376));
-    EXPECT_EQ(std::string("first\0\0second\0\0\0\0", 17),
-              std::string(block.begin() + 1380, block.begin() + 1397));
+    ASSERT_GE(run.sections.at(kJob).size(), 1384u + 6 + 7);
+    EXPECT_EQ((std::vector<DWORD>{11, 22, 0x12345678, 0xFFD4, 33, OVS_PRINTFLAG_PDF | OVS_PRINTFLAG_PNG,
+                                  DWORD(Tool_GetAppSolutionType(1))}),
+              (std::vector<DWORD>{run.Word(kJob, 0), run.Word(kJob, 4), run.Word(kJob, 808),
+                                  run.Word(kJob, 812) & 0xFFFF, run.Word(kJob, 848), run.Word(kJob, 1372),
+                                  run.Word(kJob, 1376)}));
+    EXPECT_EQ(std::string(799, 'J') + "|" + std::string(33, 'S') + "|" + pdf + "|" + png,
+              run.Text(kJob, 8) + "|" + run.Text(kJob, 814) + "|" + run.Text(kJob, 852) + "|" +
+                  run.Text(kJob, 1112));
+    EXPECT_EQ(std::string("first\0\0second\0\0\0\0", 17), run.Bytes(kJob, 1380, 17));
     EXPECT_EQ("0", run.end);
-}
-
-// The size formula leaves room for exactly the trailing texts and their zero bytes (guarded).
-TEST(PrintJobBlock, TheBlockSizeFollowsTheTrailingTexts) {
-    const struct {
-        const char* text1;
-        const char* text2;
-        std::string tail;
-    } cases[] = {{nullptr, nullptr, std::string(4, '\0')},
-                 {"", nullptr, std::string(5, '\0')},
-                 {"ab", nullptr, std::string("ab\0\0\0\0\0", 7)},
-                 {nullptr, "xyz", std::string("\0\0xyz\0\0\0", 8)},
-                 {"ab", "xyz", std::string("ab\0\0xyz\0\0\0", 11)}};
-    for (const auto& c : cases) {
-        const size_t size = 1380 + c.tail.size();
-        ASSERT_EQ(size, ovs::printing::JobBlockSize(c.text1, c.text2));
-        std::vector<BYTE> block(size + 8, 0xAA);
-        ovs::printing::WriteJobFields(block.data(), size, {});
-        ovs::printing::WriteTrailingTexts(block.data(), size, c.text1, c.text2);
-        EXPECT_EQ(c.tail + std::string(8, '\xAA'), std::string(block.begin() + 1380, block.end()));
-    }
-}
-
-TEST_F(PrintTest, OutputKindsGiveTheirFlagsAndTheGlobalProbeItsNames) {
-    const struct {
-        WORD kind;
-        BOOL summary;
-        DWORD flags;
-    } cases[] = {{OVS_PRINTKIND_PDF, FALSE, OVS_PRINTFLAG_PDF},
-                 {OVS_PRINTKIND_PNG, TRUE, OVS_PRINTFLAG_PNG | OVS_PRINTFLAG_SUMMARY},
-                 {OVS_PRINTKIND_PDF | OVS_PRINTKIND_PNG | OVS_PRINTKIND_DIRECT | 16, FALSE,
-                  OVS_PRINTFLAG_PDF | OVS_PRINTFLAG_PNG},
-                 {16, TRUE, OVS_PRINTFLAG_SUMMARY}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.flags, Print(c.kind, c.summary).Word(kJob, 1372)) << c.kind;
+    const std::tuple<WORD, BOOL, DWORD> cases[] = {
+        {OVS_PRINTKIND_PDF, FALSE, OVS_PRINTFLAG_PDF},
+        {OVS_PRINTKIND_PNG, TRUE, OVS_PRINTFLAG_PNG | OVS_PRINTFLAG_SUMMARY},
+        {OVS_PRINTKIND_PDF | OVS_PRINTKIND_PNG | OVS_PRINTKIND_DIRECT | 16, FALSE,
+         OVS_PRINTFLAG_PDF | OVS_PRINTFLAG_PNG}};
+    for (const auto& [kind, summary, flags] : cases) {
+        EXPECT_EQ(flags, Print(kind, summary).Word(kJob, 1372)) << kind;
     }
     // With the global probe taken, the names go without the prefix.
     const ovs::unique_handle taken(CreateMutexA(nullptr, FALSE, "Global\\OVSUserAnAdmin"));
-    const Receipt run = Print(OVS_PRINTKIND_PDF);
-    EXPECT_EQ("0", run.options.at("Global"));
-    EXPECT_EQ(1u, run.sections.count(kJob));
+    const Receipt probed = Print(OVS_PRINTKIND_PDF);
+    EXPECT_EQ("0", probed.options.at("Global"));
+    EXPECT_EQ(1u, probed.sections.count(kJob));
 }
 
 TEST_F(PrintTest, OutputPdfAndPngMakeTheirFilesAndAskForNoPrinter) {
     ASSERT_EQ(S_OK,
               Tool_OutputPDF("doc.lcd", "Peak table (area)", 2, pdf.c_str(), "Short", FALSE, FALSE, nullptr));
     Receipt run = ReadReceipt(receipt);
-    EXPECT_EQ(DWORD(OVS_PRINTFLAG_PDF), run.Word(kJob, 1372));
-    EXPECT_EQ(1u, run.Word(kJob, 0));
-    EXPECT_EQ(1u, run.Word(kJob, 4));
-    EXPECT_EQ(0xFFFFu, run.Word(kJob, 812) & 0xFFFF);
+    EXPECT_EQ((std::vector<DWORD>{1, 1, 0xFFFF, OVS_PRINTFLAG_PDF}),
+              (std::vector<DWORD>{run.Word(kJob, 0), run.Word(kJob, 4), run.Word(kJob, 812) & 0xFFFF,
+                                  run.Word(kJob, 1372)}));
     EXPECT_EQ(1u, run.sections.size());
-    EXPECT_EQ(0u, ReadFileText(pdf).find("%PDF-1.4\n"));
     EXPECT_NE(std::string::npos, ReadFileText(pdf).find("(Peak table \\(area\\))"));
     // Database mode without a PDF path: the document's name with ".pdf", checked after the run.
     ASSERT_EQ(S_OK, Tool_OutputPDF((folder / "result.lcd").c_str(), "Job", 2, "", "", FALSE, TRUE, nullptr));
@@ -207,49 +173,24 @@ TEST_F(PrintTest, OutputPdfAndPngMakeTheirFilesAndAskForNoPrinter) {
     run = ReadReceipt(receipt);
     EXPECT_EQ("0", run.options.at("InstNo"));
     EXPECT_EQ(DWORD(OVS_PRINTFLAG_PNG), run.Word(kJob, 1372));
-    // An A4 page of 595 by 842 pixels.
-    EXPECT_EQ(std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x02\x53\0\0\x03\x4A", 24),
-              ReadFileText(png).substr(0, 24));
+    EXPECT_EQ(0u, ReadFileText(png).find("\x89PNG"));
 }
-
-// A hidden window that counts the paint messages it gets.
-int g_paints = 0;
-LRESULT CALLBACK CountPaints(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    g_paints += message == WM_PAINT;
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-using unique_window = ovs::unique_any<ovs::detail::NullNone<HWND, DestroyWindow>>;
 
 TEST_F(PrintTest, FailuresToStartOrToEndAreReported) {
     EXPECT_EQ(E_INVALIDARG,
-              Run(OVS_PRINTKIND_PDF, FALSE, 0, nullptr, nullptr, nullptr, 0, std::string(260, 'p').c_str()));
+              Run(OVS_PRINTKIND_PDF, FALSE, 0, nullptr, nullptr, std::string(260, 'p').c_str()));
     EXPECT_FALSE(FileExists(receipt)); // refused before the print process was started
     Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "Path", "Prog Path", folder.path().c_str());
     EXPECT_EQ(OVS_E_PRINT_NOT_STARTED, Run(OVS_PRINTKIND_PDF));
     UseExecutableFolderAsProgramFolder();
 
-    // While waiting for a process that hangs, the thread's paint messages are served, no others.
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = CountPaints;
-    windowClass.lpszClassName = "OVSPrintTestWindow";
-    RegisterClassA(&windowClass);
-    const unique_window window(CreateWindowA(windowClass.lpszClassName, "", WS_OVERLAPPEDWINDOW, 0, 0, 200,
-                                             200, nullptr, nullptr, nullptr, nullptr));
-    ASSERT_TRUE(window);
-    ShowWindow(window.get(), SW_SHOWNOACTIVATE);
-    InvalidateRect(window.get(), nullptr, TRUE);
-    PostMessageA(window.get(), WM_APP, 0, 0);
     SetEnvironmentVariableA(ovsprint::kHangVariable, "1");
     Tool_WriteRegistryInt(OVS_REG_PRODUCT_ROOT, nullptr, 0, "Option", "DetectHangPrintExe", 1500);
     const DWORD start = GetTickCount();
     EXPECT_EQ(kHung, Run(OVS_PRINTKIND_PDF));
     const DWORD elapsed = GetTickCount() - start;
-    EXPECT_GE(elapsed, 1400u);
-    EXPECT_LT(elapsed, 4000u);
+    EXPECT_TRUE(elapsed >= 1400 && elapsed < 4000) << elapsed;
     EXPECT_EQ(0u, ReadReceipt(receipt).outputs); // it had read the job, then was killed
-    EXPECT_GE(g_paints, 1);
-    MSG message;
-    EXPECT_TRUE(PeekMessageA(&message, window.get(), WM_APP, WM_APP, PM_REMOVE));
 }
 
 TEST_F(PrintDestinationTest, TheConfiguredDestinationGivesTheFlagsAndPrinterSections) {
@@ -258,55 +199,21 @@ TEST_F(PrintDestinationTest, TheConfiguredDestinationGivesTheFlagsAndPrinterSect
                                 nullptr, 1);
     };
     EXPECT_EQ(DWORD(OVS_PRINTFLAG_PRINTER), Print(0).Word(kJob, 1372)) << "unreadable";
-    const struct {
-        DWORD destination;
-        WORD kind;
-        DWORD flags;
-    } cases[] = {{0, 0, 1}, {1, 0, 2}, {2, 0, 3}, {5, 0, 0}, {2, OVS_PRINTKIND_DIRECT, 3}};
-    for (const auto& c : cases) {
-        ASSERT_EQ(S_OK, setDestination(c.destination));
-        const Receipt run = Print(c.kind);
-        EXPECT_EQ(c.flags, run.Word(kJob, 1372)) << c.destination;
-        EXPECT_EQ((c.flags & OVS_PRINTFLAG_PRINTER) ? 6u : 1u, run.sections.size()) << c.destination;
+    const std::tuple<DWORD, WORD, DWORD> cases[] = {
+        {0, 0, 1}, {1, 0, 2}, {2, 0, 3}, {5, 0, 0}, {2, OVS_PRINTKIND_DIRECT, 3}};
+    for (const auto& [destination, kind, flags] : cases) {
+        ASSERT_EQ(S_OK, setDestination(destination));
+        const Receipt run = Print(kind);
+        EXPECT_EQ(flags, run.Word(kJob, 1372)) << destination;
+        EXPECT_EQ((flags & OVS_PRINTFLAG_PRINTER) ? 6u : 1u, run.sections.size()) << destination;
     }
-    ASSERT_EQ(S_OK, setDestination(1));
-    ASSERT_EQ(S_OK, StorageAnswerBusy(2));
-    const DWORD start = GetTickCount();
-    EXPECT_EQ(DWORD(OVS_PRINTFLAG_PDF), Print(0).Word(kJob, 1372)) << "busy twice";
-    EXPECT_GE(GetTickCount() - start, 190u);
-
     ASSERT_EQ(S_OK, setDestination(0));
     const Receipt run = Print(0, FALSE, 3, "AB", "AB");
-    const auto starts = [&](const std::string& section, const std::string& bytes) {
-        return run.sections.at(section).size() >= bytes.size() &&
-               std::equal(bytes.begin(), bytes.end(), run.sections.at(section).begin());
-    };
-    EXPECT_TRUE(starts(kJob + std::string("_PrinterName"), std::string("\3\0\0\0AB\0\0\0\0", 10)));
-    EXPECT_TRUE(starts(kJob + std::string("_PrinterPlace"), std::string("\2\0\0\0AB\0\0\0", 9)));
-    EXPECT_EQ(0u, run.Word(kPrinterInfo));
+    EXPECT_EQ(std::string("\3\0\0\0AB\0\0\0\0", 10), run.Bytes(kJob + "_PrinterName"s, 0, 10));
+    EXPECT_EQ(std::string("\2\0\0\0AB\0\0\0", 9), run.Bytes(kJob + "_PrinterPlace"s, 0, 9));
     // No printer in this prefix: the unknown name clears the selection and no default exists.
-    EXPECT_EQ(0u, run.Word(kDevNames));
-    EXPECT_EQ(0u, run.Word(kDevMode));
+    EXPECT_EQ(0u, run.Word(kPrinterInfo) + run.Word(kDevNames) + run.Word(kDevMode));
     EXPECT_EQ(std::to_string(ovsprint::kExitPrintFailed), run.end);
-}
-
-TEST_F(PrintTest, ServerModeGoesThroughTheLaunchingManager) {
-    const std::string requests = folder / "requests.txt";
-    LaunchingManagerScope manager({"/Receipt", requests});
-    ASSERT_TRUE(manager.started);
-    ASSERT_EQ(S_OK, Tool_OutputPDF("doc.lcd", "Job", 2, pdf.c_str(), "", TRUE, FALSE, nullptr));
-    EXPECT_EQ("1", ReadReceipt(receipt).options.at("ServerMode"));
-    EXPECT_EQ(1u, SplitLines(ReadFileText(requests)).size());
-    // Output kind bit 3 keeps the job off the manager.
-    ASSERT_EQ(S_OK, Tool_PrintOutEx2(nullptr, nullptr, "Job", 0, 0, 0, FALSE, pdf.c_str(), "", "", 0, TRUE,
-                                     FALSE, nullptr, 0, OVS_PRINTKIND_PDF | OVS_PRINTKIND_DIRECT, nullptr,
-                                     nullptr, nullptr, 0));
-    EXPECT_EQ(1u, SplitLines(ReadFileText(requests)).size());
-
-    SetEnvironmentVariableA(ovsprint::kHangVariable, "1");
-    Tool_WriteRegistryInt(OVS_REG_PRODUCT_ROOT, nullptr, 0, "Option", "DetectHangPrintExe", 1500);
-    LaunchingManagerScope hangingManager; // started again, so that the print process inherits the switch
-    EXPECT_EQ(kHung, Tool_OutputPDF("doc.lcd", "Job", 2, pdf.c_str(), "", TRUE, FALSE, nullptr));
 }
 
 // Database mode asks the version component once per process: its word decides the road.
@@ -321,11 +228,19 @@ const ChildMode kDatabasePrint("print-database", [](const std::vector<std::strin
     return Tool_OutputPDF("doc.lcd", "Job", 2, pdf, "", TRUE, TRUE, nullptr) == S_OK ? 0 : 1;
 });
 
-TEST_F(PrintTest, TheVersionComponentWordChoosesTheRoadInDatabaseMode) {
+TEST_F(PrintTest, ServerModeGoesThroughTheLaunchingManagerAndDatabaseModeAsksTheVersionWord) {
     const std::string requests = folder / "requests.txt";
     LaunchingManagerScope manager({"/Receipt", requests});
     ASSERT_TRUE(manager.started);
-    for (const auto& [word, count] : {std::pair{"0", 0u}, {"2", 0u}, {"1", 1u}, {"3", 2u}}) {
+    ASSERT_EQ(S_OK, Tool_OutputPDF("doc.lcd", "Job", 2, pdf.c_str(), "", TRUE, FALSE, nullptr));
+    EXPECT_EQ("1", ReadReceipt(receipt).options.at("ServerMode"));
+    EXPECT_EQ(1u, SplitLines(ReadFileText(requests)).size());
+    // Output kind bit 3 keeps the job off the manager.
+    ASSERT_EQ(S_OK, Tool_PrintOutEx2(nullptr, nullptr, "Job", 0, 0, 0, FALSE, pdf.c_str(), "", "", 0, TRUE,
+                                     FALSE, nullptr, 0, OVS_PRINTKIND_PDF | OVS_PRINTKIND_DIRECT, nullptr,
+                                     nullptr, nullptr, 0));
+    EXPECT_EQ(1u, SplitLines(ReadFileText(requests)).size());
+    for (const auto& [word, count] : {std::pair{"0", 1u}, {"2", 1u}, {"1", 2u}, {"3", 3u}}) {
         const ChildResult child =
             RunChild("print-database", {}, {{"OVS_VERSION_WORD", word}, {"OVS_TEST_PDF", pdf}});
         EXPECT_TRUE(child.finished);
@@ -350,9 +265,8 @@ struct TestPrinter {
         char folder[MAX_PATH];
         DWORD size = sizeof folder;
         GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), size, &size);
-        FILE* file = std::fopen((std::string(folder) + "\\ovstest.ppd").c_str(), "wb");
-        installed = file != nullptr && std::fwrite(kPpd, 1, sizeof kPpd - 1, file) == sizeof kPpd - 1;
-        std::fclose(file);
+        installed =
+            static_cast<bool>(std::ofstream(std::string(folder) + "\\ovstest.ppd", std::ios::binary) << kPpd);
         DRIVER_INFO_3A driver = {3, const_cast<char*>(kDriver)};
         driver.pDriverPath = driver.pConfigFile = const_cast<char*>("wineps.drv");
         driver.pDataFile = const_cast<char*>("ovstest.ppd");
@@ -402,39 +316,6 @@ TEST_F(PrintTest, ThePrinterIsDescribedWithTheCallersDeviceModeAndPrintedOn) {
         EXPECT_EQ(0u, ReadFileText(postScript).find("%!PS")) << name;
         DeleteFileA(postScript.c_str());
     }
-
-    // The caller's wide device mode (its record may be larger) is handed on narrow, its driver bytes
-    // after it; the record itself goes on as the printer information.
-    struct {
-        DEVMODEW mode;
-        BYTE extra[12];
-    } wide = {};
-    wide.mode.dmSize = sizeof(DEVMODEW);
-    wide.mode.dmDriverExtra = sizeof wide.extra;
-    wcscpy(wide.mode.dmDeviceName, L"OVS Test Printer");
-    wcscpy(wide.mode.dmFormName, L"Letter");
-    wide.mode.dmFields = DM_ORIENTATION;
-    wide.mode.dmOrientation = DMORIENT_LANDSCAPE;
-    std::memset(wide.extra, 0x5A, sizeof wide.extra);
-    const LONG size = sizeof(DEVMODEW) + sizeof wide.extra + 4;
-    std::vector<BYTE> record(size);
-    std::memcpy(record.data(), &wide, sizeof wide);
-    const auto* given = reinterpret_cast<const DEVMODEW*>(record.data());
-    const Receipt run = Print(OVS_PRINTKIND_PRINTER, FALSE, 0, TestPrinter::kName, "Lab 2", given, size);
-    ASSERT_EQ(DWORD(size), run.Word(kDevMode));
-    const auto* mode = reinterpret_cast<const DEVMODEA*>(run.sections.at(kDevMode).data() + 4);
-    EXPECT_STREQ(TestPrinter::kName, reinterpret_cast<const char*>(mode->dmDeviceName));
-    EXPECT_STREQ("Letter", reinterpret_cast<const char*>(mode->dmFormName));
-    EXPECT_EQ(sizeof(DEVMODEA), mode->dmSize);
-    EXPECT_EQ(DMORIENT_LANDSCAPE, mode->dmOrientation);
-    const BYTE* extra = reinterpret_cast<const BYTE*>(mode) + sizeof(DEVMODEA);
-    EXPECT_EQ(std::string(12, 0x5A) + std::string(size - sizeof(DEVMODEA) - 12, 0),
-              std::string(extra, extra + size - sizeof(DEVMODEA)));
-    const auto& info = run.sections.at(kPrinterInfo);
-    EXPECT_EQ(record, std::vector<BYTE>(info.begin() + 4, info.begin() + 4 + size));
-    // A record shorter than it says it is goes nowhere.
-    EXPECT_EQ(0u, Print(OVS_PRINTKIND_PRINTER, FALSE, 0, TestPrinter::kName, "Lab 2", given, sizeof(DEVMODEW))
-                      .Word(kPrinterInfo));
     SetEnvironmentVariableA(ovsprint::kPrintFileVariable, nullptr);
 }
 

@@ -1,5 +1,5 @@
-// Installed products and solution types. The product list lives once per process, so each case
-// runs in a child process of its own, started after the registry holds the case's entries.
+// Installed products and solution types; the product list lives once per process, so cases run in
+// children.
 #include "current_user_raw.h"
 #include "test_support.h"
 
@@ -7,7 +7,6 @@
 #include <ovstoolproducts.h>
 
 #include <sstream>
-#include <string>
 
 namespace {
 
@@ -17,22 +16,16 @@ constexpr char kUserKey[] = "SOFTWARE\\VELDORAN\\Orvantiscope\\Orvantiscope2\\In
 
 // Entries "name=number" (double word) or "name:text" (string value; "*n" is n letters).
 void WriteMachineEntries(const std::string& entries) {
-    ovs::unique_hkey key;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMachineKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(),
-                    nullptr);
     std::istringstream words(entries);
     for (std::string word; words >> word;) {
         const size_t at = word.find_first_of("=:");
-        const std::string name = word.substr(0, at);
-        std::string data = word.substr(at + 1);
-        if (word[at] == '=') {
-            const DWORD value = std::stoul(data);
-            RegSetValueExA(key.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
-            continue;
-        }
-        data = data[0] == '*' ? std::string(std::stoul(data.substr(1)), 'x') : data;
-        RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                       static_cast<DWORD>(data.size() + 1));
+        const std::string name = word.substr(0, at), data = word.substr(at + 1);
+        const DWORD number = word[at] == '=' ? std::stoul(data) : 0;
+        const std::string text = data[0] == '*' ? std::string(std::stoul(data.substr(1)), 'x') : data;
+        ASSERT_TRUE(word[at] == '=' ? ovs::test::RawUserSet(kMachineKey, name.c_str(), REG_DWORD, &number, 4,
+                                                            HKEY_LOCAL_MACHINE)
+                                    : ovs::test::RawUserSet(kMachineKey, name.c_str(), REG_SZ, text.c_str(),
+                                                            DWORD(text.size() + 1), HKEY_LOCAL_MACHINE));
     }
 }
 
@@ -52,51 +45,34 @@ const ovs::test::ChildMode kSelectMode("products-select", [](const std::vector<s
 
 using ProductsTest = ovs::test::BothHivesTest;
 
-TEST_F(ProductsTest, MaskAndSelectionFromTheRegistry) {
-    const struct {
-        const char* machine;
-        DWORD productCache; // 0: none
-        long requested;
-        DWORD mask;
-        int filter;
-        long solution; // application and default alike
-    } cases[] = {{"LC=1 GC=1", 0, -1, 0x11, 2, 0},
-                 {"LCVXMS=1", 0, -1, 0x100, 0, 1},
-                 {"GC=1", 0, 0, 0x10, 0, -1}, // no row matches LC
-                 {"GC=1", 0, 2, 0x10, 1, 2},
-                 {"GCVXMS=1 GC=1", 0, -1, 0x410, 1, 3},
-                 {"LC:1 GC=1", 0, -1, 0x10, 1, 2}, // a text entry is ignored
-                 {"LC=0 PDA=1", 0, -1, 0x2, 0, 0},
-                 {"lczetrams=5 agilentlc=1", 0, -1, 0x201, 0, 1},
-                 {"LC=1 Notes:*3000 GC=1", 0, 3, 0x11, 1, -1},
-                 {"LC=1", 0x400, -1, 0x400, 1, 3}, // the user's cache overrides
-                 {"", 0, -1, 0, 0, -1},
-                 {"LC=1", 0, 7, 0x1, 0, -1}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.machine);
+TEST_F(ProductsTest, MaskSelectionListFilledOnceAndGpcInstalledUnlessZeroOrBelow) {
+    // Product cache (0: none), requested, mask, filter, solution type (application and default alike).
+    const std::tuple<const char*, DWORD, long, DWORD, int, long> cases[] = {
+        {"LC=1 GC=1", 0, -1, 0x11, 2, 0},
+        {"LCVXMS=1", 0, -1, 0x100, 0, 1},
+        {"GC=1", 0, 0, 0x10, 0, -1}, // no row matches LC
+        {"GC=1", 0, 2, 0x10, 1, 2},
+        {"GCVXMS=1 GC=1", 0, -1, 0x410, 1, 3},
+        {"LC:1 GC=1", 0, -1, 0x10, 1, 2}, // a text entry is ignored
+        {"LC=0 PDA=1", 0, -1, 0x2, 0, 0},
+        {"lczetrams=5 agilentlc=1", 0, -1, 0x201, 0, 1},
+        {"LC=1 Notes:*3000 GC=1", 0, 3, 0x11, 1, -1},
+        {"LC=1", 0x400, -1, 0x400, 1, 3}, // the user's cache overrides
+        {"", 0, -1, 0, 0, -1},
+        {"LC=1", 0, 7, 0x1, 0, -1}};
+    for (const auto& [machine, productCache, requested, mask, filter, solution] : cases) {
+        SCOPED_TRACE(machine);
         ovs::test::ResetProductRegistry();
         ovs::test::ResetCurrentUserTree();
-        WriteMachineEntries(c.machine);
-        if (c.productCache != 0) {
-            ASSERT_TRUE(ovs::test::RawUserSetInt(kUserKey, "ProductCache", c.productCache));
+        WriteMachineEntries(machine);
+        if (productCache != 0) {
+            ASSERT_TRUE(ovs::test::RawUserSetInt(kUserKey, "ProductCache", productCache));
         }
-        const auto result = ovs::test::RunChild("products-select", {std::to_string(c.requested)});
+        const auto result = ovs::test::RunChild("products-select", {std::to_string(requested)});
         ASSERT_TRUE(result.finished);
-        EXPECT_EQ(Pack(c.mask, c.filter, c.solution, c.solution, c.solution >= 2 ? 1 : 0), result.exitCode);
+        EXPECT_EQ(Pack(mask, filter, solution, solution, solution >= 2 ? 1 : 0), result.exitCode);
     }
-}
-
-// The list is filled while empty and never refreshed; a computed 0 is not kept.
-const ovs::test::ChildMode kStaleMode("products-stale", [](const std::vector<std::string>&) {
-    const DWORD before = Tool_GetInstalledProduct();
-    WriteMachineEntries("LC=1");
-    const DWORD filled = Tool_GetInstalledProduct();
-    WriteMachineEntries("GC=1");
-    Tool_ClearInstalledProductCache();
-    return before == 0 && filled == 0x1 && Tool_GetInstalledProduct() == 0x1 ? 0 : 1;
-});
-
-TEST_F(ProductsTest, ListFilledOnceAndZeroNotCachedAndGpcInstalledUnlessZeroOrBelow) {
+    ovs::test::ResetProductRegistry();
     const auto result = ovs::test::RunChild("products-stale");
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(0u, result.exitCode);
@@ -112,5 +88,15 @@ TEST_F(ProductsTest, ListFilledOnceAndZeroNotCachedAndGpcInstalledUnlessZeroOrBe
     EXPECT_EQ(3, Tool_SetDefaultSolutionType(before));
     EXPECT_EQ(before, Tool_GetDefaultSolutionType());
 }
+
+// The list is filled while empty and never refreshed; a computed 0 is not kept.
+const ovs::test::ChildMode kStaleMode("products-stale", [](const std::vector<std::string>&) {
+    const DWORD before = Tool_GetInstalledProduct();
+    WriteMachineEntries("LC=1");
+    const DWORD filled = Tool_GetInstalledProduct();
+    WriteMachineEntries("GC=1");
+    Tool_ClearInstalledProductCache();
+    return before == 0 && filled == 0x1 && Tool_GetInstalledProduct() == 0x1 ? 0 : 1;
+});
 
 } // namespace

@@ -1,11 +1,10 @@
-// The resource text module: every number the library asks for, in English and (in a second process
-// whose user language is Japanese) in Japanese, the fallback to English, unknown numbers and overrides.
+// The resource text module: every number in English and (in a Japanese process) in Japanese, unknown
+// numbers and overrides.
 #include "cp932_child.h"
 
 #include <ovsres.h>
 
 #include <sstream>
-#include <string>
 
 namespace {
 

@@ -1,6 +1,5 @@
-// Feature switches and display settings: registry answers, switches read once per process, the
-// grid font for devices, main windows and resource texts, the font check per locale and the
-// peak-pick setting of a settings store.
+// Feature switches and display settings: registry answers, cached switches, the grid font, the font
+// check per locale and the peak-pick setting of a settings store.
 #include "block_counter.h"
 #include "locale_child.h"
 #include "test_support.h"
@@ -12,7 +11,8 @@
 #include <ovstoolswitches.h>
 
 #include <cstring>
-#include <string>
+
+using namespace std::string_literals;
 
 namespace {
 
@@ -22,7 +22,7 @@ BOOL WriteOption(LPCSTR subKey, LPCSTR value, int number) {
     return Tool_WriteRegistryInt(OVS_REG_PRODUCT_ROOT, nullptr, 0, subKey, value, number);
 }
 
-TEST_F(SwitchesTest, DrawModeAsciiModeAndWorkSpaceFile) {
+TEST_F(SwitchesTest, RegistryAnswersAndSwitchesCachedOncePerProcess) {
     EXPECT_EQ(6914, Tool_Get3DViewDrawMode());
     EXPECT_FALSE(Tool_Get3DASCIICustomMode());
     CString name;
@@ -44,6 +44,12 @@ TEST_F(SwitchesTest, DrawModeAsciiModeAndWorkSpaceFile) {
     EXPECT_EQ(S_OK, Tool_GetDelayTimeFromConfig(&a, &a, nullptr, nullptr, nullptr));
     EXPECT_EQ(E_INVALIDARG, Tool_GetDelayTimeFromConfig(nullptr, &a, &a, &a, &a));
     EXPECT_EQ(E_INVALIDARG, Tool_GetDelayTimeFromConfig(&a, nullptr, &a, &a, &a));
+    ASSERT_TRUE(WriteOption("Option", "DragDropDisable", 1));
+    ASSERT_TRUE(WriteOption("Option", "DataFileUpdateDisable", 2)); // only 1 disables
+    ASSERT_TRUE(WriteOption("Option", "ProjectManagement", 1));
+    const auto result = ovs::test::RunChild("switches-cached");
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(0x55u, result.exitCode);
 }
 
 // The three cached switches, answered twice: before and after the registry changes.
@@ -58,15 +64,6 @@ const ovs::test::ChildMode kCachedMode("switches-cached", [](const std::vector<s
     WriteOption("Option", "ProjectManagement", 0);
     return first | answers() << 4;
 });
-
-TEST_F(SwitchesTest, CachedSwitchesAreReadOncePerProcess) {
-    ASSERT_TRUE(WriteOption("Option", "DragDropDisable", 1));
-    ASSERT_TRUE(WriteOption("Option", "DataFileUpdateDisable", 2)); // only 1 disables
-    ASSERT_TRUE(WriteOption("Option", "ProjectManagement", 1));
-    const auto result = ovs::test::RunChild("switches-cached");
-    ASSERT_TRUE(result.finished);
-    EXPECT_EQ(0x55u, result.exitCode);
-}
 
 // Height, face, weight and character set of a font.
 std::string Describe(const CFont& font) {
@@ -85,32 +82,24 @@ TEST(GridFont, SizedForTheDeviceTheMainWindowOrTheDefaultHeight) {
     CWinApp app("Host");
     CWnd messageOnly;
     ASSERT_TRUE(messageOnly.CreateEx(0, nullptr, "grid", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr));
-    CWnd bad;
-    bad.m_hWnd = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7FFF0));
-    const struct {
-        const char* text;
-        CDC* dc;
-        CWnd* main; // the main window's screen when there is no device
-        LONG height;
-    } cases[] = {{"Courier New,12", &memory, nullptr, -16},
-                 {"Arial,0", &memory, nullptr, gui.lfHeight},
-                 {"Arial,9", nullptr, nullptr, gui.lfHeight},
-                 {"Arial,9", nullptr, &messageOnly, -12},
-                 {"Arial,9", nullptr, &bad, gui.lfHeight}};
-    for (const auto& c : cases) {
-        RES_SetStringOverride(339, c.text);
-        app.m_pMainWnd = c.main;
+    // Text, device, main window (its screen when there is no device), height.
+    const std::tuple<const char*, CDC*, CWnd*, LONG> cases[] = {{"Courier New,12", &memory, nullptr, -16},
+                                                                {"Arial,0", &memory, nullptr, gui.lfHeight},
+                                                                {"Arial,9", nullptr, nullptr, gui.lfHeight},
+                                                                {"Arial,9", nullptr, &messageOnly, -12}};
+    for (const auto& [text, dc, main, height] : cases) {
+        RES_SetStringOverride(339, text);
+        app.m_pMainWnd = main;
         // An earlier font of the object is deleted first.
         CFont font;
         LOGFONTA earlier = {-30};
         ASSERT_TRUE(font.CreateFontIndirect(&earlier));
         const HGDIOBJ earlierFont = font.GetSafeHandle();
-        ASSERT_TRUE(Tool_GetGridFont(&font, c.dc)) << c.text;
+        ASSERT_TRUE(Tool_GetGridFont(&font, dc)) << text;
         EXPECT_EQ(0u, GetObjectType(earlierFont));
-        const std::string face = std::string(c.text).substr(0, std::string(c.text).find(','));
-        EXPECT_EQ(std::to_string(c.height) + " " + face + " 400 1", Describe(font)) << c.text;
+        const std::string face = std::string(text).substr(0, std::string(text).find(','));
+        EXPECT_EQ(std::to_string(height) + " " + face + " 400 1", Describe(font)) << text;
     }
-    bad.m_hWnd = nullptr;
     app.m_pMainWnd = nullptr;
     for (const char* text : {"Default", "", "Arial"}) {
         RES_SetStringOverride(339, text);
@@ -121,10 +110,6 @@ TEST(GridFont, SizedForTheDeviceTheMainWindowOrTheDefaultHeight) {
     RES_SetStringOverride(339, nullptr);
     EXPECT_FALSE(Tool_GetGridFont(nullptr, nullptr));
 }
-
-const ovs::test::ChildMode kFontCorruptMode("switches-font-corrupt", [](const std::vector<std::string>&) {
-    return Tool_IsFontCorrupt() ? 1 : 0;
-});
 
 TEST(FontCorrupt, OnlyForSimplifiedAndTraditionalChinese) {
     if (!ovs::test::RunsUnderWine()) {
@@ -139,10 +124,15 @@ TEST(FontCorrupt, OnlyForSimplifiedAndTraditionalChinese) {
     }
 }
 
+const ovs::test::ChildMode kFontCorruptMode("switches-font-corrupt", [](const std::vector<std::string>&) {
+    return Tool_IsFontCorrupt() ? 1 : 0;
+});
+
 // A settings store whose twentieth slot hands out a prepared block in task memory.
 class FakeStore final : public IOVSDocumentStore {
 public:
-    HRESULT result = S_OK;
+    FakeStore(HRESULT answer, const std::string& given) : result(answer), block(given) {}
+    HRESULT result;
     std::string block; // handed out unless "none"
     std::string call;  // category, identifier and whether the name was null
 
@@ -154,13 +144,9 @@ public:
     OVS_PLACEHOLDER_NOTIMPL(7) OVS_PLACEHOLDER_NOTIMPL(8) OVS_PLACEHOLDER_NOTIMPL(10) OVS_PLACEHOLDER_NOTIMPL(11)
     OVS_PLACEHOLDER_NOTIMPL(12) OVS_PLACEHOLDER_NOTIMPL(13) OVS_PLACEHOLDER_NOTIMPL(14) OVS_PLACEHOLDER_NOTIMPL(15)
     OVS_PLACEHOLDER_NOTIMPL(16) OVS_PLACEHOLDER_NOTIMPL(17)
-        // clang-format on
-        HRESULT STDMETHODCALLTYPE GetNames(LPSTR, LPSTR) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE WriteBlock(LONG, LONG, LPCSTR, const BYTE*, ULONG, LONG) override {
-        return E_NOTIMPL;
-    }
+    HRESULT STDMETHODCALLTYPE GetNames(LPSTR, LPSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE WriteBlock(LONG, LONG, LPCSTR, const BYTE*, ULONG, LONG) override { return E_NOTIMPL; }
+    // clang-format on
     HRESULT STDMETHODCALLTYPE ReadBlock(LONG category, LONG identifier, LPCSTR name, LONG, LONG, BYTE** out,
                                         ULONG* size, LONG* flag) override {
         call = std::to_string(category) + " " + std::to_string(identifier) + (name == nullptr ? " null" : "");
@@ -180,24 +166,18 @@ ovs::test::BlockCounter blocks;
 
 TEST(PeakPickSwitch, FirstNumberOfTheBlockAndEveryBlockFreed) {
     ASSERT_EQ(S_OK, CoRegisterMallocSpy(&blocks));
-    const struct {
-        HRESULT result;
-        std::string block;
-        BOOL expected;
-    } cases[] = {{S_OK, std::string("\x01\0\0\0", 4), TRUE},
-                 {S_OK, std::string("\0\0\0\x80\x01", 5), TRUE},
-                 {S_OK, std::string("\0\0\0\0", 4), FALSE},
-                 {S_OK, std::string("\x01\x01\x01", 3), FALSE},
-                 {E_FAIL, std::string("\x01\0\0\0", 4), FALSE},
-                 {S_OK, "none", FALSE},
-                 {S_OK, "", FALSE}};
-    for (const auto& c : cases) {
-        FakeStore store;
-        store.result = c.result;
-        store.block = c.block;
+    const std::tuple<HRESULT, std::string, BOOL> cases[] = {{S_OK, "\x01\0\0\0"s, TRUE},
+                                                            {S_OK, "\0\0\0\x80\x01"s, TRUE},
+                                                            {S_OK, "\0\0\0\0"s, FALSE},
+                                                            {S_OK, "\x01\x01\x01", FALSE},
+                                                            {E_FAIL, "\x01\0\0\0"s, FALSE},
+                                                            {S_OK, "none", FALSE},
+                                                            {S_OK, "", FALSE}};
+    for (const auto& [result, block, expected] : cases) {
+        FakeStore store(result, block);
         const LONG allocated = blocks.allocated;
         const LONG freed = blocks.freed;
-        EXPECT_EQ(c.expected, Tool_GetPeakPick2AlgVersionChangeEnable(&store)) << c.block.size();
+        EXPECT_EQ(expected, Tool_GetPeakPick2AlgVersionChangeEnable(&store)) << block.size();
         EXPECT_EQ(blocks.allocated - allocated, blocks.freed - freed) << "block freed";
         EXPECT_EQ("0 1388558 null", store.call);
     }
