@@ -54,6 +54,11 @@ TEST(AsciiImport, SectionsOfARealisticExport) {
     ASSERT_TRUE(Tool_SearchTitleForAsciiImportEx("Chromatogram", titleLine, &cursor, &end));
     EXPECT_EQ(start + text.size(), end) << "the last section ends with the text";
     EXPECT_EQ("500", Item("Interval(msec)", cursor, end));
+    char delimiter = 0; // the byte after the keyword, unless the keyword ends the text
+    Tool_GetDelimitTypeForAsciiImport("Delimiter,", &delimiter);
+    EXPECT_EQ(',', delimiter);
+    Tool_GetDelimitTypeForAsciiImport("x Delimiter", &delimiter);
+    EXPECT_EQ('\t', delimiter);
 }
 
 TEST(AsciiImport, SearchEdgeCases) {

@@ -5,7 +5,6 @@
 #include "unique_resource.h"
 
 #include <algorithm>
-#include <functional>
 #include <limits>
 #include <random>
 #include <tuple>
@@ -188,16 +187,8 @@ TEST(TimeTable, MatchesThePassByPassRule) {
             }
             const OVS_2DCHROMDATA chrom = Chrom(values);
             for (DWORD maxPoints : std::vector<DWORD>{3, 4, 5, 10, 102, 2000, DWORD(size), DWORD(size + 5)}) {
-                const std::vector<double> times = TimeTable(chrom, maxPoints).second;
-                SCOPED_TRACE(testing::Message()
-                             << size << " points, kind " << kind << ", at most " << maxPoints);
-                EXPECT_EQ(ReferenceTimes(chrom, maxPoints), times);
-                // Two different points may stay for a wish of one.
-                ASSERT_LE(times.size(), std::max<size_t>(maxPoints, 4));
-                EXPECT_EQ(1000.0, times.front());
-                EXPECT_EQ(1000.0 + 50.0 * double(size - 1), times.back());
-                EXPECT_TRUE(std::adjacent_find(times.begin(), times.end(), std::greater_equal<>()) ==
-                            times.end());
+                EXPECT_EQ(ReferenceTimes(chrom, maxPoints), TimeTable(chrom, maxPoints).second)
+                    << size << " points, kind " << kind << ", at most " << maxPoints;
             }
         }
     }

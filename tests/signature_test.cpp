@@ -175,10 +175,19 @@ TEST_F(SignatureTest, DocumentClassRoadAndFilesWithoutARoad) {
         ovs::unique_hfile(
             CreateFileA((folder / flat).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
-    EXPECT_EQ(STG_E_FILEALREADYEXISTS, Sign(folder / "flat.lcb"));
     EXPECT_EQ(E_FAIL, Sign(folder / "flat.lcr"));
     EXPECT_EQ(E_FAIL, Sign(folder / "a.pdf"));
-    EXPECT_EQ(E_INVALIDARG, Tool_SetSignature(nullptr, 7, nullptr, nullptr, "x", 5));
+    const std::string report = folder / "report.lcr"; // a report's values are all needed
+    MakeDocument(report);
+    const BYTE* value2 = reinterpret_cast<const BYTE*>(kValue2.data());
+    const BYTE* value3 = reinterpret_cast<const BYTE*>(kValue3.data());
+    EXPECT_EQ(std::vector<HRESULT>(4, E_INVALIDARG),
+              (std::vector<HRESULT>{Tool_SetSignature(nullptr, 7, value2, value3, "x", 5),
+                                    Tool_SetSignature(report.c_str(), 7, nullptr, value3, "x", 5),
+                                    Tool_SetSignature(report.c_str(), 7, value2, nullptr, "x", 5),
+                                    Tool_SetSignature(report.c_str(), 7, value2, value3, nullptr, 5)}));
+    EXPECT_EQ("", Log());
+    EXPECT_EQ(STG_E_FILEALREADYEXISTS, Sign(folder / "flat.lcb"));
 }
 
 TEST_F(SignatureTest, SystemNumberOfADataFile) {
