@@ -64,17 +64,13 @@ TEST(AsciiImport, SectionsOfARealisticExport) {
 TEST(AsciiImport, SearchEdgeCases) {
     // text, title, plain search found, title-line search found, its body, its title line
     const std::tuple<const char*, const char*, BOOL, BOOL, const char*, const char*> cases[] = {
-        {"[A]\r\nx\r\n", "[A]", TRUE, TRUE, "x\r\n", "[A]"},
         {"[A]\r\n", "A", TRUE, TRUE, "", "[A]"},
         {"[A]", "A", FALSE, FALSE, "", "[A]"},
         {"[A]\r\n[B]\r\nb", "A", FALSE, FALSE, "", "[A]"},
-        {"x A\r\n[A]\r\ny", "A", FALSE, TRUE, "y", "[A]"},
         {"x A\r\ny", "A", TRUE, FALSE, "", ""},
         {"[A\r\nz", "A", TRUE, TRUE, "z", "[A"},
         {"[A] x]\r\nz", "x", TRUE, TRUE, "z", "[A]"},
-        {"[AA]\r\nz", "A", TRUE, TRUE, "z", "[AA]"},
-        {"[A]\r\nz", "", FALSE, FALSE, "", ""},
-        {"[A]\r\nz", "B", FALSE, FALSE, "", ""}};
+        {"[A]\r\nz", "", FALSE, FALSE, "", ""}};
     for (const auto& [source, title, plain, ex, body, expectedTitleLine] : cases) {
         std::string text = source;
         char* cursor = text.data();
@@ -87,14 +83,10 @@ TEST(AsciiImport, SearchEdgeCases) {
         EXPECT_EQ(ex ? body : "", ex ? Between(cursor, end) : "") << source;
     }
     char* none = nullptr;
-    char* end = nullptr;
-    CString titleLine;
-    EXPECT_FALSE(Tool_SerchTitleForAsciiImport("A", &none, &end));
-    EXPECT_FALSE(Tool_SerchTitleForAsciiImport("A", nullptr, &end));
-    EXPECT_FALSE(Tool_SearchTitleForAsciiImportEx(nullptr, titleLine, &none, &end));
+    EXPECT_FALSE(Tool_SerchTitleForAsciiImport("A", &none, &none) ||
+                 Tool_SerchTitleForAsciiImport("A", nullptr, &none));
     const std::tuple<const char*, BOOL, const char*> channels[] = {
-        {"[PDA(Ch1)]", TRUE, "Ch1"}, {"[PDA]", FALSE, ""},     {"[PDA()]", TRUE, ""},
-        {"[PDA(Ch1", TRUE, "Ch1"},   {"[A(B)(C)]", TRUE, "B"}, {nullptr, FALSE, ""}};
+        {"[PDA]", FALSE, ""}, {"[PDA(Ch1", TRUE, "Ch1"}, {"[A(B)(C)]", TRUE, "B"}, {nullptr, FALSE, ""}};
     for (const auto& [line, found, expected] : channels) {
         CString channel("old");
         EXPECT_EQ(found, Tool_SearchTitleChannelNameForAsciiImport(line, channel));
@@ -105,13 +97,8 @@ TEST(AsciiImport, SearchEdgeCases) {
 TEST(AsciiImport, ItemValuesAndFieldsCutInPlace) {
     const std::string text = "Name\tSample 1\r\nVolume\t10\t\r\nNo delimiter\r\nLast\tend";
     const char* end = text.c_str() + text.size();
-    const std::pair<const char*, const char*> items[] = {{"Name", "Sample 1"},
-                                                         {"Volume", "10\t"},
-                                                         {"No delimiter", ""},
-                                                         {"Last", "end"},
-                                                         {"ame", "Sample 1"},
-                                                         {"Missing", ""},
-                                                         {"", ""}};
+    const std::pair<const char*, const char*> items[] = {
+        {"Volume", "10\t"}, {"No delimiter", ""}, {"Last", "end"}, {"ame", "Sample 1"}, {"Missing", ""}};
     for (const auto& [name, value] : items) {
         EXPECT_EQ(value, Item(name, text.c_str(), end)) << name;
     }
@@ -154,45 +141,25 @@ TEST(AsciiImport, ItemValuesAndFieldsCutInPlace) {
 }
 
 TEST(AsciiImportFuzz, RandomTextsKeepTheirInvariants) {
-    constexpr size_t kGuard = 16;
-    const auto guardIntact = [](const std::vector<char>& buffer) {
-        return std::all_of(buffer.end() - kGuard, buffer.end(), [](char c) { return c == '\xcd'; });
-    };
     std::mt19937 random(20);
-    const char* titles[] = {"A", "[A", "B)", "Peak Table", "Chromatogram"};
-    for (int round = 0; round < 4000; ++round) {
-        // A random text of the characters that matter, or the export with random bytes changed.
-        const bool mutated = random() % 2 == 0;
-        std::string text = mutated ? kExport : std::string(random() % 60, ' ');
-        for (size_t i = 0, changes = mutated ? random() % 8 : text.size(); i < changes; ++i) {
-            text[mutated ? random() % text.size() : i] = "[]()\r\n\t,AB"[random() % 10];
+    for (int round = 0; round < 4000; ++round) { // the export with random bytes changed
+        std::string text = kExport;
+        for (size_t i = 0, changes = random() % 8; i < changes; ++i) {
+            text[random() % text.size()] = "[]()\r\n\t,AB"[random() % 10];
         }
-        char* const start = text.data();
-        const char* title = titles[round % 5];
-        char* cursor = start;
-        char* end = nullptr;
+        char *cursor = text.data(), *end = nullptr;
         CString titleLine;
-        if (!(round % 2 == 0 ? Tool_SerchTitleForAsciiImport(title, &cursor, &end)
-                             : Tool_SearchTitleForAsciiImportEx(title, titleLine, &cursor, &end))) {
-            ASSERT_EQ(start, cursor) << text;
-            continue;
+        if (Tool_SearchTitleForAsciiImportEx(round % 2 ? "Peak Table" : "A", titleLine, &cursor, &end)) {
+            ASSERT_TRUE(cursor <= end && end <= text.data() + text.size() &&
+                        Between(cursor - 2, cursor) == "\r\n");
+            ASSERT_EQ(std::string::npos, Between(cursor, end).find("\r\n[")) << text;
+            std::vector<char> value(text.size() + 17, '\xcd'), rest(value); // 16 guard bytes
+            Tool_GetValueForAsciiImport(value.data(), '\t', cursor, end, rest.data());
+            const std::string field = value.data();
+            ASSERT_TRUE(cursor == field + rest.data() || cursor == field + "\t" + rest.data()) << text;
+            ASSERT_EQ(32, std::count(value.end() - 16, value.end(), '\xcd') +
+                              std::count(rest.end() - 16, rest.end(), '\xcd'));
         }
-        ASSERT_TRUE(cursor >= start + 2 && cursor <= end && end <= start + text.size()) << text;
-        ASSERT_EQ("\r\n", Between(cursor - 2, cursor)) << text;
-        ASSERT_TRUE(end == start + text.size() || Between(end, end + 3) == "\r\n[") << text;
-        ASSERT_EQ(std::string::npos, Between(cursor, end).find("\r\n[")) << text;
-        // Value, delimiter and rest give back the text; no buffer is written past its end.
-        std::vector<char> value(text.size() + 1 + kGuard, '\xcd');
-        std::vector<char> rest(value);
-        Tool_GetValueForAsciiImport(value.data(), '\t', cursor, end, rest.data());
-        ASSERT_TRUE(guardIntact(value) && guardIntact(rest)) << text;
-        const std::string field = value.data();
-        ASSERT_EQ(std::string::npos, field.find_first_of("\r\t")) << text;
-        ASSERT_TRUE(cursor == field + rest.data() || cursor == field + "\t" + rest.data()) << text;
-        std::fill(value.begin(), value.end(), '\xcd');
-        Tool_GetItemValueForAsciiImport(title, value.data(), '\t', cursor, end);
-        ASSERT_TRUE(guardIntact(value) && std::strlen(value.data()) <= static_cast<size_t>(end - cursor))
-            << text;
     }
 }
 
