@@ -38,11 +38,11 @@ inline std::string CallLog(IOvsHostObjectSetup* setup) {
     return log;
 }
 
-// Blocks handed out and still live; objects of the stand-in module still live.
-inline std::pair<LONG, LONG> LiveCounts(IOvsHostObjectSetup* setup) {
+// Every block the stand-in handed out is freed, and only `objects` of its objects are still live.
+inline void ExpectAllReleased(IOvsHostObjectSetup* setup, LONG objects = 1) {
     std::pair<LONG, LONG> counts{-1, -1};
     setup->GetLiveCounts(&counts.first, &counts.second);
-    return counts;
+    EXPECT_EQ(std::pair(0L, objects), counts) << "blocks and objects still live";
 }
 
 } // namespace ovs::test
