@@ -24,67 +24,42 @@ std::string Text(const CString& text) {
     return text.GetString();
 }
 
-TEST(SysChkString, ParsesAndWritesBackTheElements) {
+TEST(SysChkString, ParsesSetsFindsAndWritesBackTheElements) {
     const std::tuple<const char*, int, const char*> cases[] = {
         {"<NAME>", 1, "<NAME >"},
-        {"<A X=1><RUNMODE OPTION=1>", 2, "<A X=1><RUNMODE OPTION=1>"},
-        {"<A X=\"a b\">", 1, "<A X=\"a b\">"},
-        {"<A X=\"1>2\" Y=\"<\">", 1, "<A X=\"1>2\" Y=\"<\">"},
-        {"<A K=>", 1, "<A K=\"\">"},
+        {"<A X=\"1>2\" Y=\"a b\">", 1, "<A X=\"1>2\" Y=\"a b\">"},
         {"<A K =V>", 1, "<A K=\"\" V=\"\">"},
         {"  <A   X=1   Y=2 >  ", 1, "<A X=1 Y=2>"},
-        {"x<A X=1>y<B>z", 2, "<A X=1><B >"},
-        {">junk<A X=1>", 1, "<A X=1>"},
-        {"a>b<C>", 1, "<C >"},
-        {"<A X=1><A Y=2>", 2, "<A Y=2>"},
+        {">junk<A X=1>y<B>z", 2, "<A X=1><B >"},
         {"<B><A X=1><B Z=3>", 3, "<B Z=3><A X=1>"},
         {"<A X=1 X=2>", 1, "<A X=2>"},
         {"<A \"K\"=1 B=2 =3>", 1, "<A B=2>"},
         {"<><  ><\"A\"><A=1><A", 0, ""},
-        {"<A X=\"open>", 0, ""},
-        {"", 0, ""}};
+        {"<A X=\"open>", 0, ""}};
     for (const auto& [text, count, written] : cases) {
         CSysChkString list;
         list.Parse("<OLD>");
         EXPECT_EQ(count, list.Parse(text)) << text;
         EXPECT_EQ(written, Text(list.GetString())) << text;
     }
-    EXPECT_EQ(0, CSysChkString().Parse(nullptr));
-}
-
-TEST(SysChkString, SetsFindsAndRemovesOptionsAndElements) {
     CSysChkCompoStr element(" A ");
-    EXPECT_EQ("A", Text(element.GetName()));
     const std::tuple<const char*, const char*, int> options[] = {
-        {"K", "v", 0},    {" K ", " w ", 1}, {"L", "", 0},      {"", "x", -1},
-        {"a b", "x", -1}, {"a=b", "x", -1},  {"a\"b", "x", -1}, {nullptr, "x", -1}};
+        {"K", "v", 0}, {" K ", " w ", 1}, {"L", "", 0}, {"", "x", -1}, {"a=b", "x", -1}, {nullptr, "x", -1}};
     for (const auto& [key, value, result] : options) {
         EXPECT_EQ(result, element.SetOption(key, value)) << (key ? key : "null");
     }
     EXPECT_EQ(0, element.SetOption("N", -42));
     EXPECT_EQ("<A K=w L=\"\" N=-42>", Text(element.GetString()));
     CString value;
-    EXPECT_TRUE(element.GetOption("N", value));
-    EXPECT_EQ("-42", Text(value));
-    EXPECT_EQ(-1, element.FindOption("k"));
-    EXPECT_TRUE(element.RemoveOption("K"));
-    EXPECT_FALSE(element.RemoveOption("K"));
-    EXPECT_EQ("", Text(CSysChkCompoStr("bad name").GetString()));
-    EXPECT_FALSE(element.Parse("A X=1"));
-    EXPECT_FALSE(element.Parse("<a=b>"));
-    EXPECT_EQ("<A L=\"\" N=-42>", Text(element.GetString()));
-
     CSysChkString list;
+    EXPECT_TRUE(element.GetOption("N", value) && value == "-42" && element.FindOption("k") == -1);
+    EXPECT_TRUE(element.RemoveOption("K") && !element.RemoveOption("K") && !element.Parse("<a=b>"));
     list.Parse("<B><A X=1><C>");
-    EXPECT_EQ(1, list.Find("A"));
-    EXPECT_EQ(-1, list.Find("a"));
+    EXPECT_EQ(std::pair(1, -1), std::pair(list.Find("A"), list.Find("a")));
     list.Add(element);
-    list.Add(CSysChkCompoStr("D"));
-    list.Add(CSysChkCompoStr());
-    EXPECT_TRUE(list.Remove("B"));
-    EXPECT_FALSE(list.Remove("B"));
-    EXPECT_EQ("<A L=\"\" N=-42><C ><D >", Text(list.GetString()));
-    EXPECT_EQ(nullptr, list.GetAt(4));
+    list.Add(CSysChkCompoStr("bad name"));
+    EXPECT_TRUE(list.Remove("B") && !list.Remove("B"));
+    EXPECT_EQ("<A L=\"\" N=-42><C >", Text(list.GetString()));
 }
 
 void SetFolderValue(const char* value, const std::string& folder) {
@@ -119,32 +94,22 @@ TEST_F(SysCheckPaths, NamesTheResultFilesOfASystemAndMakesItsFolder) {
     OvsTestSetLocalClock(&fixed);
     const std::string ext0 = Made(Tool_MakeSystemCheckFileExt, 0);
     EXPECT_EQ(base / "3\\SysChk3_20240102030405." + ext0, Made(Tool_MakeSystemCheckFilePathName, 3, 0));
-    EXPECT_EQ(base / "2\\SysChk2_20240102030405.", Made(Tool_MakeSystemCheckFilePathName, 2, -1));
     OvsTestSetLocalClock(nullptr);
     EXPECT_EQ(base / "12\\SysChk12_Latest." + Made(Tool_MakeSystemCheckFileExt, 2),
               Made(Tool_MakeSystemCheckLatestFilePathName, 12, 2));
-    EXPECT_EQ(base / "1\\SysChk1_Latest.", Made(Tool_MakeSystemCheckLatestFilePathName, 1, 4));
     EXPECT_EQ(base / "1\\SysChk1_Latest." + Made(Tool_MakeSystemCheckFileExtForPrint, 1),
               Made(Tool_MakeSystemCheckDataFilePathNameForPrint, 1, 1));
     SetFolderValue("Log SysChk Path", base / "a\\b"); // with its parents
     Tool_MakeSystemCheckFolder(4, 99);
     EXPECT_TRUE(ovs::test::FileExists(base / "a\\b\\4"));
-
     // Without a value the base folder hangs from the root of the current drive.
     Tool_DeleteRegistryValue(OVS_REG_PRODUCT_ROOT, OVS_REG_CURRENT_VERSION, 0, "Path", "Log SysChk Path");
     char before[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, before);
-    const bool existed = ovs::test::FileExists("C:\\Orvantiscope");
     ASSERT_TRUE(SetCurrentDirectoryA("C:\\"));
     const std::string path = Made(Tool_MakeSystemCheckLatestFilePathName, 3, 0);
-    Tool_MakeSystemCheckFolder(3, 0);
-    const bool made = ovs::test::FileExists("C:\\Orvantiscope\\Log\\SysCheck\\3");
     SetCurrentDirectoryA(before);
-    if (!existed) {
-        ovs::test::RemoveTree("C:\\Orvantiscope");
-    }
     EXPECT_EQ("C:\\Orvantiscope\\Log\\SysCheck\\3\\SysChk3_Latest." + ext0, path);
-    EXPECT_TRUE(made);
 }
 
 // A user management with the rights (null: no restriction) or a failing rights query.
@@ -157,51 +122,41 @@ struct User {
     }
 };
 
-TEST(RunMode, FollowsTheRightToRunTheExpansion) {
-    const DWORD without[] = {12, 0}, none[] = {0}, with[] = {12, 1706, 0};
-    const std::tuple<const DWORD*, const char*, const char*> cases[] = {
-        {without, "", "<RUNMODE OPTION=1>"},
-        {none, "x<A X=1>", "<A X=1><RUNMODE OPTION=1>"},
-        {with, "<A X=1><RUNMODE OPTION=1>", "<A X=1>"},
-        {nullptr, "<RUNMODE OPTION=2><B Y=\"a b\">", "<B Y=\"a b\">"}};
-    for (const auto& [rights, before, after] : cases) {
-        User user(rights);
-        CString text(before);
-        for (const BOOL expectChanged : {TRUE, FALSE}) { // the second call finds the text as it should be
-            BOOL changed = !expectChanged;
-            EXPECT_EQ(S_OK, Tool_SetSystemCheckExpansionRunMode(text, &changed, user.user.get()));
-            EXPECT_EQ(expectChanged, changed) << before;
-            EXPECT_EQ(after, Text(text));
-        }
-        EXPECT_EQ("user 12\nuser 12\n", CallLog(user.setup.get()));
-        EXPECT_EQ(0, ovs::test::LiveCounts(user.setup.get()).first);
-    }
-}
-
-TEST(RunMode, RefusesWhatItCannotAskPassesOnFailuresAndResets) {
+TEST(RunMode, FollowsTheRightToRunTheExpansionAndResets) {
     ovs::test::PathsReportFile();
+    const DWORD without[] = {12, 0}, with[] = {12, 1706, 0};
+    // rights (null: a failing query), text before, result, changed, text after
+    const std::tuple<const DWORD*, const char*, HRESULT, BOOL, const char*> cases[] = {
+        {without, "x<A X=1>", S_OK, TRUE, "<A X=1><RUNMODE OPTION=1>"},
+        {without, "<RUNMODE OPTION=1>", S_OK, FALSE, "<RUNMODE OPTION=1>"},
+        {with, "<A X=1><RUNMODE OPTION=2>", S_OK, TRUE, "<A X=1>"},
+        {with, "<A X=1>", S_OK, FALSE, "<A X=1>"},
+        {nullptr, "x<A X=1>", E_ACCESSDENIED, FALSE, "x<A X=1>"}};
+    for (const auto& [rights, before, hr, expectChanged, after] : cases) {
+        User user(rights, rights != nullptr ? S_OK : E_ACCESSDENIED);
+        CString text(before);
+        BOOL changed = !expectChanged;
+        EXPECT_EQ(hr, Tool_SetSystemCheckExpansionRunMode(text, &changed, user.user.get()));
+        EXPECT_EQ((std::pair<std::string, BOOL>(after, expectChanged)), std::pair(Text(text), changed))
+            << before;
+        EXPECT_EQ("user 12\n", CallLog(user.setup.get()));
+        ovs::test::ExpectAllReleased(user.setup.get());
+    }
     CString text("x<A X=1>");
     BOOL changed = TRUE;
-    User failing(nullptr, E_ACCESSDENIED);
-    EXPECT_EQ(E_ACCESSDENIED, Tool_SetSystemCheckExpansionRunMode(text, &changed, failing.user.get()));
-    EXPECT_FALSE(changed);
-    changed = TRUE;
     EXPECT_EQ(E_INVALIDARG, Tool_SetSystemCheckExpansionRunMode(text, &changed, nullptr));
-    EXPECT_FALSE(changed);
-    EXPECT_EQ(E_INVALIDARG, Tool_SetSystemCheckExpansionRunMode(text, nullptr, failing.user.get()));
-    EXPECT_EQ("x<A X=1>", Text(text));
+    EXPECT_EQ(E_INVALIDARG, Tool_SetSystemCheckExpansionRunMode(text, nullptr, User(nullptr).user.get()));
+    EXPECT_TRUE(!changed && Text(text) == "x<A X=1>");
     for (const char* argument :
          {"[nullptr != pIOVSUserManagement] is false.", "[nullptr != pbChanged] is false."}) {
         EXPECT_TRUE(ovs::test::ReportContains(
             std::string("Tool_SetSystemCheckExpansionRunMode : Invalid argument. : ") + argument));
     }
-    text = "<A X=1> <RUNMODE OPTION=1>";
-    EXPECT_TRUE(Tool_ResetSystemCheckExpansionRunMode(text));
-    EXPECT_EQ("<A X=1>", Text(text));
-    for (const char* untouched : {"x<A X=1>", "RUNMODE", ""}) {
-        text = untouched;
-        EXPECT_FALSE(Tool_ResetSystemCheckExpansionRunMode(text));
-        EXPECT_EQ(untouched, Text(text));
+    for (const auto& [before, reset, after] : {std::tuple("<A X=1> <RUNMODE OPTION=1>", TRUE, "<A X=1>"),
+                                               std::tuple("x<A X=1>", FALSE, "x<A X=1>")}) {
+        text = before;
+        EXPECT_EQ(reset, Tool_ResetSystemCheckExpansionRunMode(text));
+        EXPECT_EQ(after, Text(text));
     }
 }
 
@@ -218,45 +173,41 @@ TEST_F(SystemReport, FetchesTheStoredBytesCopiesTheIncomingFileOrHandsOverAFile)
     const std::string incoming = source / "report.txt", cache = system / "2\\Reports\\report.txt";
     const auto store = ovs::test::CreateHostObject();
     const auto storeInterface = ovs::test::QueryAs<IOVSDocumentStore>(store.get(), IID_IOVSDocumentStore);
-    // The path after the call; every block the store handed out is freed by then.
-    const auto fetch = [&](BOOL fetch) {
-        CString path(incoming.c_str());
-        Tool_GetSystemReport(storeInterface.get(), path, fetch, 2);
-        EXPECT_EQ(0, ovs::test::LiveCounts(store.get()).first);
-        return Text(path);
-    };
-    const auto stored = [&](const std::string& bytes, LONG flag, HRESULT hr) {
-        store->SetStoredBlock(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<ULONG>(bytes.size()),
-                              flag, hr);
-    };
     SetFolderValue("Sys Path", system.path());
     Write(incoming, "incoming");
-    store->SetStoreNames("Reports", S_OK);
-    stored(std::string("stored\0bytes", 12), 1, S_OK);
     const std::string fetchCall = "store 10\nstore 20 6 0x143001 report.txt 0 0\n";
-    EXPECT_EQ(cache, fetch(TRUE));
-    EXPECT_EQ(std::string("stored\0bytes", 12), ReadFileText(cache));
-    EXPECT_EQ(fetchCall, CallLog(store.get()));
-    // Not stored, stored empty, a failing store, or no fetch: a copy of the incoming file.
-    const std::tuple<LONG, const char*, HRESULT, BOOL> cases[] = {
-        {0, "x", S_OK, TRUE}, {1, "", S_OK, TRUE}, {1, "x", E_FAIL, TRUE}, {1, "x", S_OK, FALSE}};
-    for (const auto& [flag, bytes, hr, fetching] : cases) {
+    // Stored bytes, or a copy of the incoming file when not stored, stored empty, the store fails or
+    // no fetch is asked; without the store's names the path is emptied.
+    const std::tuple<LONG, std::string, HRESULT, HRESULT, BOOL, std::string, std::string> cases[] = {
+        {1, std::string("stored\0bytes", 12), S_OK, S_OK, TRUE, cache, fetchCall},
+        {0, "x", S_OK, S_OK, TRUE, cache, fetchCall},
+        {1, "", S_OK, S_OK, TRUE, cache, fetchCall},
+        {1, "x", E_FAIL, S_OK, TRUE, cache, fetchCall},
+        {1, "x", S_OK, S_OK, FALSE, cache, "store 10\n"},
+        {1, "x", S_OK, E_FAIL, TRUE, "", "store 10\n"}};
+    for (const auto& [flag, bytes, hr, namesHr, fetching, expectedPath, calls] : cases) {
         ovs::test::RemoveTree(system / "2");
-        stored(bytes, flag, hr);
-        EXPECT_EQ(cache, fetch(fetching));
-        EXPECT_EQ("incoming", ReadFileText(cache));
-        EXPECT_EQ(fetching ? fetchCall : "store 10\n", CallLog(store.get()));
+        store->SetStoreNames("Reports", namesHr);
+        store->SetStoredBlock(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<ULONG>(bytes.size()),
+                              flag, hr);
+        CString path(incoming.c_str());
+        Tool_GetSystemReport(storeInterface.get(), path, fetching, 2);
+        EXPECT_EQ(expectedPath, Text(path)) << bytes;
+        EXPECT_EQ(calls, CallLog(store.get())) << bytes;
+        EXPECT_EQ(namesHr != S_OK                                    ? ""
+                  : flag && hr == S_OK && fetching && !bytes.empty() ? bytes
+                                                                     : "incoming",
+                  expectedPath.empty() ? "" : ReadFileText(cache));
+        ovs::test::ExpectAllReleased(store.get());
     }
+    store->SetStoreNames("Reports", S_OK);
+    CString path(incoming.c_str());
+    Tool_GetSystemReport(storeInterface.get(), path, FALSE, 2);
     Write(cache, "cached"); // an existing cache file stays
-    EXPECT_EQ(cache, fetch(FALSE));
-    EXPECT_EQ("cached", ReadFileText(cache));
-    CallLog(store.get());
-    store->SetStoreNames("Reports", E_FAIL); // without names the path is emptied
-    EXPECT_EQ("", fetch(TRUE));
-    EXPECT_EQ("store 10\n", CallLog(store.get()));
-    CString path("unchanged");
+    Tool_GetSystemReport(storeInterface.get(), path = incoming.c_str(), FALSE, 2);
     Tool_GetSystemReport(nullptr, path, TRUE, 2);
-    EXPECT_EQ("unchanged", Text(path));
+    EXPECT_EQ(std::pair(cache, std::string("cached")), std::pair(Text(path), ReadFileText(cache)));
+    CallLog(store.get());
 
     const std::string bytes("a\0b\r\n", 5); // the whole file is handed over
     Write(incoming, bytes);
