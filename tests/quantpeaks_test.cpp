@@ -240,9 +240,9 @@ TEST_F(ChromTest, BaselineSubtractsTheLineThroughTheEnds) {
 TEST_F(ChromTest, RatioChromatogramAgainstItsThreshold) {
     // Flat ends at 0 so that the compensation leaves the inner points; a shorter partner gives 0 beyond it.
     const std::tuple<std::vector<double>, std::vector<double>, double, std::vector<double>> cases[] = {
-        {{0, 3, 1, 0, 5, 0}, {0, 4, 1, 7, 0, 0}, 1.0, {0.0, 0.6, 1.0 / std::sqrt(2.0), 0.0, 0.0, 0.0}},
         {{0, 0, -2, 2, 0}, {0, 0, 3, 0, 0}, 0.0, {0.0, 0.0, 0.0, 1.0, 0.0}},
-        {{0, 2, 2, 0}, {0, 0}, -1.0, {0.0, 1.0, 0.0, 0.0}}};
+        {{0, 2, 2, 0}, {0, 0}, -1.0, {0.0, 1.0, 0.0, 0.0}},
+        {{0, 3, 1, 0, 5, 0}, {0, 4, 1, 7, 0, 0}, 1.0, {0.0, 0.6, 1.0 / std::sqrt(2.0), 0.0, 0.0, 0.0}}};
     for (const auto& [a, b, threshold, expected] : cases) {
         Fill(a);
         Fill(b, &m_other);
@@ -251,10 +251,7 @@ TEST_F(ChromTest, RatioChromatogramAgainstItsThreshold) {
             EXPECT_DOUBLE_EQ(expected[k], m_chrom.pdChromInt[k]) << k;
         }
     }
-    Fill({0, 3, 1, 0, 5, 0});
-    Fill({0, 4, 1, 7, 0, 0}, &m_other);
-    ASSERT_EQ(S_OK, Tool_CalcRatioChrom(&m_chrom, &m_other, 1.0));
-    EXPECT_EQ(std::tuple(1.0, 0.0, 7.0),
+    EXPECT_EQ(std::tuple(1.0, 0.0, 7.0), // the partner was compensated too
               std::tuple(m_chrom.dMaxIntensity, m_chrom.dMinIntensity, m_other.dMaxIntensity));
     Tool_Release2dChrom(&m_other);
     EXPECT_EQ(E_INVALIDARG, Tool_CalcRatioChrom(nullptr, &m_chrom, 0.0));
