@@ -6,6 +6,7 @@
 #include "ovsregcurrentuser.h"
 #include "ovstoolnumberformat.h"
 #include "ovstoolseparators.h"
+#include "expect_rows.h"
 #include "test_support.h"
 #include "unique_resource.h"
 
@@ -205,172 +206,131 @@ TEST_F(RoundingSwitchTest, OnlySwitchOneSelectsTheRoundingPrintfEngineOncePerPro
 
 // ---- Reading the data format -------------------------------------------------------------------------
 
+// The four fields read for a value name, as "kind,decimals,significant,fourth".
+std::string ReadFormat(const char* name, const char* fallback) {
+    OVS_DATAFORMAT format{9, 9, 9, 9};
+    const BOOL ok = Tool_GetRegDataFormat2(name, fallback, &format);
+    return std::string(ok ? "" : "FALSE ") + std::to_string(format.wKind) + "," +
+           std::to_string(format.wDecimals) + "," + std::to_string(format.wSignificantDigits) + "," +
+           std::to_string(format.wFourth);
+}
+
 class DataFormatReadTest : public RegistryTest {};
 
-TEST_F(DataFormatReadTest, FourLeadingDigitTokensFromTheValueOrTheDefault) {
-    constexpr char kKey[] = OVS_REG_PRODUCT_ROOT "\\DataFormat";
+TEST_F(DataFormatReadTest, FieldsAreLeadingDigitTokensOfTheValueOrTheDefault) {
     constexpr char kValue[] = "NumbersTestFormat"; // not one of the cached policy names
-    const struct {
-        const char* stored; // nullptr: no value
-        const char* fallback;
-        OVS_DATAFORMAT expected;
-    } cases[] = {{"3,2,5,2", "1,0,0", {3, 2, 5, 2}},
-                 {"1x,abc,7 ,12,99", nullptr, {1, 0, 7, 12}},
-                 {nullptr, "4,1", {4, 1, 0, 0}},
-                 {nullptr, nullptr, {0, 0, 0, 0}}};
-    for (const auto& c : cases) {
-        ovs::unique_hkey key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE,
-                                                 nullptr, key.put(), nullptr));
-        RegDeleteValueA(key.get(), kValue);
-        if (c.stored != nullptr) {
-            RegSetValueExA(key.get(), kValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(c.stored),
-                           static_cast<DWORD>(std::strlen(c.stored) + 1));
-        }
-        OVS_DATAFORMAT format{9, 9, 9, 9};
-        EXPECT_TRUE(Tool_GetRegDataFormat2(kValue, c.fallback, &format));
-        RegDeleteValueA(key.get(), kValue);
-        EXPECT_EQ(0, std::memcmp(&c.expected, &format, sizeof format)) << (c.stored ? c.stored : c.fallback);
+    ovs::unique_hkey key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, OVS_REG_PRODUCT_ROOT "\\DataFormat", 0,
+                                             nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr));
+    RegDeleteValueA(key.get(), kValue);
+    EXPECT_EQ("0,0,0,0", ReadFormat(kValue, nullptr));
+    EXPECT_EQ("4,1,0,0", ReadFormat(kValue, "4,1"));
+    for (const auto& [stored, fields] : {std::pair{"3,2,5,2", "3,2,5,2"}, {"1x,abc,7 ,12,99", "1,0,7,12"}}) {
+        RegSetValueExA(key.get(), kValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(stored),
+                       static_cast<DWORD>(std::strlen(stored) + 1));
+        EXPECT_EQ(fields, ReadFormat(kValue, "1,0,0"));
     }
+    RegDeleteValueA(key.get(), kValue);
+    // "Height%" is held by the policy cache: a write through the current-user family is what a read sees.
+    EXPECT_EQ("1,2,0,1", ReadFormat("Height%", "1,2,0,1"));
+    ASSERT_TRUE(Tool_WriteRegCurrentUserString(OVS_REG_PRODUCT_ROOT, "DataFormat", "Height%", "3,0,5,2"));
+    EXPECT_EQ("3,0,5,2", ReadFormat("Height%", "1,2,0,1"));
     EXPECT_FALSE(Tool_GetRegDataFormat2("Area", "1,2,0", nullptr));
 }
 
-TEST_F(DataFormatReadTest, CachedNamesAnswerFromTheCurrentUserFamily) {
-    // "Height%" is held by the policy cache: a write through the current-user family is what a read sees.
-    OVS_DATAFORMAT format{9, 9, 9, 9};
-    EXPECT_TRUE(Tool_GetRegDataFormat2("Height%", "1,2,0,1", &format));
-    EXPECT_EQ(1, format.wKind);
-    EXPECT_EQ(2, format.wDecimals);
-    ASSERT_TRUE(Tool_WriteRegCurrentUserString(OVS_REG_PRODUCT_ROOT, "DataFormat", "Height%", "3,0,5,2"));
-    EXPECT_TRUE(Tool_GetRegDataFormat2("Height%", "1,2,0,1", &format));
-    const OVS_DATAFORMAT expected{3, 0, 5, 2};
-    EXPECT_EQ(0, std::memcmp(&expected, &format, sizeof format));
+// ---- Value strings, rounded texts, decimal counts, grouping, notation, comparisons --------------------
+
+std::string ValueString(double value, int digits) {
+    CString text = "unchanged";
+    Tool_GenerateValueString(value, digits, text);
+    return text.GetString();
 }
 
-// ---- Value strings, rounded texts, decimal counts ----------------------------------------------------
-
-TEST(ValueText, PaddedRoundedAndCounted) {
-    REQUIRE_PERIOD_AND_COMMA();
-    const struct {
-        double value;
-        int digits;
-        const char* text;
-    } values[] = {{1.5, 4, "1.500"}, {0.5, 3, "0.500"},   {-0.5, 3, "-0.500"}, {-1.5, 4, "-1.500"},
-                  {1.25, 3, "1.25"}, {1e20, 4, "1e+020"}, {1.5, 40, ""},       {1.5, -1, ""}};
-    for (const auto& c : values) {
-        CString text = "unchanged";
-        Tool_GenerateValueString(c.value, c.digits, text);
-        EXPECT_STREQ(c.text, text.GetString()) << c.value << " " << c.digits;
-    }
+std::string Forf(double value) {
     CString text;
-    Tool_GenerateValueStringForf(1.5, text);
-    EXPECT_STREQ("1.5", text.GetString());
-    Tool_GenerateValueStringForf(12.0, text);
-    EXPECT_TRUE(text == "12.0" || text == "12") << "never a bare point: " << text.GetString();
-    Tool_GenerateValueStringForf(3.14159265, text);
-    EXPECT_STREQ("3.141593", text.GetString());
-
-    const struct {
-        const char* text;
-        int position;
-        const char* rounded; // nullptr: refused, the text stays
-    } roundOffs[] = {{"1.2345", 3, "1.23"},   {"-1.235", 3, "-1.24"}, {"  1.2355 ", 4, "1.236"},
-                     {"1.99", 2, "2.0"},      {"12.5", 1, "13"},      {"0.125", 3, "0.13"},
-                     {"1,234.5", 1, nullptr}, {"12", 1, nullptr},     {"1.2.3", 1, nullptr},
-                     {"1.2", 3, nullptr},     {"1.25", 0, nullptr},   {"", 1, nullptr},
-                     {"-", 1, nullptr}};
-    for (const auto& c : roundOffs) {
-        text = c.text;
-        EXPECT_EQ(c.rounded != nullptr, Tool_RoundOffString(text, c.position) != FALSE) << c.text;
-        EXPECT_STREQ(c.rounded ? c.rounded : c.text, text.GetString());
-    }
-
-    const std::pair<const char*, int> counted[] = {{"1.250000000000000e-02", 4},
-                                                   {"1.000000000000000e+02", 0},
-                                                   {"-1.250000000000000e-002", 4},
-                                                   {"1.25e+01", 1},
-                                                   {"12.5", 0},
-                                                   {nullptr, 0}};
-    for (const auto& [counts, decimals] : counted) {
-        EXPECT_EQ(decimals, Tool_CalcNumOfDecimalsString(counts)) << (counts ? counts : "null");
-    }
-    EXPECT_EQ(1, Tool_CalcNumOfDecimalsDouble(0.1));
-    EXPECT_EQ(15, Tool_CalcNumOfDecimalsDouble(1e-20));
-    EXPECT_EQ(2, Tool_CalcNumOfDecimalsDouble(123.25));
-    EXPECT_EQ(0, Tool_CalcNumOfDecimalsDouble(1200.0));
-    EXPECT_EQ(1, Tool_CalcNumOfDecimalsFloat(0.5f));
-    EXPECT_EQ(6, Tool_CalcNumOfDecimalsFloat(1e-10f));
+    Tool_GenerateValueStringForf(value, text);
+    return text.GetString();
 }
 
-// ---- Digit grouping ----------------------------------------------------------------------------------
+// The rounded text, or "refused" (and then the text must be unchanged).
+std::string RoundOff(const char* given, int position) {
+    CString text = given;
+    const BOOL ok = Tool_RoundOffString(text, position);
+    return ok ? text.GetString() : (text == given ? "refused" : "changed but refused");
+}
 
-TEST(Grouping, FirstRunOfDigitsWithinTheBuffer) {
+// The grouped text; a byte written past its terminator shows as "!".
+std::string Grouped(std::string text, int size = 64) {
+    text.push_back('\0');
+    text.resize(64, '#');
+    Tool_PutComma(text.data(), size);
+    const size_t end = text.find('\0');
+    return text.substr(0, end) + (text[end + 1] == '#' ? "" : "!");
+}
+
+std::string GroupedCString(const std::string& given) {
+    CString text = given.c_str();
+    Tool_PutCommaCString(text);
+    return text.GetString();
+}
+
+std::string GroupedDouble(double value, short digits) {
+    CString text;
+    Tool_PutCommaCStringDouble(value, digits, text);
+    return text.GetString();
+}
+
+std::string GroupedByRecord(OVS_DATAFORMAT format, double value) {
+    CString text = "caller's";
+    Tool_PutCommaCStringDoubleDecimal(&format, 1, value, text);
+    return text.GetString();
+}
+
+TEST(ValueText, PaddedRoundedCountedAndGrouped) {
     REQUIRE_PERIOD_AND_COMMA();
-    const std::pair<const char*, const char*> texts[] = {
-        {"123", "123"}, {"1234", "1,234"}, {"-1234567.891", "-1,234,567.891"},      {".12345", ".12,345"},
-        {"abc", "abc"}, {"", ""},          {"x=12345 y=67890", "x=12,345 y=67890"}, {"12 34567", "12 34567"}};
-    for (const auto& [given, grouped] : texts) {
-        char buffer[64];
-        std::strcpy(buffer, given);
-        Tool_PutComma(buffer, sizeof buffer);
-        EXPECT_STREQ(grouped, buffer);
-    }
-    char buffer[16] = "1234567"; // grouped: 9 characters and a terminator
-    std::memset(buffer + 8, '#', sizeof(buffer) - 8);
-    Tool_PutComma(buffer, 9);
-    EXPECT_STREQ("1234567", buffer) << "no room for the terminator";
-    EXPECT_EQ('#', buffer[8]);
-    Tool_PutComma(buffer, 10);
-    EXPECT_STREQ("1,234,567", buffer);
-    EXPECT_EQ('#', buffer[10]) << "nothing written past the terminator";
+    // clang-format off
+    ExpectRows<std::string>({
+        {ValueString(1.5, 4), "1.500"}, {ValueString(0.5, 3), "0.500"}, {ValueString(-0.5, 3), "-0.500"},
+        {ValueString(-1.5, 4), "-1.500"}, {ValueString(1.25, 3), "1.25"}, {ValueString(1e20, 4), "1e+020"},
+        {ValueString(1.5, 40), ""}, {ValueString(1.5, -1), ""}, {Forf(1.5), "1.5"}, {Forf(3.14159265), "3.141593"},
+        {RoundOff("1.2345", 3), "1.23"}, {RoundOff("-1.235", 3), "-1.24"}, {RoundOff("  1.2355 ", 4), "1.236"},
+        {RoundOff("1.99", 2), "2.0"}, {RoundOff("12.5", 1), "13"}, {RoundOff("0.125", 3), "0.13"},
+        {RoundOff("1,234.5", 1), "refused"}, {RoundOff("12", 1), "refused"}, {RoundOff("1.2.3", 1), "refused"},
+        {RoundOff("1.2", 3), "refused"}, {RoundOff("1.25", 0), "refused"}, {RoundOff("", 1), "refused"},
+        {RoundOff("-", 1), "refused"},
+        // Only the first run of digits; the buffer's size counts the terminator, nothing written past it.
+        {Grouped("123"), "123"}, {Grouped("1234"), "1,234"}, {Grouped("-1234567.891"), "-1,234,567.891"},
+        {Grouped(".12345"), ".12,345"}, {Grouped("abc"), "abc"}, {Grouped(""), ""},
+        {Grouped("x=12345 y=67890"), "x=12,345 y=67890"}, {Grouped("12 34567"), "12 34567"},
+        {Grouped("1234567", 9), "1234567"}, {Grouped("1234567", 10), "1,234,567"},
+        {GroupedCString("-9876543.21"), "-9,876,543.21"}, {GroupedCString(std::string(1100, '1')), std::string(1100, '1')},
+        {GroupedCString(std::string(767, '1')).substr(1016), "11,111"}, // 767 + 255 separators + terminator = 1023
+        {GroupedDouble(1234.5678, 7), "1,234.568"}, {GroupedDouble(0.0012345, 7), "0.0012345"},
+        {GroupedDouble(123.456, 3), "123"}, {GroupedDouble(12345.6, 3), "12,345.0"}, {GroupedDouble(1.999, 3), "2.00"},
+        {GroupedDouble(-9.9999, 3), "-10.0"}, {GroupedDouble(99.99996, 4), "100.0"},
+        {GroupedDouble(1234567.6, 0), "1,234,568"}, {GroupedDouble(-1234.5678, 7), "-1,234.568"},
+        {GroupedDouble(12.5, 3), "12.5"}, {GroupedDouble(0.0, 7), "0.0000000"},
+        {GroupedByRecord({1, 2, 0, 0}, 1234567.891), "1,234,567.89"}, {GroupedByRecord({1, 0, 0, 0}, -1234567.5), "-1,234,568"},
+        {GroupedByRecord({2, 2, 0, 0}, 1234567.0), "1.23e+006"}, {GroupedByRecord({10, 2, 7, 0}, 1234567.0), "1,234,567"},
+        {GroupedByRecord({0, 2, 0, 0}, 1.0), "caller's"}});
+    // clang-format on
+    EXPECT_TRUE(Forf(12.0) == "12.0" || Forf(12.0) == "12") << "never a bare point: " << Forf(12.0);
     Tool_PutComma(nullptr, 10);
-
-    CString text = "-9876543.21";
-    Tool_PutCommaCString(text);
-    EXPECT_STREQ("-9,876,543.21", text.GetString());
-    const std::string tooLong(1100, '1'), fits(767, '1'); // 767 + 255 separators + terminator = 1023
-    text = tooLong.c_str();
-    Tool_PutCommaCString(text);
-    EXPECT_EQ(tooLong, text.GetString()) << "beyond the 1024-byte buffer the text stays";
-    text = fits.c_str();
-    Tool_PutCommaCString(text);
-    EXPECT_EQ(767 + 255, text.GetLength());
+    ExpectRows<int>({{Tool_CalcNumOfDecimalsString("1.250000000000000e-02"), 4},
+                     {Tool_CalcNumOfDecimalsString("1.000000000000000e+02"), 0},
+                     {Tool_CalcNumOfDecimalsString("-1.250000000000000e-002"), 4},
+                     {Tool_CalcNumOfDecimalsString("1.25e+01"), 1},
+                     {Tool_CalcNumOfDecimalsString("12.5"), 0},
+                     {Tool_CalcNumOfDecimalsString(nullptr), 0},
+                     {Tool_CalcNumOfDecimalsDouble(0.1), 1},
+                     {Tool_CalcNumOfDecimalsDouble(1e-20), 15},
+                     {Tool_CalcNumOfDecimalsDouble(123.25), 2},
+                     {Tool_CalcNumOfDecimalsDouble(1200.0), 0},
+                     {Tool_CalcNumOfDecimalsFloat(0.5f), 1},
+                     {Tool_CalcNumOfDecimalsFloat(1e-10f), 6}});
 }
 
-TEST(Grouping, DoublesKeepTheirDigitCountOrFollowTheRecord) {
-    REQUIRE_PERIOD_AND_COMMA();
-    const struct {
-        double value;
-        short digits;
-        const char* text;
-    } cases[] = {{1234.5678, 7, "1,234.568"}, {0.0012345, 7, "0.0012345"}, {123.456, 3, "123"},
-                 {12345.6, 3, "12,345.0"},    {1.999, 3, "2.00"},          {-9.9999, 3, "-10.0"},
-                 {99.99996, 4, "100.0"},      {1234567.6, 0, "1,234,568"}, {-1234.5678, 7, "-1,234.568"},
-                 {12.5, 3, "12.5"},           {0.0, 7, "0.0000000"}};
-    CString text;
-    for (const auto& c : cases) {
-        Tool_PutCommaCStringDouble(c.value, c.digits, text);
-        EXPECT_STREQ(c.text, text.GetString()) << c.value << " " << c.digits;
-    }
-    const struct {
-        OVS_DATAFORMAT format;
-        double value;
-        const char* text;
-    } records[] = {{{1, 2, 0, 0}, 1234567.891, "1,234,567.89"},
-                   {{1, 0, 0, 0}, -1234567.5, "-1,234,568"},
-                   {{2, 2, 0, 0}, 1234567.0, "1.23e+006"}, // an exponent is never grouped
-                   {{10, 2, 7, 0}, 1234567.0, "1,234,567"},
-                   {{0, 2, 0, 0}, 1.0, "caller's"}};
-    for (const auto& c : records) {
-        text = "caller's";
-        Tool_PutCommaCStringDoubleDecimal(&c.format, 1, c.value, text);
-        EXPECT_STREQ(c.text, text.GetString());
-    }
-}
-
-// ---- Notation, numeric texts, comparisons ------------------------------------------------------------
-
-TEST(Notation, PeriodLocaleChangesNothing) {
+TEST(Notation, PeriodLocaleChangesNothingAndNumericTexts) {
     REQUIRE_PERIOD_AND_COMMA();
     CString text = "x=1,234.5 a,b";
     Tool_ReplaceMacroCaltureLocal2US(text);
@@ -382,120 +342,86 @@ TEST(Notation, PeriodLocaleChangesNothing) {
     Tool_ReplacePeriod2DecimalPointLPTSTR(buffer);
     EXPECT_STREQ("1.5", buffer);
     Tool_ReplacePeriod2DecimalPointLPTSTR(nullptr);
-}
-
-TEST(Numeric, WholeTextReadsAsNumber) {
-    REQUIRE_PERIOD_AND_COMMA();
-    for (const char* text : {"12", " 12", "12.", "-", "+", "1e", "1e-", "-1.5e+3", ".5", "."}) {
-        EXPECT_TRUE(Tool_IsNumeric(text)) << "[" << text << "]";
+    for (const char* numeric : {"12", " 12", "12.", "-", "+", "1e", "1e-", "-1.5e+3", ".5", "."}) {
+        EXPECT_TRUE(Tool_IsNumeric(numeric)) << "[" << numeric << "]";
     }
-    for (const char* text : {"1 2", "12 ", "1,5", "abc", "12a", "", "1.2.3"}) {
-        EXPECT_FALSE(Tool_IsNumeric(text)) << "[" << text << "]";
+    for (const char* other : {"1 2", "12 ", "1,5", "abc", "12a", "", "1.2.3"}) {
+        EXPECT_FALSE(Tool_IsNumeric(other)) << "[" << other << "]";
     }
     EXPECT_FALSE(Tool_IsNumeric(nullptr));
 }
 
 TEST(Compare, AtTheToleranceInBothPrecisions) {
-    const struct {
-        double a, b;
-        int decimals, result;
-        bool alsoFloat;
-    } cases[] = {{1.0004, 1.0, 2, 0, true}, {1.0004, 1.0, 3, 1, true}, {1.0, 1.0011, 2, -1, true},
-                 {-5.0, -5.0, 0, 0, false}, {1.5, 1.0, 0, 1, false},   {1.05, 1.0, 0, 0, false},
-                 {1.002, 1.0, 2, 1, false}, {kNaN, 1.0, 2, 1, true},   {1.0, kNaN, 2, 1, false}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.result, Tool_CompareDouble(c.a, c.b, c.decimals))
-            << c.a << " " << c.b << " " << c.decimals;
-        if (c.alsoFloat) {
-            EXPECT_EQ(c.result,
-                      Tool_CompareFloat(static_cast<float>(c.a), static_cast<float>(c.b), c.decimals));
-        }
-    }
-    // 16777217 is not a float: both sides are 16777216.
-    EXPECT_EQ(0, Tool_CompareFloat(16777216.0f, static_cast<float>(16777217.0), 6));
+    // clang-format off
+    ExpectRows<int>({
+        {Tool_CompareDouble(1.0004, 1.0, 2), 0}, {Tool_CompareDouble(1.0004, 1.0, 3), 1},
+        {Tool_CompareDouble(1.0, 1.0011, 2), -1}, {Tool_CompareDouble(-5.0, -5.0, 0), 0},
+        {Tool_CompareDouble(1.5, 1.0, 0), 1}, {Tool_CompareDouble(1.05, 1.0, 0), 0}, // tolerance 0.1
+        {Tool_CompareDouble(1.002, 1.0, 2), 1}, {Tool_CompareDouble(kNaN, 1.0, 2), 1}, {Tool_CompareDouble(1.0, kNaN, 2), 1},
+        {Tool_CompareFloat(1.0004f, 1.0f, 2), 0}, {Tool_CompareFloat(1.0004f, 1.0f, 3), 1},
+        {Tool_CompareFloat(1.0f, 1.0011f, 2), -1}, {Tool_CompareFloat(std::numeric_limits<float>::quiet_NaN(), 1.0f, 2), 1},
+        {Tool_CompareFloat(16777216.0f, static_cast<float>(16777217.0), 6), 0}}); // not a float: both 16777216
+    // clang-format on
 }
 
-// ---- A comma decimal point: a second process in a German locale --------------------------------------
+// ---- A comma decimal point: the suites "CommaLocale*" again in a second process in a German locale --
 
-// clang-format off
-const std::vector<FormatCase> kCommaCases = {
-    {1, 2, 0, 1, 2.675, "2,68"}, {2, 2, 0, 1, 1234.5, "1,23e+003"}, {3, 0, 4, 1, 0.000123456, "0,0001235"},
-    {3, 0, 3, 1, 1234.5, "1,23e+003"}, {4, 0, 4, 1, 1.5, "1,5"}, {4, 0, 4, 1, 1.25e-7, "1,25e-007"},
-    {4, 0, 3, 1, 2.0, "2"}, {10, 0, 2, 1, 0.0999, "0,10"}, {5, 0, 0, 1, 1234.5, "1234,5"},
-    {2, 2, 0, 1, 0.0, "0,00e+000"}, {1, 2, 0, 2, 0.29, "0,29"}};
-// clang-format on
-
-// Local (German) and period notation of the same texts; a lone decimal-point character starts a number.
-const std::pair<const char*, const char*> kNotations[] = {{"1.234,5", "1,234.5"},
-                                                          {"x=3,5", "x=3.5"},
-                                                          {"12.345.678,9", "12,345,678.9"},
-                                                          {"summe 1.234 und 2,5;", "summe 1,234 und 2.5;"},
-                                                          {"1,", "1."},
-                                                          {"", ""},
-                                                          {"a,b", "a.b"}};
-
-// The first failing check: a case of the table by its index, then the codes below.
-const ChildMode kCommaLocale("numbers-comma", [](const std::vector<std::string>&) {
-    if (Tool_GetStringDecimalPoint() != "," || Tool_GetStringThousandsSep() != ".") {
-        return 100;
-    }
-    if (const int failure = FirstMismatch(kCommaCases, false); failure != 0) {
-        return failure;
-    }
-    CString text;
-    Tool_GenerateValueString(1.5, 4, text);
-    if (text != "1,500") {
-        return 50;
-    }
-    text = "-1,235";
-    if (!Tool_RoundOffString(text, 3) || text != "-1,24") {
-        return 51;
-    }
-    text = "1.5";
-    if (Tool_RoundOffString(text, 1)) {
-        return 52;
-    }
-    for (const auto& [local, us] : kNotations) {
-        text = local;
-        Tool_ReplaceMacroCaltureLocal2US(text);
-        if (text != us) {
-            return 53;
-        }
-        Tool_ReplaceMacroCaltureUS2Local(text);
-        if (text != local && std::strcmp(local, "a,b") != 0) {
-            return 54;
-        }
-    }
-    text = "1.5;2.5";
-    Tool_ReplacePeriod2DecimalPoint(text);
-    if (text != "1,5;2,5") {
-        return 55;
-    }
-    Tool_ReplaceDecimalPoint2Period(text);
-    char buffer[] = "1.5.";
-    Tool_ReplacePeriod2DecimalPointLPTSTR(buffer);
-    if (text != "1.5;2.5" || std::strcmp(buffer, "1,5,") != 0) {
-        return 56;
-    }
-    Tool_PutCommaCStringDouble(1234.5678, 7, text);
-    const OVS_DATAFORMAT fixed{1, 2, 0, 0};
-    CString record;
-    Tool_PutCommaCStringDoubleDecimal(&fixed, 1, 1234567.891, record);
-    if (text != "1.234,568" || record != "1.234.567,89") {
-        return 57;
-    }
-    return Tool_IsNumeric("1,5") && !Tool_IsNumeric("1.5") ? 0 : 58;
+const ChildMode kCommaChild("comma-tests", [](const std::vector<std::string>&) {
+    GTEST_FLAG_SET(filter, "CommaLocale*");
+    int argc = 1;
+    char name[] = "comma-tests";
+    char* argv[] = {name, nullptr};
+    ::testing::InitGoogleTest(&argc, argv);
+    return Tool_GetStringDecimalPoint() == "," ? RUN_ALL_TESTS() : 3;
 });
 
-TEST(CommaLocale, EveryTextUsesTheLocalPointAndSeparator) {
+TEST(InGermanLocale, CommaLocaleTestsPass) {
     if (!RunsUnderWine()) {
         GTEST_SKIP() << "the locale of a child is set through Wine's Unix environment";
     }
-    const ChildResult result = RunChildInLocale("de_DE.UTF-8", "numbers-comma");
+    const ChildResult result = RunChildInLocale("de_DE.UTF-8", "comma-tests");
     ASSERT_TRUE(result.finished);
-    EXPECT_EQ(0u, result.exitCode) << Describe(kCommaCases, static_cast<int>(result.exitCode))
-                                   << " (50-52 value string and round-off, 53-56 notation, 57 grouping, "
-                                      "58 numeric, 100 not a comma locale)";
+    EXPECT_EQ(0u, result.exitCode) << "3: the child's decimal point was not a comma; 1: a test failed";
+}
+
+std::string Notation(void (*convert)(CString&), const char* given) {
+    CString text = given;
+    convert(text);
+    return text.GetString();
+}
+
+TEST(CommaLocaleTexts, UseTheLocalPointAndSeparator) {
+    if (Tool_GetStringDecimalPoint() != ",") {
+        GTEST_SKIP() << "runs in the child process with a comma decimal point";
+    }
+    EXPECT_STREQ(".", Tool_GetStringThousandsSep().GetString());
+    // clang-format off
+    const std::vector<FormatCase> formats = {
+        {1, 2, 0, 1, 2.675, "2,68"}, {2, 2, 0, 1, 1234.5, "1,23e+003"}, {3, 0, 4, 1, 0.000123456, "0,0001235"},
+        {3, 0, 3, 1, 1234.5, "1,23e+003"}, {4, 0, 4, 1, 1.5, "1,5"}, {4, 0, 4, 1, 1.25e-7, "1,25e-007"},
+        {4, 0, 3, 1, 2.0, "2"}, {10, 0, 2, 1, 0.0999, "0,10"}, {5, 0, 0, 1, 1234.5, "1234,5"},
+        {2, 2, 0, 1, 0.0, "0,00e+000"}, {1, 2, 0, 2, 0.29, "0,29"}};
+    const int mismatch = FirstMismatch(formats, false);
+    EXPECT_EQ(0, mismatch) << Describe(formats, mismatch);
+    const auto toUs = &Tool_ReplaceMacroCaltureLocal2US, toLocal = &Tool_ReplaceMacroCaltureUS2Local;
+    ExpectRows<std::string>({
+        {ValueString(1.5, 4), "1,500"}, {RoundOff("-1,235", 3), "-1,24"}, {RoundOff("1.5", 1), "refused"},
+        {Notation(toUs, "1.234,5"), "1,234.5"}, {Notation(toLocal, "1,234.5"), "1.234,5"},
+        {Notation(toUs, "x=3,5"), "x=3.5"}, {Notation(toLocal, "x=3.5"), "x=3,5"},
+        {Notation(toUs, "12.345.678,9"), "12,345,678.9"}, {Notation(toLocal, "12,345,678.9"), "12.345.678,9"},
+        {Notation(toUs, "summe 1.234 und 2,5;"), "summe 1,234 und 2.5;"},
+        {Notation(toLocal, "summe 1,234 und 2.5;"), "summe 1.234 und 2,5;"},
+        {Notation(toUs, "1,"), "1."}, {Notation(toLocal, "1."), "1,"}, {Notation(toUs, ""), ""},
+        {Notation(toUs, "a,b"), "a.b"}, // a lone decimal-point character starts a number
+        {Notation(&Tool_ReplacePeriod2DecimalPoint, "1.5;2.5"), "1,5;2,5"},
+        {Notation(&Tool_ReplaceDecimalPoint2Period, "1,5;2,5"), "1.5;2.5"},
+        {GroupedDouble(1234.5678, 7), "1.234,568"}, {GroupedByRecord({1, 2, 0, 0}, 1234567.891), "1.234.567,89"}});
+    // clang-format on
+    char buffer[] = "1.5.";
+    Tool_ReplacePeriod2DecimalPointLPTSTR(buffer);
+    EXPECT_STREQ("1,5,", buffer);
+    EXPECT_TRUE(Tool_IsNumeric("1,5"));
+    EXPECT_FALSE(Tool_IsNumeric("1.5"));
 }
 
 } // namespace
