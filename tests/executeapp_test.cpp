@@ -1,10 +1,13 @@
+// Programs started by the library as real processes: their command lines, the auxiliary program,
+// registered processes killed together; the console user's token steps over faked session functions;
+// background data through the data-file component stand-in.
 #include "../ovstoolfunctions/processes/logon_token.h"
 #include "../standins/datafile/data_file_standin.h"
 #include "launching_manager_support.h"
-#include "test_support.h"
-#include "ovstoolexecute.h"
-#include "ovstooldbgreport.h"
 #include "ovsreg.h"
+#include "ovstooldbgreport.h"
+#include "ovstoolexecute.h"
+#include "test_support.h"
 #include "unique_resource.h"
 
 #include <fstream>
@@ -35,13 +38,8 @@ std::string WaitForText(const std::string& path) {
     return FileExists(path) ? ReadFileText(path) : std::string();
 }
 
-std::string SelfName() {
-    return ExecutableBaseName() + ".exe";
-}
-
 // Programs started with a command line of the library's making run the child mode named here.
-class InheritedChild {
-public:
+struct InheritedChild {
     explicit InheritedChild(const std::string& words) {
         SetEnvironmentVariableA(kChildVariable, words.c_str());
     }
@@ -55,15 +53,14 @@ protected:
         UseExecutableFolderAsProgramFolder();
     }
     TempFolder folder;
+    const std::string self = ExecutableBaseName() + ".exe", quoted = "\"" + ExecutablePath() + "\"";
 };
 
 // ---- Token steps over faked session functions -----------------------------------------------------
 
 struct Fake {
-    DWORD session = 1;
-    DWORD refuseToken = 0;
-    bool linked = true;
-    bool environment = true;
+    DWORD session = 1, refuseToken = 0;
+    bool linked = true, environment = true;
     DWORD flags = 0;
     std::string desktop, commandLine;
     int destroyed = 0;
@@ -110,60 +107,48 @@ TEST(LogonToken, EachRefusedStepEndsTheStartAndCreationIsAttemptedOtherwise) {
         bool linked, linkedWanted, environment;
         BOOL result;
         DWORD flags;
-    } cases[] = {
-        {0xFFFFFFFF, 0, true, false, true, FALSE, 0},
-        {1, 1314, true, false, true, FALSE, 0},
-        {1, 0, false, true, true, FALSE, 0},
-        {1, 0, false, false, true, TRUE,
-         CREATE_UNICODE_ENVIRONMENT | CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS},
-        {1, 0, true, true, false, TRUE, CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS},
-    };
+    } cases[] = {{0xFFFFFFFF, 0, true, false, true, FALSE, 0},
+                 {1, 1314, true, false, true, FALSE, 0},
+                 {1, 0, false, true, true, FALSE, 0},
+                 {1, 0, false, false, true, TRUE,
+                  CREATE_UNICODE_ENVIRONMENT | CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS},
+                 {1, 0, true, true, false, TRUE, CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS}};
     for (const auto& c : cases) {
-        g_fake = Fake{};
-        g_fake.session = c.session;
-        g_fake.refuseToken = c.refuseToken;
-        g_fake.linked = c.linked;
-        g_fake.environment = c.environment;
+        g_fake = Fake{c.session, c.refuseToken, c.linked, c.environment};
         EXPECT_EQ(c.result, ovs::logon::StartAsConsoleUser(FakeFunctions(), "\"a b\" /x", c.linkedWanted));
         EXPECT_EQ(c.flags, g_fake.flags);
-        if (c.result) {
-            EXPECT_EQ("winsta0\\default", g_fake.desktop);
-            EXPECT_EQ("\"a b\" /x", g_fake.commandLine);
-            EXPECT_EQ(c.environment ? 1 : 0, g_fake.destroyed);
-        }
+        EXPECT_TRUE(!c.result ||
+                    (g_fake.desktop == "winsta0\\default" && g_fake.commandLine == "\"a b\" /x" &&
+                     g_fake.destroyed == (c.environment ? 1 : 0)))
+            << g_fake.desktop << " " << g_fake.commandLine << " " << g_fake.destroyed;
     }
 }
 
 TEST_F(ExecuteTest, ProgramsSeeTheirQuotedPathAndArguments) {
-    const std::string quoted = "\"" + ExecutablePath() + "\"";
-    const std::string bare = folder / "bare.txt";
+    const std::string bare = folder / "bare.txt", given = folder / "given.txt", asUser = folder / "user.txt";
     {
         InheritedChild child("commandline|" + bare);
-        ASSERT_TRUE(Tool_ExecuteApplication(SelfName().c_str(), nullptr, nullptr));
+        ASSERT_TRUE(Tool_ExecuteApplication(self.c_str(), nullptr, nullptr));
         EXPECT_EQ(quoted, WaitForText(bare)) << "no blank without arguments";
     }
-    const std::string given = folder / "given.txt";
-    ASSERT_TRUE(
-        Tool_ExecuteApplication(SelfName().c_str(), ("--child commandline " + given).c_str(), nullptr));
+    ASSERT_TRUE(Tool_ExecuteApplication(self.c_str(), ("--child commandline " + given).c_str(), nullptr));
     EXPECT_EQ(quoted + " --child commandline " + given, WaitForText(given));
-    const std::string asUser = folder / "user.txt";
-    EXPECT_TRUE(Tool_ExecuteApplicationAsLogonUser(SelfName().c_str(),
-                                                   ("--child commandline " + asUser).c_str(), nullptr, TRUE));
+    EXPECT_TRUE(Tool_ExecuteApplicationAsLogonUser(self.c_str(), ("--child commandline " + asUser).c_str(),
+                                                   nullptr, TRUE));
     EXPECT_EQ(quoted + " --child commandline " + asUser, WaitForText(asUser));
     EXPECT_FALSE(Tool_ExecuteApplication(nullptr, nullptr, nullptr));
     EXPECT_FALSE(Tool_ExecuteApplicationAsLogonUser(nullptr, nullptr, nullptr, FALSE));
-    EXPECT_FALSE(Tool_ExecuteApplication(SelfName().c_str(), std::string(40000, 'x').c_str(), nullptr));
+    EXPECT_FALSE(Tool_ExecuteApplication(self.c_str(), std::string(40000, 'x').c_str(), nullptr));
 }
 
 TEST_F(ExecuteTest, StartAppRunsTheAuxiliaryProgramUnquoted) {
-    const std::string auxiliary = folder / "Auxiliary";
+    const std::string auxiliary = folder / "Auxiliary", seen = folder / "seen.txt";
     CreateDirectoryA(auxiliary.c_str(), nullptr);
     ASSERT_TRUE(CopyFileA(ExecutablePath().c_str(), (auxiliary + "\\probe.exe").c_str(), FALSE));
     Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "Path", "Prog Path", folder.path().c_str());
     char path[32767];
     GetEnvironmentVariableA("PATH", path, sizeof path);
     SetEnvironmentVariableA("PATH", (ExecutableFolder() + ";" + path).c_str());
-    const std::string seen = folder / "seen.txt";
     InheritedChild child("commandline|" + seen);
     Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "Auxiliary", "StartApp",
                              std::string(250, 'p').c_str());
@@ -178,12 +163,11 @@ TEST_F(ExecuteTest, RegisteredProcessesAreVolatileAndKilledTogether) {
     for (const int system : {0, 3}) {
         const std::string key = kProcessesKey + std::string(system ? "SYSTEM3\\" : "") + "PIDS";
         ASSERT_EQ(0, Tool_RegisterProcess(system, "Acquisition", FALSE));
-        ovs::unique_hkey pids;
+        ovs::unique_hkey pids, lasting;
         ASSERT_EQ(0, RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_ALL_ACCESS, pids.put()));
         DWORD id = 0, size = sizeof id;
         RegQueryValueExA(pids.get(), "Acquisition", nullptr, nullptr, reinterpret_cast<BYTE*>(&id), &size);
         EXPECT_EQ(GetCurrentProcessId(), id);
-        ovs::unique_hkey lasting;
         EXPECT_EQ(ERROR_CHILD_MUST_BE_VOLATILE,
                   RegCreateKeyExA(pids.get(), "x", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
                                   lasting.put(), nullptr));
@@ -195,16 +179,14 @@ TEST_F(ExecuteTest, RegisteredProcessesAreVolatileAndKilledTogether) {
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, Tool_TerminateRegisteredProcess(2));
     Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 2, "PIDS", "Note", "not a process");
     EXPECT_EQ(ERROR_NO_MORE_ITEMS, Tool_TerminateRegisteredProcess(2));
-
-    std::vector<ovs::unique_handle> children;
-    for (const char* name : {"One", "Two", "Three"}) {
-        children.emplace_back(StartChild("register-sleep", {"2", name}));
-    }
-    const std::string key = kProcessesKey + std::string("SYSTEM2\\PIDS");
+    ovs::unique_handle children[] = {StartChild("register-sleep", {"2", "One"}),
+                                     StartChild("register-sleep", {"2", "Two"}),
+                                     StartChild("register-sleep", {"2", "Three"})};
     DWORD count = 0;
     for (int i = 0; i < 300 && count < 4; ++i, Sleep(100)) {
         ovs::unique_hkey pids;
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, pids.put());
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kProcessesKey + std::string("SYSTEM2\\PIDS")).c_str(), 0, KEY_READ,
+                      pids.put());
         RegQueryInfoKeyA(pids.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr,
                          nullptr, nullptr, nullptr);
     }
@@ -216,52 +198,40 @@ TEST_F(ExecuteTest, RegisteredProcessesAreVolatileAndKilledTogether) {
     }
 }
 
-// ---- Background data --------------------------------------------------------------------------------
-
-class BackgroundTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        module.reset(LoadLibraryA((ExecutableFolder() + "\\OVSDataFile.dll").c_str()));
-        using GetClassObject = HRESULT(__stdcall*)(REFCLSID, REFIID, void**);
-        auto get = reinterpret_cast<GetClassObject>(
-            reinterpret_cast<void*>(GetProcAddress(module.get(), "DllGetClassObject")));
-        ovs::com_ptr<IClassFactory> factory;
-        ASSERT_EQ(S_OK, get(CLSID_OvsDataFileStandIn, IID_IClassFactory, factory.put_void()));
-        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IOvsDataFileSetup, file.put_void()));
-    }
-    std::vector<LONG> Calls() {
-        LONG calls[64], count = 0;
-        file->GetCallLog(calls, 64, &count);
-        return std::vector<LONG>(calls, calls + std::min<LONG>(count, 64));
-    }
-    void TearDown() override { file.reset(); }
-
-    ovs::unique_hmodule module;
+TEST(Background, OperationsComeInTheirOrder) {
+    ovs::unique_hmodule module(LoadLibraryA((ExecutableFolder() + "\\OVSDataFile.dll").c_str()));
+    using GetClassObject = HRESULT(__stdcall*)(REFCLSID, REFIID, void**);
+    const auto get = reinterpret_cast<GetClassObject>(
+        reinterpret_cast<void*>(GetProcAddress(module.get(), "DllGetClassObject")));
+    ovs::com_ptr<IClassFactory> factory;
     ovs::com_ptr<IOvsDataFileSetup> file;
-};
-
-TEST_F(BackgroundTest, OperationsComeInTheirOrder) {
+    ASSERT_EQ(S_OK, get(CLSID_OvsDataFileStandIn, IID_IClassFactory, factory.put_void()));
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IOvsDataFileSetup, file.put_void()));
+    const auto calls = [&file] {
+        LONG log[64], count = 0;
+        file->GetCallLog(log, 64, &count);
+        return std::vector<LONG>(log, log + std::min<LONG>(count, 64));
+    };
     EXPECT_EQ(E_INVALIDARG, Tool_RunBackground(file.get(), file.get(), "bg.lcd", 0));
     EXPECT_EQ(E_INVALIDARG, Tool_RunBackground(nullptr, file.get(), "bg.lcd", 3));
     EXPECT_EQ(E_INVALIDARG, Tool_RunBackground(file.get(), nullptr, "bg.lcd", 3));
-    EXPECT_TRUE(Calls().empty());
+    EXPECT_TRUE(calls().empty());
     file->SetPdaKind(1);
     using V = std::vector<LONG>;
-    const V linked = {OVS_DFCALL_QUERY_DATA_FILE, OVS_DFCALL_QUERY_FILE_MANAGER, OVS_DFCALL_OPEN_FILE,
-                      OVS_DFCALL_GET_RAW_OBJECT,  OVS_DFCALL_GET_PDA_OBJECT,     OVS_DFCALL_GET_PDA_INFO,
-                      OVS_DFCALL_GET_RAW_OBJECT,  OVS_DFCALL_GET_PDA_OBJECT,     OVS_DFCALL_GET_PDA_INFO,
-                      OVS_DFCALL_LINK_RAW,        OVS_DFCALL_CLEAR_PDA,          OVS_DFCALL_GET_PATH_NAME,
-                      OVS_DFCALL_LINK_PDA};
-    EXPECT_EQ(S_OK, Tool_RunBackground(file.get(), file.get(), "bg.lcd", 3));
-    EXPECT_EQ(linked, Calls());
-    V cleared = linked;
-    cleared.insert(cleared.end(), {OVS_DFCALL_QUERY_DATA_FILE, OVS_DFCALL_QUERY_FILE_MANAGER,
-                                   OVS_DFCALL_GET_RAW_OBJECT, OVS_DFCALL_GET_PDA_OBJECT,
-                                   OVS_DFCALL_GET_PDA_INFO, OVS_DFCALL_CLEAR_RAW, OVS_DFCALL_CLEAR_PDA});
-    EXPECT_EQ(S_OK, Tool_RunBackground(file.get(), file.get(), "", 3));
-    EXPECT_EQ(cleared, Calls());
+    V expected = {OVS_DFCALL_QUERY_DATA_FILE, OVS_DFCALL_QUERY_FILE_MANAGER, OVS_DFCALL_OPEN_FILE,
+                  OVS_DFCALL_GET_RAW_OBJECT,  OVS_DFCALL_GET_PDA_OBJECT,     OVS_DFCALL_GET_PDA_INFO,
+                  OVS_DFCALL_GET_RAW_OBJECT,  OVS_DFCALL_GET_PDA_OBJECT,     OVS_DFCALL_GET_PDA_INFO,
+                  OVS_DFCALL_LINK_RAW,        OVS_DFCALL_CLEAR_PDA,          OVS_DFCALL_GET_PATH_NAME,
+                  OVS_DFCALL_LINK_PDA};
+    EXPECT_EQ(S_OK, Tool_RunBackground(file.get(), file.get(), "bg.lcd", 3)); // linked
+    EXPECT_EQ(expected, calls());
+    expected.insert(expected.end(), {OVS_DFCALL_QUERY_DATA_FILE, OVS_DFCALL_QUERY_FILE_MANAGER,
+                                     OVS_DFCALL_GET_RAW_OBJECT, OVS_DFCALL_GET_PDA_OBJECT,
+                                     OVS_DFCALL_GET_PDA_INFO, OVS_DFCALL_CLEAR_RAW, OVS_DFCALL_CLEAR_PDA});
+    EXPECT_EQ(S_OK, Tool_RunBackground(file.get(), file.get(), "", 3)); // cleared
+    EXPECT_EQ(expected, calls());
     file->FailCall(OVS_DFCALL_OPEN_FILE, E_ACCESSDENIED);
     EXPECT_EQ(E_ACCESSDENIED, Tool_RunBackground(file.get(), file.get(), "bg.lcd", 1));
-    const V failed = Calls();
+    const V failed = calls();
     EXPECT_EQ((V{OVS_DFCALL_OPEN_FILE, OVS_DFCALL_CLOSE_FILE}), V(failed.end() - 2, failed.end()));
 }

@@ -1,17 +1,17 @@
-// Numbers to text and back: the data-format record and the rounding mode in both engines, value
-// strings, rounded texts, digit grouping, period and local notation, numeric texts and tolerant
-// comparisons; a comma decimal point in a second process.
+// Doubles to text by the data-format record and the rounding mode in both engines, value strings,
+// rounded texts and decimal counts; the rounding switch and a comma decimal point in second processes.
+#include "expect_rows.h"
 #include "locale_child.h"
 #include "ovsreg.h"
 #include "ovsregcurrentuser.h"
 #include "ovstoolnumberformat.h"
 #include "ovstoolseparators.h"
-#include "expect_rows.h"
+#include "suite_child.h"
 #include "test_support.h"
 #include "unique_resource.h"
 
-#include <cstdio>
 #include <cstring>
+#include <iomanip>
 #include <limits>
 #include <string>
 #include <vector>
@@ -23,13 +23,13 @@ namespace {
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-#define REQUIRE_PERIOD_AND_COMMA()                                                                           \
-    if (Tool_GetStringDecimalPoint() != "." || Tool_GetStringThousandsSep() != ",") {                        \
-        GTEST_SKIP() << "the texts use a period decimal point and a comma separator";                        \
+#define REQUIRE_PERIOD_DECIMAL_POINT()                                                                       \
+    if (Tool_GetStringDecimalPoint() != ".") {                                                               \
+        GTEST_SKIP() << "the texts use a period decimal point";                                              \
     }
 
-// Kind, decimals, significant digits, rounding mode, value, text; an empty text means FALSE unless
-// the table says that an empty text is a success.
+// Kind, decimals, significant digits, rounding mode, value and the text, after "FALSE " when the
+// call fails.
 struct FormatCase {
     WORD kind, decimals, significant;
     short mode;
@@ -37,30 +37,19 @@ struct FormatCase {
     const char* text;
 };
 
-// The 1-based index of the first case whose result or text differs, or 0.
-int FirstMismatch(const std::vector<FormatCase>& cases, bool emptyIsOk) {
-    for (size_t i = 0; i < cases.size(); ++i) {
-        const FormatCase& c = cases[i];
-        const OVS_DATAFORMAT format{c.kind, c.decimals, c.significant, 0};
-        CString text = "unchanged";
-        const BOOL ok = Tool_GenerateValueStringByDataFormat(&format, c.mode, c.value, text);
-        if ((ok != FALSE) != (emptyIsOk || *c.text != '\0') || text.Compare(c.text) != 0) {
-            return static_cast<int>(i) + 1;
-        }
-    }
-    return 0;
+std::string Formatted(const FormatCase& c) {
+    const OVS_DATAFORMAT format{c.kind, c.decimals, c.significant, 0};
+    CString text = "unchanged";
+    const BOOL ok = Tool_GenerateValueStringByDataFormat(&format, c.mode, c.value, text);
+    return (ok ? "" : "FALSE ") + std::string(text.GetString());
 }
 
-std::string Describe(const std::vector<FormatCase>& cases, int mismatch) {
-    if (mismatch <= 0 || mismatch > static_cast<int>(cases.size())) {
-        return "";
+void ExpectFormats(const std::vector<FormatCase>& cases) {
+    for (const FormatCase& c : cases) {
+        EXPECT_EQ(c.text, Formatted(c))
+            << "kind " << c.kind << " decimals " << c.decimals << " significant " << c.significant << " mode "
+            << c.mode << " value " << std::setprecision(17) << c.value;
     }
-    const FormatCase& c = cases[static_cast<size_t>(mismatch) - 1];
-    char text[160];
-    std::snprintf(text, sizeof text,
-                  "first mismatch: kind %u dec %u sig %u mode %d value %.17g expected [%s]", c.kind,
-                  c.decimals, c.significant, c.mode, c.value, c.text);
-    return text;
 }
 
 // ---- The digit engine --------------------------------------------------------------------------------
@@ -74,7 +63,7 @@ const std::vector<FormatCase> kDigitCases = {
     {1, 2, 0, 1, 9.996, "10.00"}, {1, 2, 0, 1, 99.996, "100.00"}, {1, 0, 0, 1, 2.5, "3"},
     {1, 0, 0, 1, 0.5, "1"}, {1, 1, 0, 1, 0.05, "0.1"}, {1, 2, 0, 1, 0.0, "0.00"}, {1, 0, 0, 1, 0.0, "0"},
     {1, 2, 0, 1, 1e20, "100000000000000000000.00"}, {1, 15, 0, 1, 0.5, "0.500000000000000"},
-    {1, 15, 0, 1, 0.9999999999999999, "1.000000000000000"}, {1, 31, 0, 1, 1.5, ""},
+    {1, 15, 0, 1, 0.9999999999999999, "1.000000000000000"}, {1, 31, 0, 1, 1.5, "FALSE "},
     // Mode 2 truncates on the decimal scale, mode 3 goes up from a tenth, other modes truncate plainly.
     {1, 2, 0, 2, 0.29, "0.29"}, {1, 2, 0, 2, 2.349, "2.34"}, {1, 2, 0, 2, -2.349, "-2.34"},
     {1, 1, 0, 2, 0.3, "0.3"}, {1, 1, 0, 3, 2.32, "2.4"}, {1, 1, 0, 3, 2.31, "2.4"}, {1, 1, 0, 3, 2.305, "2.3"},
@@ -88,24 +77,23 @@ const std::vector<FormatCase> kDigitCases = {
     {3, 0, 3, 1, 1234.5, "1.23e+003"}, {3, 0, 4, 1, 0.000123456, "0.0001235"},
     {3, 0, 4, 1, -0.000123456, "-0.0001235"}, {3, 0, 2, 1, 9.96, "10"}, {3, 0, 3, 1, 99.96, "100"},
     {3, 0, 3, 1, 0.00001, "1.00e-005"}, {3, 0, 3, 1, 0.0001, "0.000100"}, {3, 0, 3, 1, 1000.0, "1.00e+003"},
-    {3, 0, 3, 1, 999.0, "999"}, {3, 0, 4, 1, 1.5, "1.500"}, {3, 0, 3, 1, 0.0, "0"}, {3, 0, 0, 1, 1.5, ""},
+    {3, 0, 3, 1, 999.0, "999"}, {3, 0, 4, 1, 1.5, "1.500"}, {3, 0, 3, 1, 0.0, "0"}, {3, 0, 0, 1, 1.5, "FALSE "},
     // Kind 4: as kind 3 with the fraction's trailing zeros and a bare point stripped.
     {4, 0, 3, 1, 100.0, "100"}, {4, 0, 4, 1, 120.0, "120"}, {4, 0, 4, 1, 1.5, "1.5"}, {4, 0, 3, 1, 2.0, "2"},
     {4, 0, 3, 1, 1000000.0, "1e+006"}, {4, 0, 4, 1, 1.25e-7, "1.25e-007"}, {4, 0, 3, 1, 0.00001, "1e-005"},
     {4, 0, 3, 1, 0.0001, "0.0001"}, {4, 0, 4, 1, 12345.0, "1.235e+004"}, {4, 0, 4, 1, 0.0, "0"},
-    {4, 0, 0, 1, 1.5, ""},
+    {4, 0, 0, 1, 1.5, "FALSE "},
     // Kind 5: seven significant digits, trailing zeros stripped; kind 10: significant digits, positional.
     {5, 0, 0, 1, 1234.5, "1234.5"}, {5, 0, 0, 1, 3.14159265, "3.141593"}, {5, 0, 0, 1, 1e20, "1e+020"},
     {5, 0, 0, 1, 0.0, "0"}, {10, 0, 3, 1, 123456.0, "123000"}, {10, 0, 2, 1, 9.99, "10"},
     {10, 0, 2, 1, 0.0999, "0.10"}, {10, 0, 2, 1, 1e-7, "0.00000010"}, {10, 0, 4, 1, 12.345678, "12.35"},
-    {10, 0, 3, 1, -123456.0, "-123000"}, {10, 0, 3, 1, 0.0, "0"}, {10, 0, 0, 1, 1.5, ""},
-    {7, 2, 3, 1, 1.5, ""}, {6, 2, 3, 1, 1.5, ""}};
+    {10, 0, 3, 1, -123456.0, "-123000"}, {10, 0, 3, 1, 0.0, "0"}, {10, 0, 0, 1, 1.5, "FALSE "},
+    {7, 2, 3, 1, 1.5, "FALSE "}, {6, 2, 3, 1, 1.5, "FALSE "}};
 // clang-format on
 
 TEST(DigitEngine, FormatsByTheRecordAndMode) {
-    REQUIRE_PERIOD_AND_COMMA();
-    const int mismatch = FirstMismatch(kDigitCases, false);
-    EXPECT_EQ(0, mismatch) << Describe(kDigitCases, mismatch);
+    REQUIRE_PERIOD_DECIMAL_POINT();
+    ExpectFormats(kDigitCases);
 }
 
 TEST(DigitEngine, BadRecordsAndExtremeValues) {
@@ -114,29 +102,24 @@ TEST(DigitEngine, BadRecordsAndExtremeValues) {
     EXPECT_FALSE(Tool_GenerateValueStringByDataFormat(&none, 1, 1.5, text));
     EXPECT_FALSE(Tool_GenerateValueStringByDataFormat(nullptr, 1, 1.5, text));
     EXPECT_STREQ("caller's", text.GetString());
-    const OVS_DATAFORMAT fixed2{1, 2, 0, 0}, fixed30{1, 30, 0, 0}, significant30{3, 0, 30, 0};
-    EXPECT_TRUE(Tool_GenerateValueStringByDataFormat(&fixed2, 1, -0.0, text));
-    EXPECT_TRUE(text == "0.00" || text == "-0.00") << text.GetString();
-    EXPECT_TRUE(Tool_GenerateValueStringByDataFormat(&fixed30, 1, -123456.5, text));
-    EXPECT_EQ(1 + 6 + 1 + 30, text.GetLength());
-    EXPECT_EQ(0, text.Find("-123456.5"));
-    EXPECT_TRUE(Tool_GenerateValueStringByDataFormat(&fixed2, 1, -1e300, text));
-    EXPECT_EQ(1 + 301 + 3, text.GetLength());
-    EXPECT_EQ(0, text.Find("-10000000000000000525047602552044202487"));
-    EXPECT_EQ(text.GetLength() - 3, text.Find(".00"));
-    EXPECT_TRUE(Tool_GenerateValueStringByDataFormat(&fixed30, 1, 1.7976931348623157e308, text));
-    EXPECT_EQ(309 + 1 + 30, text.GetLength());
-    EXPECT_EQ(0, text.Find("17976931348623157081452742373170435679807056752584499659891747680315726078"));
+    const std::string negativeZero = Formatted({1, 2, 0, 1, -0.0, ""});
+    EXPECT_TRUE(negativeZero == "0.00" || negativeZero == "-0.00") << negativeZero;
+    // All integer digits are kept; thirty decimals fit.
+    const std::string large = Formatted({1, 2, 0, 1, -1e300, ""}),
+                      largest = Formatted({1, 30, 0, 1, 1.7976931348623157e308, ""});
+    ExpectRows<std::string>({{Formatted({1, 30, 0, 1, -123456.5, ""}), "-123456.5" + std::string(29, '0')},
+                             {large.substr(0, 39), "-10000000000000000525047602552044202487"},
+                             {std::to_string(large.size()) + large.substr(large.size() - 3), "305.00"},
+                             {largest.substr(0, 74),
+                              "17976931348623157081452742373170435679807056752584499659891747680315726078"},
+                             {std::to_string(largest.size()), "340"}});
     for (double value : {-1.7976931348623157e308, 4.9e-324, -2.2250738585072014e-308}) {
-        EXPECT_TRUE(Tool_GenerateValueStringByDataFormat(&fixed30, 1, value, text));
-        EXPECT_LT(text.GetLength(), 372);
-        EXPECT_TRUE(Tool_GenerateValueStringByDataFormat(&significant30, 1, value, text));
+        EXPECT_LT(Formatted({1, 30, 0, 1, value, ""}).size(), 372u);
+        EXPECT_NE("FALSE", Formatted({3, 0, 30, 1, value, ""}).substr(0, 5));
     }
-    for (WORD kind : {1, 2, 3, 4, 5, 10}) { // any text, within the buffer
-        const OVS_DATAFORMAT format{kind, 2, 4, 0};
+    for (WORD kind : {1, 2, 3, 4, 5, 10}) { // some text, within the buffer
         for (double value : {kInf, -kInf, kNaN}) {
-            Tool_GenerateValueStringByDataFormat(&format, 1, value, text);
-            EXPECT_LT(text.GetLength(), 372);
+            EXPECT_LT(Formatted({kind, 2, 4, 1, value, ""}).size(), 372u);
         }
     }
 }
@@ -164,44 +147,39 @@ void ReadSomeDataFormat() {
     Tool_GetRegDataFormat2("NumbersTestUnknownFormat", "1,2,0", &read);
 }
 
-// The switch is read once, by the first data-format read, and kept for the process.
-const ChildMode kRoundingSwitch("numbers-rounding-switch", [](const std::vector<std::string>&) {
-    const OVS_DATAFORMAT fixed{1, 2, 0, 0};
-    CString text;
-    Tool_GenerateValueStringByDataFormat(&fixed, 1, 2.675, text);
-    if (text != "2.68") {
-        return 101; // before any data-format read: the digit engine
-    }
-    ReadSomeDataFormat();
-    if (const int failure = FirstMismatch(kRoundingPrintfCases, true); failure != 0) {
-        return failure;
-    }
-    Tool_WriteRegInt(OVS_REG_PRODUCT_ROOT, "DataFormat", "RoundMode", 0);
-    ReadSomeDataFormat();
-    Tool_GenerateValueStringByDataFormat(&fixed, 1, 2.675, text);
-    return text == "2.67" ? 0 : 102; // still the rounding-printf engine
-});
-
-const ChildMode kSwitchOther("numbers-switch-other", [](const std::vector<std::string>&) {
-    ReadSomeDataFormat();
-    const OVS_DATAFORMAT fixed{1, 2, 0, 0};
-    CString text;
-    Tool_GenerateValueStringByDataFormat(&fixed, 1, 2.675, text);
-    return text == "2.68" ? 0 : 1;
+// The suite "RoundModeChild" runs in a second process, told the switch that the test wrote.
+int g_roundMode = -100;
+const ChildMode kRoundModeChild("round-mode", [](const std::vector<std::string>& args) {
+    g_roundMode = std::stoi(args.at(0));
+    return RunSuitesInThisProcess("RoundModeChild*");
 });
 
 class RoundingSwitchTest : public RegistryTest {};
 
 TEST_F(RoundingSwitchTest, OnlySwitchOneSelectsTheRoundingPrintfEngineOncePerProcess) {
-    REQUIRE_PERIOD_AND_COMMA();
+    REQUIRE_PERIOD_DECIMAL_POINT();
     for (int value : {1, 0, 2, -1}) {
         ASSERT_TRUE(Tool_WriteRegInt(OVS_REG_PRODUCT_ROOT, "DataFormat", "RoundMode", value));
-        const ChildResult result = RunChild(value == 1 ? "numbers-rounding-switch" : "numbers-switch-other");
-        ASSERT_TRUE(result.finished);
-        EXPECT_EQ(0u, result.exitCode) << "RoundMode " << value << " "
-                                       << Describe(kRoundingPrintfCases, static_cast<int>(result.exitCode))
-                                       << " (101: digit engine not used first, 102: switch read again)";
+        const ChildResult result = RunChild("round-mode", {std::to_string(value)});
+        EXPECT_TRUE(result.finished && result.exitCode == 0) << "RoundMode " << value;
     }
+}
+
+// The switch is read once, by the first data-format read, and kept for the process.
+TEST(RoundModeChild, TheFirstDataFormatReadPicksTheEngineForTheProcess) {
+    if (g_roundMode == -100) {
+        GTEST_SKIP() << "runs in the child process";
+    }
+    ExpectFormats({{1, 2, 0, 1, 2.675, "2.68"}}); // before any data-format read: the digit engine
+    ReadSomeDataFormat();
+    if (g_roundMode != 1) {
+        ExpectFormats({{1, 2, 0, 1, 2.675, "2.68"}});
+        return;
+    }
+    ExpectFormats(kRoundingPrintfCases);
+    Tool_WriteRegInt(OVS_REG_PRODUCT_ROOT, "DataFormat", "RoundMode", 0);
+    ReadSomeDataFormat();
+    ExpectFormats({{1, 2, 0, 1, 2.675, "2.67"}}); // still the rounding-printf engine
 }
 
 // ---- Reading the data format -------------------------------------------------------------------------
@@ -238,7 +216,7 @@ TEST_F(DataFormatReadTest, FieldsAreLeadingDigitTokensOfTheValueOrTheDefault) {
     EXPECT_FALSE(Tool_GetRegDataFormat2("Area", "1,2,0", nullptr));
 }
 
-// ---- Value strings, rounded texts, decimal counts, grouping, notation, comparisons --------------------
+// ---- Value strings, rounded texts, decimal counts ----------------------------------------------------
 
 std::string ValueString(double value, int digits) {
     CString text = "unchanged";
@@ -259,35 +237,8 @@ std::string RoundOff(const char* given, int position) {
     return ok ? text.GetString() : (text == given ? "refused" : "changed but refused");
 }
 
-// The grouped text; a byte written past its terminator shows as "!".
-std::string Grouped(std::string text, int size = 64) {
-    text.push_back('\0');
-    text.resize(64, '#');
-    Tool_PutComma(text.data(), size);
-    const size_t end = text.find('\0');
-    return text.substr(0, end) + (text[end + 1] == '#' ? "" : "!");
-}
-
-std::string GroupedCString(const std::string& given) {
-    CString text = given.c_str();
-    Tool_PutCommaCString(text);
-    return text.GetString();
-}
-
-std::string GroupedDouble(double value, short digits) {
-    CString text;
-    Tool_PutCommaCStringDouble(value, digits, text);
-    return text.GetString();
-}
-
-std::string GroupedByRecord(OVS_DATAFORMAT format, double value) {
-    CString text = "caller's";
-    Tool_PutCommaCStringDoubleDecimal(&format, 1, value, text);
-    return text.GetString();
-}
-
-TEST(ValueText, PaddedRoundedCountedAndGrouped) {
-    REQUIRE_PERIOD_AND_COMMA();
+TEST(ValueText, PaddedRoundedAndCounted) {
+    REQUIRE_PERIOD_DECIMAL_POINT();
     // clang-format off
     ExpectRows<std::string>({
         {ValueString(1.5, 4), "1.500"}, {ValueString(0.5, 3), "0.500"}, {ValueString(-0.5, 3), "-0.500"},
@@ -297,131 +248,45 @@ TEST(ValueText, PaddedRoundedCountedAndGrouped) {
         {RoundOff("1.99", 2), "2.0"}, {RoundOff("12.5", 1), "13"}, {RoundOff("0.125", 3), "0.13"},
         {RoundOff("1,234.5", 1), "refused"}, {RoundOff("12", 1), "refused"}, {RoundOff("1.2.3", 1), "refused"},
         {RoundOff("1.2", 3), "refused"}, {RoundOff("1.25", 0), "refused"}, {RoundOff("", 1), "refused"},
-        {RoundOff("-", 1), "refused"},
-        // Only the first run of digits; the buffer's size counts the terminator, nothing written past it.
-        {Grouped("123"), "123"}, {Grouped("1234"), "1,234"}, {Grouped("-1234567.891"), "-1,234,567.891"},
-        {Grouped(".12345"), ".12,345"}, {Grouped("abc"), "abc"}, {Grouped(""), ""},
-        {Grouped("x=12345 y=67890"), "x=12,345 y=67890"}, {Grouped("12 34567"), "12 34567"},
-        {Grouped("1234567", 9), "1234567"}, {Grouped("1234567", 10), "1,234,567"},
-        {GroupedCString("-9876543.21"), "-9,876,543.21"}, {GroupedCString(std::string(1100, '1')), std::string(1100, '1')},
-        {GroupedCString(std::string(767, '1')).substr(1016), "11,111"}, // 767 + 255 separators + terminator = 1023
-        {GroupedDouble(1234.5678, 7), "1,234.568"}, {GroupedDouble(0.0012345, 7), "0.0012345"},
-        {GroupedDouble(123.456, 3), "123"}, {GroupedDouble(12345.6, 3), "12,345.0"}, {GroupedDouble(1.999, 3), "2.00"},
-        {GroupedDouble(-9.9999, 3), "-10.0"}, {GroupedDouble(99.99996, 4), "100.0"},
-        {GroupedDouble(1234567.6, 0), "1,234,568"}, {GroupedDouble(-1234.5678, 7), "-1,234.568"},
-        {GroupedDouble(12.5, 3), "12.5"}, {GroupedDouble(0.0, 7), "0.0000000"},
-        {GroupedByRecord({1, 2, 0, 0}, 1234567.891), "1,234,567.89"}, {GroupedByRecord({1, 0, 0, 0}, -1234567.5), "-1,234,568"},
-        {GroupedByRecord({2, 2, 0, 0}, 1234567.0), "1.23e+006"}, {GroupedByRecord({10, 2, 7, 0}, 1234567.0), "1,234,567"},
-        {GroupedByRecord({0, 2, 0, 0}, 1.0), "caller's"}});
+        {RoundOff("-", 1), "refused"}});
+    ExpectRows<int>({
+        {Tool_CalcNumOfDecimalsString("1.250000000000000e-02"), 4}, {Tool_CalcNumOfDecimalsString("1.000000000000000e+02"), 0},
+        {Tool_CalcNumOfDecimalsString("-1.250000000000000e-002"), 4}, {Tool_CalcNumOfDecimalsString("1.25e+01"), 1},
+        {Tool_CalcNumOfDecimalsString("12.5"), 0}, {Tool_CalcNumOfDecimalsString(nullptr), 0},
+        {Tool_CalcNumOfDecimalsDouble(0.1), 1}, {Tool_CalcNumOfDecimalsDouble(1e-20), 15},
+        {Tool_CalcNumOfDecimalsDouble(123.25), 2}, {Tool_CalcNumOfDecimalsDouble(1200.0), 0},
+        {Tool_CalcNumOfDecimalsFloat(0.5f), 1}, {Tool_CalcNumOfDecimalsFloat(1e-10f), 6}});
     // clang-format on
     EXPECT_TRUE(Forf(12.0) == "12.0" || Forf(12.0) == "12") << "never a bare point: " << Forf(12.0);
-    Tool_PutComma(nullptr, 10);
-    ExpectRows<int>({{Tool_CalcNumOfDecimalsString("1.250000000000000e-02"), 4},
-                     {Tool_CalcNumOfDecimalsString("1.000000000000000e+02"), 0},
-                     {Tool_CalcNumOfDecimalsString("-1.250000000000000e-002"), 4},
-                     {Tool_CalcNumOfDecimalsString("1.25e+01"), 1},
-                     {Tool_CalcNumOfDecimalsString("12.5"), 0},
-                     {Tool_CalcNumOfDecimalsString(nullptr), 0},
-                     {Tool_CalcNumOfDecimalsDouble(0.1), 1},
-                     {Tool_CalcNumOfDecimalsDouble(1e-20), 15},
-                     {Tool_CalcNumOfDecimalsDouble(123.25), 2},
-                     {Tool_CalcNumOfDecimalsDouble(1200.0), 0},
-                     {Tool_CalcNumOfDecimalsFloat(0.5f), 1},
-                     {Tool_CalcNumOfDecimalsFloat(1e-10f), 6}});
-}
-
-TEST(Notation, PeriodLocaleChangesNothingAndNumericTexts) {
-    REQUIRE_PERIOD_AND_COMMA();
-    CString text = "x=1,234.5 a,b";
-    Tool_ReplaceMacroCaltureLocal2US(text);
-    Tool_ReplaceMacroCaltureUS2Local(text);
-    Tool_ReplacePeriod2DecimalPoint(text);
-    Tool_ReplaceDecimalPoint2Period(text);
-    EXPECT_STREQ("x=1,234.5 a,b", text.GetString());
-    char buffer[] = "1.5";
-    Tool_ReplacePeriod2DecimalPointLPTSTR(buffer);
-    EXPECT_STREQ("1.5", buffer);
-    Tool_ReplacePeriod2DecimalPointLPTSTR(nullptr);
-    for (const char* numeric : {"12", " 12", "12.", "-", "+", "1e", "1e-", "-1.5e+3", ".5", "."}) {
-        EXPECT_TRUE(Tool_IsNumeric(numeric)) << "[" << numeric << "]";
-    }
-    for (const char* other : {"1 2", "12 ", "1,5", "abc", "12a", "", "1.2.3"}) {
-        EXPECT_FALSE(Tool_IsNumeric(other)) << "[" << other << "]";
-    }
-    EXPECT_FALSE(Tool_IsNumeric(nullptr));
-}
-
-TEST(Compare, AtTheToleranceInBothPrecisions) {
-    // clang-format off
-    ExpectRows<int>({
-        {Tool_CompareDouble(1.0004, 1.0, 2), 0}, {Tool_CompareDouble(1.0004, 1.0, 3), 1},
-        {Tool_CompareDouble(1.0, 1.0011, 2), -1}, {Tool_CompareDouble(-5.0, -5.0, 0), 0},
-        {Tool_CompareDouble(1.5, 1.0, 0), 1}, {Tool_CompareDouble(1.05, 1.0, 0), 0}, // tolerance 0.1
-        {Tool_CompareDouble(1.002, 1.0, 2), 1}, {Tool_CompareDouble(kNaN, 1.0, 2), 1}, {Tool_CompareDouble(1.0, kNaN, 2), 1},
-        {Tool_CompareFloat(1.0004f, 1.0f, 2), 0}, {Tool_CompareFloat(1.0004f, 1.0f, 3), 1},
-        {Tool_CompareFloat(1.0f, 1.0011f, 2), -1}, {Tool_CompareFloat(std::numeric_limits<float>::quiet_NaN(), 1.0f, 2), 1},
-        {Tool_CompareFloat(16777216.0f, static_cast<float>(16777217.0), 6), 0}}); // not a float: both 16777216
-    // clang-format on
 }
 
 // ---- A comma decimal point: the suites "CommaLocale*" again in a second process in a German locale --
 
-const ChildMode kCommaChild("comma-tests", [](const std::vector<std::string>&) {
-    GTEST_FLAG_SET(filter, "CommaLocale*");
-    int argc = 1;
-    char name[] = "comma-tests";
-    char* argv[] = {name, nullptr};
-    ::testing::InitGoogleTest(&argc, argv);
-    return Tool_GetStringDecimalPoint() == "," ? RUN_ALL_TESTS() : 3;
+const ChildMode kCommaChild("numbers-comma", [](const std::vector<std::string>&) {
+    return Tool_GetStringDecimalPoint() == "," ? RunSuitesInThisProcess("CommaLocale*") : 3;
 });
 
 TEST(InGermanLocale, CommaLocaleTestsPass) {
     if (!RunsUnderWine()) {
         GTEST_SKIP() << "the locale of a child is set through Wine's Unix environment";
     }
-    const ChildResult result = RunChildInLocale("de_DE.UTF-8", "comma-tests");
-    ASSERT_TRUE(result.finished);
-    EXPECT_EQ(0u, result.exitCode) << "3: the child's decimal point was not a comma; 1: a test failed";
+    const ChildResult result = RunChildInLocale("de_DE.UTF-8", "numbers-comma");
+    EXPECT_TRUE(result.finished && result.exitCode == 0) << "3: not a comma decimal point; 1: a test failed";
 }
 
-std::string Notation(void (*convert)(CString&), const char* given) {
-    CString text = given;
-    convert(text);
-    return text.GetString();
-}
-
-TEST(CommaLocaleTexts, UseTheLocalPointAndSeparator) {
+TEST(CommaLocaleNumbers, UseTheLocalDecimalPoint) {
     if (Tool_GetStringDecimalPoint() != ",") {
         GTEST_SKIP() << "runs in the child process with a comma decimal point";
     }
-    EXPECT_STREQ(".", Tool_GetStringThousandsSep().GetString());
     // clang-format off
-    const std::vector<FormatCase> formats = {
+    ExpectFormats({
         {1, 2, 0, 1, 2.675, "2,68"}, {2, 2, 0, 1, 1234.5, "1,23e+003"}, {3, 0, 4, 1, 0.000123456, "0,0001235"},
         {3, 0, 3, 1, 1234.5, "1,23e+003"}, {4, 0, 4, 1, 1.5, "1,5"}, {4, 0, 4, 1, 1.25e-7, "1,25e-007"},
         {4, 0, 3, 1, 2.0, "2"}, {10, 0, 2, 1, 0.0999, "0,10"}, {5, 0, 0, 1, 1234.5, "1234,5"},
-        {2, 2, 0, 1, 0.0, "0,00e+000"}, {1, 2, 0, 2, 0.29, "0,29"}};
-    const int mismatch = FirstMismatch(formats, false);
-    EXPECT_EQ(0, mismatch) << Describe(formats, mismatch);
-    const auto toUs = &Tool_ReplaceMacroCaltureLocal2US, toLocal = &Tool_ReplaceMacroCaltureUS2Local;
-    ExpectRows<std::string>({
-        {ValueString(1.5, 4), "1,500"}, {RoundOff("-1,235", 3), "-1,24"}, {RoundOff("1.5", 1), "refused"},
-        {Notation(toUs, "1.234,5"), "1,234.5"}, {Notation(toLocal, "1,234.5"), "1.234,5"},
-        {Notation(toUs, "x=3,5"), "x=3.5"}, {Notation(toLocal, "x=3.5"), "x=3,5"},
-        {Notation(toUs, "12.345.678,9"), "12,345,678.9"}, {Notation(toLocal, "12,345,678.9"), "12.345.678,9"},
-        {Notation(toUs, "summe 1.234 und 2,5;"), "summe 1,234 und 2.5;"},
-        {Notation(toLocal, "summe 1,234 und 2.5;"), "summe 1.234 und 2,5;"},
-        {Notation(toUs, "1,"), "1."}, {Notation(toLocal, "1."), "1,"}, {Notation(toUs, ""), ""},
-        {Notation(toUs, "a,b"), "a.b"}, // a lone decimal-point character starts a number
-        {Notation(&Tool_ReplacePeriod2DecimalPoint, "1.5;2.5"), "1,5;2,5"},
-        {Notation(&Tool_ReplaceDecimalPoint2Period, "1,5;2,5"), "1.5;2.5"},
-        {GroupedDouble(1234.5678, 7), "1.234,568"}, {GroupedByRecord({1, 2, 0, 0}, 1234567.891), "1.234.567,89"}});
+        {2, 2, 0, 1, 0.0, "0,00e+000"}, {1, 2, 0, 2, 0.29, "0,29"}});
     // clang-format on
-    char buffer[] = "1.5.";
-    Tool_ReplacePeriod2DecimalPointLPTSTR(buffer);
-    EXPECT_STREQ("1,5,", buffer);
-    EXPECT_TRUE(Tool_IsNumeric("1,5"));
-    EXPECT_FALSE(Tool_IsNumeric("1.5"));
+    ExpectRows<std::string>(
+        {{ValueString(1.5, 4), "1,500"}, {RoundOff("-1,235", 3), "-1,24"}, {RoundOff("1.5", 1), "refused"}});
 }
 
 } // namespace
