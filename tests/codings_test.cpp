@@ -192,42 +192,39 @@ TEST(HexUnicode, PrefixAndLowerCaseBytesLowFirst) {
         {FromHex("@WtoX@4A00"), L""}, {FromHex("@WtoX@41g0"), L""}}); // upper-case or no digit
     // clang-format on
     Tool_HexStrToUnicodeStr(CString("@WtoX@4100"), nullptr);
+    std::mt19937 random(14);
+    for (int i = 0; i < 300; ++i) {
+        std::wstring text(static_cast<size_t>(i % 40), L'\0');
+        for (wchar_t& c : text) {
+            c = static_cast<wchar_t>(std::uniform_int_distribution<int>(1, 0xFFFF)(random));
+        }
+        ASSERT_EQ(6 + 4 * text.size(), ToHex(text).size());
+        ASSERT_EQ(text, FromHex(ToHex(text)));
+    }
 }
 
-TEST(DecoderFuzz, RandomTextRoundTripsOrGivesOrderlyResults) {
+TEST(DecoderFuzz, RandomTextGivesOrderlyResults) {
     std::mt19937 random(15);
     std::uniform_int_distribution<int> length(0, 64), unit(0, 0xFFFF);
-    const char hexAlphabet[] = "0123456789abcdefABXg@WtoX";
     for (int i = 0; i < 3000; ++i) {
         const std::string text = RandomText(random, static_cast<size_t>(length(random)));
         ASSERT_LE(Escaped(text, &Tool_DecodeCtrlStr).size(), text.size());
         ASSERT_LE(Shifted(text, &Tool_StrDecode).size(), text.size() / 2);
         std::string hex = i % 2 == 0 ? "@WtoX@" : "";
         for (int d = length(random); d > 0; --d) {
-            hex += hexAlphabet[static_cast<size_t>(unit(random)) % (sizeof hexAlphabet - 1)];
+            hex += "0123456789abcdefABXg@WtoX"[unit(random) % 25];
         }
         ASSERT_LE(FromHex(hex).size(), hex.size() / 4);
         Units units(static_cast<size_t>(length(random)));
         for (WCHAR& u : units) {
-            u = static_cast<WCHAR>(unit(random) | (i % 4 == 0 ? 1 : 0)); // odd units: no zero
+            u = static_cast<WCHAR>(unit(random));
         }
         if (!units.empty()) {
             units[0] = i % 3 == 0 ? 0x3042 : (i % 3 == 1 ? 0x3043 : units[0]);
         }
         const auto [hr, block] = Decode(units);
         ASSERT_TRUE(hr == S_OK || hr == E_UNEXPECTED || hr == E_INVALIDARG) << hr;
-        if (block && !block->empty()) { // what decodes encodes back to a text that decodes the same
-            ASSERT_EQ(block, Decode(Encode(*block, 0)).second);
-        }
-        if (i % 4 == 0) { // random UTF-16 text as hexadecimal and back
-            const std::wstring wide(units.begin(), units.end());
-            ASSERT_EQ(6 + 4 * wide.size(), ToHex(wide).size());
-            ASSERT_EQ(wide, FromHex(ToHex(wide)));
-        }
-        CWordArray rows;
-        const int count = Tool_GetSelectedRowsNumber(text.c_str(), rows);
-        ASSERT_EQ(count < 0 ? 0 : count, rows.GetSize());
-        ASSERT_GE(count, -static_cast<int>(text.size()) - 1);
+        ASSERT_TRUE(!block || block->empty() || Decode(Encode(*block, 0)).second == block) << "encodes back";
     }
 }
 

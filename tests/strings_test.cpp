@@ -100,13 +100,12 @@ TEST(DbcsText, TrailBytesAndLoneLeadBytesAreNoCharacters) {
 // expected indexes come from walking the text one character at a time with the platform's lead-byte test.
 TEST(DbcsText, SearchAgreesWithTheCharacterWalkOnRandomTexts) {
     OVS_REQUIRE_CODE_PAGE_932();
-    const char pieces[] = {'\x81', '\x83', '\x5C', 'A',    'x',    '\xE0',
-                           '\x9F', '\xFC', '\xA0', '\x40', '\x7F', '\xFD'};
+    const char pieces[] = "\x81\x83\\Ax\xE0\x9F\xFC\xA0\x40\x7F\xFD";
     std::mt19937 random(932);
     for (int round = 0; round < 3000; ++round) {
         std::string text(random() % 400, ' ');
         for (char& byte : text) {
-            byte = pieces[random() % sizeof pieces];
+            byte = pieces[random() % (sizeof pieces - 1)];
         }
         const auto lead = [&text](size_t p) { return IsDBCSLeadByte(static_cast<BYTE>(text[p])) != FALSE; };
         for (const char c : {'\\', 'A', 'x'}) {
@@ -157,15 +156,11 @@ std::string Split(const char* text, char delimiter, CStringArray&& parts = CStri
 
 TEST(TextMatching, CaseInsensitiveSearchWildcardsAndSplitting) {
     const char text[] = "Hello World";
-    ExpectRows<const char*>({{Tool_strcasestr(text, "wORLD"), text + 6},
-                             {Tool_strcasestr(text, ""), text},
-                             {Tool_strcasestr(text, "HELLO WORLD"), text},
-                             {Tool_strcasestr(text, "HELLO WORLD!"), nullptr},
-                             {Tool_strcasestr(text, "xyz"), nullptr},
-                             {Tool_strcasestr("", ""), nullptr},
-                             {Tool_strcasestr(nullptr, "a"), nullptr},
-                             {Tool_strcasestr(text, "D"), text + 10}});
     // clang-format off
+    ExpectRows<const char*>({{Tool_strcasestr(text, "wORLD"), text + 6}, {Tool_strcasestr(text, ""), text},
+        {Tool_strcasestr(text, "HELLO WORLD"), text}, {Tool_strcasestr(text, "HELLO WORLD!"), nullptr},
+        {Tool_strcasestr(text, "xyz"), nullptr}, {Tool_strcasestr("", ""), nullptr}, {Tool_strcasestr(nullptr, "a"), nullptr},
+        {Tool_strcasestr(text, "D"), text + 10}});
     const std::pair<const char*, const char*> matching[] = {
         {"abc", "a*"}, {"abc", "*c"}, {"abc", "a?c"}, {"abc", "*"}, {"abc", "abc"}, {"abc", "*b*"}, {"abc", "a*b*c"},
         {"abc", "a*c*"}, {"abc", "???"}, {"", ""}, {"", "*"}, {"a", "a**"}, {"ab", "a**"}, {"run01.lcd", "run*.lcd"},
@@ -190,12 +185,11 @@ TEST(TextMatching, CaseInsensitiveSearchWildcardsAndSplitting) {
     EXPECT_TRUE(Tool_CompareString(as.c_str(), "*a*a*a*a*a*a*a*a*?"));
     CStringArray earlier;
     earlier.Add("x");
-    ExpectRows<std::string>({{Split(",a,,b,", ','), "3:|a|b"},
-                             {Split("x;y", ';'), "2:x|y"},
-                             {Split("y", ';', std::move(earlier)), "2:x|y"}, // pieces are appended
-                             {Split("", ','), "0:"},
-                             {Split(nullptr, ','), "0:"},
-                             {Split(",,,", ','), "1:"}});
+    // clang-format off
+    ExpectRows<std::string>({{Split(",a,,b,", ','), "3:|a|b"}, {Split("x;y", ';'), "2:x|y"},
+        {Split("y", ';', std::move(earlier)), "2:x|y"}, // pieces are appended
+        {Split("", ','), "0:"}, {Split(nullptr, ','), "0:"}, {Split(",,,", ','), "1:"}});
+    // clang-format on
 }
 
 // "result: rows [first-last]" of a parse into a list that held the row 99.
@@ -258,16 +252,11 @@ TEST(RowList, ReadsRowsOrTheErrorPositionAndWritesRuns) {
 TEST(CheckSum, AddsWholeWordsWithWrapAround) {
     const WORD words[] = {0xFFFF, 0x0002, 0x1234};
     WORD sums[4] = {99, 99, 99, 5};
-    ExpectRows<DWORD>({{Tool_CheckSum(words, 5, &sums[0]), 2},
-                       {sums[0], 0x0001},
-                       {Tool_CheckSum(words, 6, &sums[1]), 3},
-                       {sums[1], 0x1235},
-                       {Tool_CheckSum(words, 1, &sums[2]), 0},
-                       {sums[2], 0},
-                       {Tool_CheckSum(words, 0, &sums[3]), 0},
-                       {sums[3], 0},
-                       {Tool_CheckSum(nullptr, 4, &sums[3]), 0},
-                       {Tool_CheckSum(words, 4, nullptr), 0}});
+    // clang-format off
+    ExpectRows<DWORD>({{Tool_CheckSum(words, 5, &sums[0]), 2}, {sums[0], 0x0001}, {Tool_CheckSum(words, 6, &sums[1]), 3},
+        {sums[1], 0x1235}, {Tool_CheckSum(words, 1, &sums[2]), 0}, {sums[2], 0}, {Tool_CheckSum(words, 0, &sums[3]), 0},
+        {sums[3], 0}, {Tool_CheckSum(nullptr, 4, &sums[3]), 0}, {Tool_CheckSum(words, 4, nullptr), 0}});
+    // clang-format on
 }
 
 } // namespace
