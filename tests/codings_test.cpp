@@ -108,7 +108,7 @@ TEST(BstrPacking, BothFormsByTheirUnitsAndRoundTrips) {
             ASSERT_EQ(method == 0 ? 0x3042 : 0x3043, units.at(0));
             for (size_t u = 1; u < units.size(); ++u) {
                 ASSERT_TRUE(units[u] >= 0x80 && !(units[u] >= 0xD800 && units[u] <= 0xDFFF))
-                    << "no unit below 0x80, no surrogate: " << units[u];
+                    << "no unit below 0x80, no surrogate: " << static_cast<int>(units[u]);
             }
             ASSERT_TRUE(method == 0 || units.size() == 1 + (8 * length + 32 + 14) / 15);
             ASSERT_EQ(std::pair(S_OK, std::optional(block)), Decode(units)) << length << " method " << method;

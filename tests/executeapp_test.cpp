@@ -11,6 +11,7 @@
 #include "unique_resource.h"
 
 #include <fstream>
+#include <tuple>
 
 using namespace ovs::test;
 
@@ -114,7 +115,9 @@ TEST(LogonToken, EachRefusedStepEndsTheStartAndCreationIsAttemptedOtherwise) {
                   CREATE_UNICODE_ENVIRONMENT | CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS},
                  {1, 0, true, true, false, TRUE, CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS}};
     for (const auto& c : cases) {
-        g_fake = Fake{c.session, c.refuseToken, c.linked, c.environment};
+        g_fake = Fake{};
+        std::tie(g_fake.session, g_fake.refuseToken, g_fake.linked, g_fake.environment) =
+            std::tie(c.session, c.refuseToken, c.linked, c.environment);
         EXPECT_EQ(c.result, ovs::logon::StartAsConsoleUser(FakeFunctions(), "\"a b\" /x", c.linkedWanted));
         EXPECT_EQ(c.flags, g_fake.flags);
         EXPECT_TRUE(!c.result ||

@@ -182,7 +182,7 @@ TEST_F(LaunchTest, ProgramEndsLifetimesRefusalsAndSilenceGiveTheirResults) {
         EXPECT_EQ(0u, ended.dwResult);
         for (const BOOL force : {TRUE, FALSE}) {
             const std::string pidFile = folder / ("pid" + std::to_string(force));
-            OVS_LIFETIME outlived = {1000, 0, force, 7};
+            OVS_LIFETIME outlived = {3000, 0, force, 7}; // time for a loaded machine to start the program
             EXPECT_TRUE(LaunchSleeper(20000, &outlived, &log, pidFile));
             EXPECT_EQ(258u, outlived.dwResult);
             ovs::unique_handle program(
