@@ -271,64 +271,47 @@ TEST(PickupElement, TagsByOccurrence) {
 
 // ---- Default sample types ---------------------------------------------------------------------------
 
-constexpr char kFailVariable[] = "OVS_SAMPLETYPE_FAIL";
+// "found:name" (the name up to its terminator, or "untouched"), as long as the buffer is zero-filled
+// behind the name and nothing is written past its size.
+std::string SampleTypeName(WORD code, DWORD size, LONG selector) {
+    std::string buffer(size + 8, '\xcd');
+    const BOOL found = Tool_GetDefaultSampleTypeName(code, buffer.data(), size, selector);
+    const size_t length = std::min<size_t>(std::strlen(buffer.c_str()), size);
+    const bool filled = found ? buffer.substr(length, size - length) == std::string(size - length, '\0')
+                              : buffer.substr(0, size) == std::string(size, '\xcd');
+    return std::to_string(found) + ":" + (found ? buffer.substr(0, length) : "untouched") +
+           (filled ? "" : " not filled") + (buffer.substr(size) == std::string(8, '\xcd') ? "" : " overrun");
+}
 
-class SampleTypes : public ::testing::Test {
-protected:
-    void SetUp() override {
-        counters = reinterpret_cast<SampleTypeCountersFn>(
-            reinterpret_cast<void*>(GetProcAddress(module, "SampleTypeCounters")));
-        ASSERT_NE(nullptr, counters);
-        ASSERT_EQ(S_OK, ovs::test::CallServerFunction(module, "DllRegisterServer"));
-        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        SetEnvironmentVariableA(kFailVariable, nullptr);
-    }
-    void TearDown() override {
-        SetEnvironmentVariableA(kFailVariable, nullptr);
-        EXPECT_EQ(0, Counts().liveObjects) << "every component released";
-        CoUninitialize();
-    }
-    SampleTypeCounts Counts() const {
+TEST(SampleTypes, NamesAndTheWholeListInTaskMemoryFailuresAndAMissingComponent) {
+    const HMODULE module = LoadLibraryA((ovs::test::ExecutableFolder() + "\\OVSSampleType.dll").c_str());
+    const auto counters = reinterpret_cast<SampleTypeCountersFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, "SampleTypeCounters")));
+    ASSERT_NE(nullptr, counters);
+    const auto created = [counters] {
         SampleTypeCounts counts = {};
         counters(&counts);
-        return counts;
-    }
-    // "found:name" (the name up to its terminator, or "untouched") as long as the buffer is zero-filled
-    // behind the name and nothing is written past its size.
-    std::string Name(WORD code, DWORD size, LONG selector) {
-        std::string buffer(size + 8, '\xcd');
-        const BOOL found = Tool_GetDefaultSampleTypeName(code, buffer.data(), size, selector);
-        const size_t length = std::min<size_t>(std::strlen(buffer.c_str()), size);
-        const bool filled = found ? buffer.substr(length, size - length) == std::string(size - length, '\0')
-                                  : buffer.substr(0, size) == std::string(size, '\xcd');
-        const bool guarded = buffer.substr(size) == std::string(8, '\xcd');
-        return std::to_string(found) + ":" + (found ? buffer.substr(0, length) : "untouched") +
-               (filled ? "" : " not filled") + (guarded ? "" : " overrun");
-    }
-
-    // Loaded once for the process, as the component's own module is.
-    static inline const HMODULE module =
-        LoadLibraryA((ovs::test::ExecutableFolder() + "\\OVSSampleType.dll").c_str());
-    SampleTypeCountersFn counters = nullptr;
-};
-
-TEST_F(SampleTypes, NamesByTypeCodeAndTheWholeListInTaskMemory) {
-    const LONG created = Counts().created;
+        return counts.created;
+    };
+    ASSERT_EQ(S_OK, ovs::test::CallServerFunction(module, "DllRegisterServer"));
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    const LONG before = created();
     // clang-format off
     ExpectRows<std::string>({
-        {Name(1, 40, 0), "1:Standard"}, // the first of two records with the code
-        {Name(3, 40, 0), "1:Blank"}, {Name(0, 40, 0), "1:Unknown"}, {Name(4, 40, 0), "0:untouched"},
-        {Name(5, 40, 0), "0:untouched"}, {Name(5, 40, 1), "1:System Suitability"}, // another selector's
-        {Name(6, 40, 1), "1:Calibration Verification Std 001"}, // all 32 bytes, no terminator of its own
-        {Name(6, 33, 1), "1:Calibration Verification Std 001"}, {Name(6, 32, 1), "1:Calibration Verification Std 00"},
-        {Name(1, 4, 0), "1:Sta"}, {Name(1, 1, 0), "1:"}, {Name(1, 40, 2), "0:untouched"}, // no records
-        {Name(1, 40, -1), "0:untouched"}});
+        {SampleTypeName(1, 40, 0), "1:Standard"}, // the first of two records with the code
+        {SampleTypeName(3, 40, 0), "1:Blank"}, {SampleTypeName(0, 40, 0), "1:Unknown"},
+        {SampleTypeName(4, 40, 0), "0:untouched"}, {SampleTypeName(5, 40, 0), "0:untouched"}, // another selector's
+        {SampleTypeName(5, 40, 1), "1:System Suitability"},
+        {SampleTypeName(6, 40, 1), "1:Calibration Verification Std 001"}, // all 32 bytes, no terminator of its own
+        {SampleTypeName(6, 33, 1), "1:Calibration Verification Std 001"},
+        {SampleTypeName(6, 32, 1), "1:Calibration Verification Std 00"}, {SampleTypeName(1, 4, 0), "1:Sta"},
+        {SampleTypeName(1, 1, 0), "1:"}, {SampleTypeName(1, 40, 2), "0:untouched"}, // no records
+        {SampleTypeName(1, 40, -1), "0:untouched"}});
     // clang-format on
-    EXPECT_EQ(created + 13, Counts().created) << "one component for each";
     char name[8];
     EXPECT_FALSE(Tool_GetDefaultSampleTypeName(1, nullptr, 8, 0));
     EXPECT_FALSE(Tool_GetDefaultSampleTypeName(1, name, 0, 0));
-    EXPECT_EQ(created + 13, Counts().created) << "no component made for bad arguments";
+    EXPECT_EQ(before + 13, created()) << "one component for each name, none for bad arguments";
 
     WORD count = 99;
     void* records = nullptr;
@@ -342,25 +325,25 @@ TEST_F(SampleTypes, NamesByTypeCodeAndTheWholeListInTaskMemory) {
     ASSERT_EQ(S_OK, CoGetMalloc(1, taskMemory.put()));
     EXPECT_EQ(sizeof(OVS_DEFAULTSAMPLETYPE) * 3, taskMemory->GetSize(records));
     CoTaskMemFree(records);
-    records = &count;
-    EXPECT_FALSE(Tool_GetWholeDefaultSampleTypeInfo(&count, &records, 7)) << "no records";
-    EXPECT_TRUE(count == 0 && records == nullptr);
     EXPECT_FALSE(Tool_GetWholeDefaultSampleTypeInfo(nullptr, &records, 0));
     EXPECT_FALSE(Tool_GetWholeDefaultSampleTypeInfo(&count, nullptr, 0));
-}
-
-TEST_F(SampleTypes, FailuresAndAMissingComponentGiveFalse) {
-    for (const char* failure : {"create=80004005", "list=8007000E", "unregistered"}) {
-        SetEnvironmentVariableA(kFailVariable, failure);
+    // No records, a failing component, no component: FALSE, no count and no list.
+    for (const char* failure : {"", "create=80004005", "list=8007000E", "unregistered"}) {
+        SetEnvironmentVariableA("OVS_SAMPLETYPE_FAIL", failure);
         if (std::strcmp(failure, "unregistered") == 0) {
             ASSERT_EQ(S_OK, ovs::test::CallServerFunction(module, "DllUnregisterServer"));
         }
-        WORD count = 99;
-        void* records = &count;
-        EXPECT_EQ("0:untouched", Name(1, 16, 0)) << failure;
-        EXPECT_FALSE(Tool_GetWholeDefaultSampleTypeInfo(&count, &records, 0)) << failure;
+        count = 99;
+        records = &count;
+        EXPECT_EQ("0:untouched", SampleTypeName(1, 16, *failure ? 0 : 7)) << failure;
+        EXPECT_FALSE(Tool_GetWholeDefaultSampleTypeInfo(&count, &records, *failure ? 0 : 7)) << failure;
         EXPECT_TRUE(count == 0 && records == nullptr) << failure;
     }
+    SetEnvironmentVariableA("OVS_SAMPLETYPE_FAIL", nullptr);
+    SampleTypeCounts counts = {};
+    counters(&counts);
+    EXPECT_EQ(0, counts.liveObjects) << "every component released";
+    CoUninitialize();
 }
 
 } // namespace
