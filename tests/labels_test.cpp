@@ -176,50 +176,41 @@ TEST(IcfText, DocumentsBecomeTheirLinesInBothWidthsOnlyWithCom) {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     const std::string row0 = "<ROW><RowIndex>0</RowIndex>" + Parameter("Time", "0.00", "min") + "</ROW>";
     const std::string row1 = "<ROW><RowIndex>1</RowIndex>" + Parameter("Time", "5.00") + "<Other/></ROW>";
+    // clang-format off
     const std::pair<std::string, std::string> cases[] = {
         {"<R><PreformatedText>a\nb</PreformatedText></R>", "a\r\nb\r\n"},
         {"<R><PreformatedText>a&#13;\n&#13;b\r\nc</PreformatedText></R>", "a\r\nb\r\nc\r\n"}, // CRs dropped
-        {"<R><PreformatedText><![CDATA[x<y]]> &amp; &lt;z&gt; &#x41;</PreformatedText></R>",
-         "x<y & <z> A\r\n"},
+        {"<R><PreformatedText><![CDATA[x<y]]> &amp; &lt;z&gt; &#x41;</PreformatedText></R>", "x<y & <z> A\r\n"},
         {"<R><PreformatedText/></R>", "\r\n"}, // an empty free text still ends its line
-        {"<?xml version=\"1.0\"?>\r\n<R>\r\n  " +
-             Module("\r\n    " + Parameter("Flow", "1.000", "mL/min") + "\r\n") + "\r\n</R>\r\n",
-         kHeader + "    Flow\t: 1.000 mL/min\r\n\r\n"}, // white space between elements is no text
+        // White space between elements is no text; an empty or missing unit adds nothing.
+        {"<?xml version=\"1.0\"?>\r\n<R>\r\n  " + Module("\r\n    " + Parameter("Flow", "1.000", "mL/min") + "\r\n") +
+         "\r\n</R>\r\n", kHeader + "    Flow\t: 1.000 mL/min\r\n\r\n"},
         {Module(Parameter("Mode", "Low") + "<Parameter><Name>B</Name><Value>2</Value></Parameter>"),
-         kHeader + "    Mode\t: Low\r\n    B\t: 2\r\n\r\n"}, // an empty or missing unit adds nothing
-        {Module("", ""), "Pump  (P1) :Pump A\r\n\r\n"},      // a missing index prints nothing
-        {Module("", "<IndexWithinRole> 41x</IndexWithinRole>"),
-         "Pump 42 (P1) :Pump A\r\n\r\n"}, // as atoi reads
-        {Module("<TABLE><Name>Timetable</Name>" + row0 + row1 + "<ROW>" + Parameter("T", "9") +
-                "</ROW></TABLE>"),
-         kHeader +
-             "    Timetable[1]\r\n        Time\t: 0.00\r\n    Timetable[2]\r\n        Time\t: 5.00\r\n" +
-             "    Timetable[]\r\n        T\t: 9\r\n\r\n"}, // rows without units and without a line of their
-                                                           // own
-        {Module("<section><Name>Outer</Name><Section><Name>Inner</Name>" + Parameter("X", "1") +
-                "</Section></section>"),
-         kHeader +
-             "    Outer\r\n        Inner\r\n            X\t: 1\r\n\r\n"}, // sections nest; kinds in any case
+         kHeader + "    Mode\t: Low\r\n    B\t: 2\r\n\r\n"},
+        {Module("", ""), "Pump  (P1) :Pump A\r\n\r\n"}, // a missing index prints nothing; an index reads as atoi does
+        {Module("", "<IndexWithinRole> 41x</IndexWithinRole>"), "Pump 42 (P1) :Pump A\r\n\r\n"},
+        // Rows without units and without a line of their own; sections nest, kinds in any case.
+        {Module("<TABLE><Name>Timetable</Name>" + row0 + row1 + "<ROW>" + Parameter("T", "9") + "</ROW></TABLE>"),
+         kHeader + "    Timetable[1]\r\n        Time\t: 0.00\r\n    Timetable[2]\r\n        Time\t: 5.00\r\n" +
+         "    Timetable[]\r\n        T\t: 9\r\n\r\n"},
+        {Module("<section><Name>Outer</Name><Section><Name>Inner</Name>" + Parameter("X", "1") + "</Section></section>"),
+         kHeader + "    Outer\r\n        Inner\r\n            X\t: 1\r\n\r\n"},
+        // A section without Name (name is not Name) is left out; the first child of a name counts.
         {Module("<SECTION><name>Lost</name>" + Parameter("Y", "2") + "</SECTION>" + Parameter("Z", "3")),
-         kHeader + "    Z\t: 3\r\n\r\n"}, // a section without Name (name is not Name) is left out
-        {Module(
-             "<Detector>" + Parameter("Q", "0") + "</Detector>" +
-             "<PARAMETER><!-- c --><Name>A</Name><Name>B</Name><Value>1</Value><Value>2</Value></PARAMETER>"),
-         kHeader + "    A\t: 1\r\n\r\n"}, // the first child of a name counts; other elements are ignored
+         kHeader + "    Z\t: 3\r\n\r\n"},
+        {Module("<Detector>" + Parameter("Q", "0") + "</Detector>" +
+                "<PARAMETER><!-- c --><Name>A</Name><Name>B</Name><Value>1</Value><Value>2</Value></PARAMETER>"),
+         kHeader + "    A\t: 1\r\n\r\n"},
         {"<R><modulesection><RoleName>x</RoleName></modulesection></R>", ""},
+        // One free text before the modules; two suppress them; both are found anywhere, in document order.
         {"<R><PreformatedText>t</PreformatedText>" + Module("") + "</R>", "t\r\n" + kHeader + "\r\n"},
-        {"<R><PreformatedText>t</PreformatedText>" + Module("") +
-             "<X><PreformatedText>u</PreformatedText></X></R>",
-         "t\r\nu\r\n"}, // two free texts suppress the modules
-        {"<R>" +
-             Module(Parameter("A", "1") + "<X><PreformatedText>n</PreformatedText>" +
-                    Module("", "<IndexWithinRole>4</IndexWithinRole>") + "</X>") +
-             "</R>",
-         "n\r\n" + kHeader +
-             "    A\t: 1\r\n\r\nPump 5 (P1) :Pump A\r\n\r\n"}, // found anywhere, in document order
-        {"<R><PreformatedText>t</R>", ""},
-        {"Pump A", ""},
-        {"", ""}}; // not well-formed, not XML, empty
+        {"<R><PreformatedText>t</PreformatedText>" + Module("") + "<X><PreformatedText>u</PreformatedText></X></R>",
+         "t\r\nu\r\n"},
+        {"<R>" + Module(Parameter("A", "1") + "<X><PreformatedText>n</PreformatedText>" +
+                        Module("", "<IndexWithinRole>4</IndexWithinRole>") + "</X>") + "</R>",
+         "n\r\n" + kHeader + "    A\t: 1\r\n\r\nPump 5 (P1) :Pump A\r\n\r\n"},
+        {"<R><PreformatedText>t</R>", ""}, {"Pump A", ""}, {"", ""}}; // not well-formed, not XML, empty
+    // clang-format on
     for (const auto& [xml, text] : cases) {
         EXPECT_EQ(text + "|" + text, Texts(xml)) << xml;
     }
@@ -244,29 +235,23 @@ TEST(DbcsIcfText, NarrowTextIsInCodePage932) {
     CoUninitialize();
 }
 
+// "found:text" of a pick into a text that held "untouched".
+std::string Picked(const char* xml, const char* tag, int occurrence) {
+    CString text("untouched");
+    const BOOL found = Tool_PickupElementFromXML(xml, tag, occurrence, text);
+    return std::to_string(found) + ":" + text.GetString();
+}
+
 TEST(PickupElement, TagsByOccurrence) {
-    const struct {
-        const char *xml, *tag;
-        int occurrence;
-        const char* text; // nullptr: not found, the text untouched
-    } cases[] = {{"<a>1</a><a>2</a>", "a", 0, "1"},
-                 {"<a>1</a><a>2</a>", "a", 1, "2"},
-                 {"<a>1</a><a>2</a>", "a", 2, nullptr},
-                 {"x<a>rest of it", "a", 0, "rest of it"},
-                 {"<A>1</A>", "a", 0, nullptr},
-                 {"<a x=\"1\">1</a>", "a", 0, nullptr},
-                 {"<ab>1</ab><a>2</a>", "a", 0, "2"},
-                 {"<a><a>in</a></a>", "a", 1, "in"},
-                 {"<a>1</b></a>", "a", 0, "1</b>"},
-                 {"<>e</>", "", 0, "e"},
-                 {nullptr, "a", 0, nullptr},
-                 {"<a>1</a>", nullptr, 0, nullptr}};
-    for (const auto& c : cases) {
-        CString text("untouched");
-        EXPECT_EQ(c.text != nullptr, Tool_PickupElementFromXML(c.xml, c.tag, c.occurrence, text) != FALSE)
-            << (c.xml ? c.xml : "null") << " " << c.occurrence;
-        EXPECT_STREQ(c.text ? c.text : "untouched", text) << (c.xml ? c.xml : "null") << " " << c.occurrence;
-    }
+    // clang-format off
+    ExpectRows<std::string>({
+        {Picked("<a>1</a><a>2</a>", "a", 0), "1:1"}, {Picked("<a>1</a><a>2</a>", "a", 1), "1:2"},
+        {Picked("<a>1</a><a>2</a>", "a", 2), "0:untouched"}, {Picked("x<a>rest of it", "a", 0), "1:rest of it"},
+        {Picked("<A>1</A>", "a", 0), "0:untouched"}, {Picked("<a x=\"1\">1</a>", "a", 0), "0:untouched"},
+        {Picked("<ab>1</ab><a>2</a>", "a", 0), "1:2"}, {Picked("<a><a>in</a></a>", "a", 1), "1:in"},
+        {Picked("<a>1</b></a>", "a", 0), "1:1</b>"}, {Picked("<>e</>", "", 0), "1:e"},
+        {Picked(nullptr, "a", 0), "0:untouched"}, {Picked("<a>1</a>", nullptr, 0), "0:untouched"}});
+    // clang-format on
 }
 
 // ---- Default sample types ---------------------------------------------------------------------------
