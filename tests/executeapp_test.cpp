@@ -349,14 +349,15 @@ TEST(KernelObject, EveryoneGetsAllRightsOfTheKindInOneEntry) {
                     acl->AceCount == 1 && (flags & HANDLE_FLAG_INHERIT) == 0)
             << kind;
     }
+    // An unknown kind; a name taken by another kind; an event of the same name opened.
     EXPECT_EQ(INVALID_HANDLE_VALUE, Tool_CreateKernelObject(FALSE, "Global\\OVSTest_Kind3", 3, 0, 16));
-    ovs::unique_handle mutex(Tool_CreateKernelObject(TRUE, "Global\\OVSTest_Clash", OVS_KERNEL_MUTEX, 0, 0));
-    EXPECT_EQ(nullptr, Tool_CreateKernelObject(FALSE, "Global\\OVSTest_Clash", OVS_KERNEL_EVENT, 0, 0));
-    ovs::unique_handle first(Tool_CreateKernelObject(FALSE, "Global\\OVSTest_Same", OVS_KERNEL_EVENT, 0, 0));
-    ovs::unique_handle second(Tool_CreateKernelObject(FALSE, "Global\\OVSTest_Same", OVS_KERNEL_EVENT, 0, 0));
+    ovs::unique_handle mutex(Tool_CreateKernelObject(TRUE, "Global\\OVSTest_Clash", OVS_KERNEL_MUTEX, 0, 0)),
+        first(Tool_CreateKernelObject(FALSE, "Global\\OVSTest_Same", OVS_KERNEL_EVENT, 0, 0)),
+        second(Tool_CreateKernelObject(FALSE, "Global\\OVSTest_Same", OVS_KERNEL_EVENT, 0, 0));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError());
+    EXPECT_EQ(nullptr, Tool_CreateKernelObject(FALSE, "Global\\OVSTest_Clash", OVS_KERNEL_EVENT, 0, 0));
     SetEvent(first.get());
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(second.get(), 0)) << "the existing event is opened";
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(second.get(), 0));
 }
 
 TEST_F(ProcessTest, TheManagerReadsTheSectionsOfEachRoad) {
