@@ -315,7 +315,7 @@ const ChildMode kHoldLock("hold-lock", [](const std::vector<std::string>& args) 
 
 const ChildMode kReportLaunch("report-launch", [](const std::vector<std::string>&) {
     Tool_InitDbgReportEx(1, 0x1F, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 1, "B", "A");
-    OVS_LIFETIME life = {2000, 0, FALSE, 7};
+    OVS_LIFETIME life = {20000, 0, FALSE, 7}; // ends long before, even on a loaded machine
     return LaunchSleeper(100, &life) && life.dwResult == 0 ? 0 : 1;
 });
 
@@ -482,7 +482,7 @@ TEST_F(ProcessTest, DebugLinesAreTheSystemsOwnBytes) {
     size_t at = 0;
     for (const wchar_t* line :
          {L"    [szArguments] = [--child sleep 100]", L"    [bNoWindow] = [TRUE:1]",
-          L"    [pLifeTime->nLifeTime] = [TRUE:2000]",
+          L"    [pLifeTime->nLifeTime] = [TRUE:20000]",
           L"\u25BC\u30DF\u30E5\u30FC\u30C6\u30C3\u30AF\u30B9\u53D6\u5F97\u5F85\u6A5F",
           L"[Global\\\uFF5E]\u306E\u30D5\u30A1\u30A4\u30EB\u30DE\u30C3\u30D4\u30F3\u30B0\u540D"
           L"\u3092\u4F7F\u7528\u3057\u307E\u3059",
