@@ -19,27 +19,22 @@ using namespace ovs::test;
 namespace {
 
 TEST(UniqueNames, NumberFieldsAndNumberedNames) {
-    const struct {
-        const char* text;
-        BOOL increment;
-        int digits;
-        BOOL fixedWidth;
-        const char* result;
-    } fields[] = {{"", TRUE, 4, FALSE, "0001"},
-                  {"Run", TRUE, 3, TRUE, "Run001"},
-                  {"Run7", FALSE, 3, TRUE, "Run007"},
-                  {"A1234567890", TRUE, 3, FALSE, "A1234567891"}, // only the last nine digits count
-                  {"Run99", TRUE, 3, FALSE, "Run100"},
-                  {"Run008", TRUE, 3, FALSE, "Run009"},
-                  {"Run0100", TRUE, 2, TRUE, "Run101"}, // a wider number keeps its digits
-                  {"Run12", FALSE, 5, FALSE, "Run12"},
-                  {"Run999999999", TRUE, 3, FALSE, "Run1000000000"},
-                  {"Run1a", TRUE, 2, FALSE, "Run1a01"},
-                  {"Run", TRUE, -5, FALSE, "Run1"}};
-    for (const auto& c : fields) {
-        CString text(c.text);
-        Tool_IncreaseStringNumber(text, c.increment, c.digits, c.fixedWidth);
-        EXPECT_STREQ(c.result, text) << c.text;
+    const std::tuple<const char*, BOOL, int, BOOL, const char*> fields[] = {
+        {"", TRUE, 4, FALSE, "0001"},
+        {"Run", TRUE, 3, TRUE, "Run001"},
+        {"Run7", FALSE, 3, TRUE, "Run007"},
+        {"A1234567890", TRUE, 3, FALSE, "A1234567891"}, // only the last nine digits count
+        {"Run99", TRUE, 3, FALSE, "Run100"},
+        {"Run008", TRUE, 3, FALSE, "Run009"},
+        {"Run0100", TRUE, 2, TRUE, "Run101"}, // a wider number keeps its digits
+        {"Run12", FALSE, 5, FALSE, "Run12"},
+        {"Run999999999", TRUE, 3, FALSE, "Run1000000000"},
+        {"Run1a", TRUE, 2, FALSE, "Run1a01"},
+        {"Run", TRUE, -5, FALSE, "Run1"}};
+    for (const auto& [input, increment, digits, fixedWidth, expected] : fields) {
+        CString text(input);
+        Tool_IncreaseStringNumber(text, increment, digits, fixedWidth);
+        EXPECT_STREQ(expected, text) << input;
     }
     // Folder and extension stay; results that would reach 260 bytes are refused.
     const std::string tooLong = "C:\\" + std::string(257, 'r') + "1",
@@ -57,20 +52,16 @@ TEST(UniqueNames, NumberFieldsAndNumberedNames) {
         EXPECT_EQ(result, text.GetString()) << path;
     }
     const std::string longName = "C:\\" + std::string(257, 'o') + ".lcd";
-    const struct {
-        std::string path;
-        const char* base;
-        short number;
-        std::string result;
-    } numbered[] = {{"C:\\Data\\old.lcd", "Run", 3, "C:\\Data\\Run_3.lcd"},
-                    {"C:\\old.a.b", "x", -1, "C:\\x_-1.b"},
-                    {"old", "Run", 0, "Run_0"},
-                    {"C:\\Data\\old.lcd", nullptr, 7, "C:\\Data\\_7.lcd"},
-                    {longName, "Run", 1, longName}};
-    for (const auto& c : numbered) {
-        CString path(c.path.c_str());
-        Tool_FileNameInc(path, c.base, c.number);
-        EXPECT_EQ(c.result, path.GetString()) << c.path;
+    const std::tuple<std::string, const char*, short, std::string> numbered[] = {
+        {"C:\\Data\\old.lcd", "Run", 3, "C:\\Data\\Run_3.lcd"},
+        {"C:\\old.a.b", "x", -1, "C:\\x_-1.b"},
+        {"old", "Run", 0, "Run_0"},
+        {"C:\\Data\\old.lcd", nullptr, 7, "C:\\Data\\_7.lcd"},
+        {longName, "Run", 1, longName}};
+    for (const auto& [input, base, number, expected] : numbered) {
+        CString path(input.c_str());
+        Tool_FileNameInc(path, base, number);
+        EXPECT_EQ(expected, path.GetString()) << input;
     }
 }
 
@@ -95,21 +86,17 @@ TEST_F(FixedClock, AutoNameInTheThreadLocaleCutToTheBuffer) {
         stamp += std::string("\\/:*?<>|\"").find(c) == std::string::npos ? std::string(1, c) : "";
     }
     ASSERT_NE(std::string::npos, stamp.find("2026"));
-    const struct {
-        const char *prefix, *extension;
-        DWORD room;
-        std::string name;
-    } cases[] = {{"Run", "lcd", MAX_PATH, "Run_" + stamp + ".lcd"},
-                 {nullptr, nullptr, MAX_PATH, stamp},
-                 {"", "", MAX_PATH, stamp + "."},
-                 {nullptr, nullptr, 5, stamp.substr(0, 4)},
-                 {"Run", "lcd", 1, ""}};
-    for (const auto& c : cases) {
-        std::vector<char> buffer(c.room + 2, '#');
-        EXPECT_EQ(static_cast<int>(c.name.size()),
-                  Tool_MakeAutoFileName(c.prefix, c.extension, &buffer[1], c.room));
-        EXPECT_EQ(c.name, &buffer[1]);
-        EXPECT_TRUE(buffer.front() == '#' && buffer.back() == '#') << c.name;
+    const std::tuple<const char*, const char*, DWORD, std::string> cases[] = {
+        {"Run", "lcd", MAX_PATH, "Run_" + stamp + ".lcd"},
+        {nullptr, nullptr, MAX_PATH, stamp},
+        {"", "", MAX_PATH, stamp + "."},
+        {nullptr, nullptr, 5, stamp.substr(0, 4)},
+        {"Run", "lcd", 1, ""}};
+    for (const auto& [prefix, extension, room, name] : cases) {
+        std::vector<char> buffer(room + 2, '#');
+        EXPECT_EQ(static_cast<int>(name.size()), Tool_MakeAutoFileName(prefix, extension, &buffer[1], room));
+        EXPECT_EQ(name, &buffer[1]);
+        EXPECT_TRUE(buffer.front() == '#' && buffer.back() == '#') << name;
     }
     EXPECT_EQ(0, Tool_MakeAutoFileName("Run", "lcd", nullptr, 10));
 }

