@@ -54,26 +54,22 @@ void ExpectSplit(const SplitCase& c) {
     EXPECT_EQ(Expected(c.dir, c.name, c.ext), Parts(c.path.c_str())) << c.path;
 }
 
+// Logical paths keep the trailing "\" of their folder.
 TEST(Split, ByTheElementRules) {
-    const SplitCase cases[] = {{"C:/Data/a.b.c", "C:\\Data", "a.b", ".c"},
-                               {"C:\\Run01.lcd", "C:\\", "Run01", ".lcd"},
-                               {"C:\\Data\\", "C:\\Data", "", ""},
-                               {"Run01.lcd", "", "Run01", ".lcd"},
-                               {"\\\\server\\share", "\\\\server\\", "share", ""},
-                               {"//server/share/d/x.txt", "\\\\server\\share\\d", "x", ".txt"},
-                               {"C:\\Data\\.cfg", "C:\\Data", "", ".cfg"},
-                               {"C:Run01.lcd", "C:", "Run01", ".lcd"},
-                               {"C:\\Da.ta\\\\Sub\\\\x", "C:\\Da.ta\\Sub", "x", ""},
-                               {"C:\\", "C:\\", "", ""},
-                               {"", "", "", ""},
-                               {"C:\\Data\\..", "C:\\Data", "..", ""},
-                               {"[OldVer=1]\\C#\\Data\\Run01.lcd", "[OldVer=1]\\C#\\Data\\", "Run01", ".lcd"},
-                               {"[]\\C#\\D.x\\Run01", "[]\\C#\\D.x\\", "Run01", ""},
-                               {"[]\\C#\\D\\..", "[]\\C#\\D\\", ".", "."}};
+    const SplitCase cases[] = {
+        {"C:/D/a.b.c", "C:\\D", "a.b", ".c"}, {"C:\\r.lcd", "C:\\", "r", ".lcd"},
+        {"C:\\D\\", "C:\\D", "", ""},         {"r.lcd", "", "r", ".lcd"},
+        {"\\\\s\\h", "\\\\s\\", "h", ""},     {"//s/h/d/x.y", "\\\\s\\h\\d", "x", ".y"},
+        {"C:\\D\\.cfg", "C:\\D", "", ".cfg"}, {"C:r.lcd", "C:", "r", ".lcd"},
+        {"D.t\\\\S\\\\x", "D.t\\S", "x", ""}, {"C:\\", "C:\\", "", ""},
+        {"C:\\D\\..", "C:\\D", "..", ""},     {"[V=1]\\C#\\r.a", "[V=1]\\C#\\", "r", ".a"},
+        {"[]\\D.x\\r", "[]\\D.x\\", "r", ""}, {"[]\\C#\\..", "[]\\C#\\", ".", "."}};
     for (const SplitCase& c : cases) {
         ExpectSplit(c);
     }
-    EXPECT_EQ(std::vector<std::string>(9), Parts(nullptr));
+    for (const char* empty : {"", static_cast<const char*>(nullptr)}) {
+        EXPECT_EQ(std::vector<std::string>(9), Parts(empty));
+    }
     // In a single-byte code page 0x83 is a character of its own, so the "]" after it counts.
     for (const char* logical : {"[]\\C#\\x", "[OldVer=1]\\C#\\Data\\Run01.lcd", "[\x83]\\C#\\x"}) {
         EXPECT_TRUE(Tool_IsLogicalPath(logical)) << logical;
@@ -93,29 +89,27 @@ TEST(Split, ByTheElementRules) {
 }
 
 TEST(Compose, ReplaceExtensionAndFileNameAndJoin) {
+    // A folder has no extension to replace.
     const std::tuple<const char*, const char*, const char*> extensions[] = {
-        {"C:\\Data\\Run01.lcd", "lcm", "C:\\Data\\Run01.lcm"},
-        {"C:\\Data\\Run01.lcd", ".lcm", "C:\\Data\\Run01.lcm"},
-        {"C:\\Data\\Run01.lcd", nullptr, "C:\\Data\\Run01"},
-        {"a.b.c", "d", "a.b.d"},
-        {"C:\\Data\\", "lcm", "C:\\Data\\"}, // a folder has no extension to replace
-        {"[]\\C#\\D\\f.lcd", nullptr, "[]\\C#\\D\\f"},
-        {"[]\\C#\\D.x\\f", "lcm", "[]\\C#\\D.x\\f.lcm"},
-        {"[]\\C#\\D\\.", nullptr, "[]\\C#\\D\\"}};
+        {"C:\\D\\r.a", "lcm", "C:\\D\\r.lcm"},   {"C:\\D\\r.a", ".lcm", "C:\\D\\r.lcm"},
+        {"C:\\D\\r.a", nullptr, "C:\\D\\r"},     {"a.b.c", "d", "a.b.d"},
+        {"C:\\D\\", "lcm", "C:\\D\\"},           {"[]\\C#\\f.a", nullptr, "[]\\C#\\f"},
+        {"[]\\D.x\\f", "lcm", "[]\\D.x\\f.lcm"}, {"[]\\C#\\.", nullptr, "[]\\C#\\"}};
     for (const auto& [input, ext, expected] : extensions) {
         CString path(input);
         Tool_ReplaceExtension(path, ext);
         EXPECT_STREQ(expected, path) << input << " + " << (ext != nullptr ? ext : "(null)");
     }
+    // Runs of separators before the name go; a bare file name is replaced whole.
     const std::tuple<const char*, const char*, const char*> names[] = {
-        {"C:\\Data\\old.lcd", "new.lcd", "C:\\Data\\new.lcd"},
-        {"C:\\old.lcd", "new.lcd", "C:\\new.lcd"},
-        {"C:\\Data\\\\\\old.lcd", "new.lcd", "C:\\Data\\new.lcd"},
-        {"C:old.lcd", "new.lcd", "C:new.lcd"},
-        {"old.lcd", "new.lcd", "new.lcd"}, // a bare file name is replaced whole
-        {"C:\\", "new.lcd", "C:\\new.lcd"},
-        {"C:\\Data\\old.lcd", "Sub/new.lcd", "C:\\Data\\Sub\\new.lcd"},
-        {"[OldVer=1]\\C#\\Data\\Run01.lcd", "Run02.lcd", "[OldVer=1]\\C#\\Data\\Run02.lcd"}};
+        {"C:\\D\\o.a", "n.b", "C:\\D\\n.b"},
+        {"C:\\o.a", "n.b", "C:\\n.b"},
+        {"C:\\D\\\\\\o.a", "n.b", "C:\\D\\n.b"},
+        {"C:o.a", "n.b", "C:n.b"},
+        {"o.a", "n.b", "n.b"},
+        {"C:\\", "n.b", "C:\\n.b"},
+        {"C:\\D\\o.a", "S/n.b", "C:\\D\\S\\n.b"},
+        {"[V=1]\\C#\\D\\o.a", "n.b", "[V=1]\\C#\\D\\n.b"}};
     for (const auto& [path, name, expected] : names) {
         CString result("junk");
         Tool_ReplaceFileName(path, name, result);
@@ -241,11 +235,13 @@ std::string Set(const char* path, const char* key, int value) {
 }
 
 TEST(LogicalInfo, ReadAndSetItems) {
+    // Leading digits as atoi reads them; a block outside the recognised form still counts; a key is
+    // no item whose name it starts or ends, nor one after the "]".
     const std::tuple<const char*, const char*, HRESULT, int> reads[] = {
         {"[OldVer=12#K=3]\\C#\\x", "K", S_OK, 3},
-        {"[K=-5x]\\C#\\x", "K", S_OK, -5}, // leading digits as atoi reads them
+        {"[K=-5x]\\C#\\x", "K", S_OK, -5},
         {"[K=]\\C#\\x", "K", S_OK, 0},
-        {"x[K=4]y", "K", S_OK, 4}, // a block outside the recognised form still counts
+        {"x[K=4]y", "K", S_OK, 4},
         {"[Kx=1#K=2]\\C#\\x", "K", S_OK, 2},
         {"[OldVer=1#Ver=7]\\C#\\x", "Ver", S_OK, 7},
         {"[OldVer=1]\\C#\\x", "Ver", E_FAIL, -7},
