@@ -3,6 +3,7 @@
 // slot and reads its name settings once, so those cases run in child processes of their own.
 #include "cp932_child.h"
 #include "file_helpers.h"
+#include "guarded_buffer.h"
 #include "paths_report.h"
 #include "../ovstoolfunctions/local_clock.h"
 #include "ovsreg.h"
@@ -18,19 +19,20 @@ using namespace ovs::test;
 
 namespace {
 
+// Only the last nine digits count; a wider number keeps its digits.
 TEST(UniqueNames, NumberFieldsAndNumberedNames) {
     const std::tuple<const char*, BOOL, int, BOOL, const char*> fields[] = {
         {"", TRUE, 4, FALSE, "0001"},
-        {"Run", TRUE, 3, TRUE, "Run001"},
-        {"Run7", FALSE, 3, TRUE, "Run007"},
-        {"A1234567890", TRUE, 3, FALSE, "A1234567891"}, // only the last nine digits count
-        {"Run99", TRUE, 3, FALSE, "Run100"},
-        {"Run008", TRUE, 3, FALSE, "Run009"},
-        {"Run0100", TRUE, 2, TRUE, "Run101"}, // a wider number keeps its digits
-        {"Run12", FALSE, 5, FALSE, "Run12"},
-        {"Run999999999", TRUE, 3, FALSE, "Run1000000000"},
-        {"Run1a", TRUE, 2, FALSE, "Run1a01"},
-        {"Run", TRUE, -5, FALSE, "Run1"}};
+        {"R", TRUE, 3, TRUE, "R001"},
+        {"R7", FALSE, 3, TRUE, "R007"},
+        {"A1234567890", TRUE, 3, FALSE, "A1234567891"},
+        {"R99", TRUE, 3, FALSE, "R100"},
+        {"R008", TRUE, 3, FALSE, "R009"},
+        {"R0100", TRUE, 2, TRUE, "R101"},
+        {"R12", FALSE, 5, FALSE, "R12"},
+        {"R999999999", TRUE, 3, FALSE, "R1000000000"},
+        {"R1a", TRUE, 2, FALSE, "R1a01"},
+        {"R", TRUE, -5, FALSE, "R1"}};
     for (const auto& [input, increment, digits, fixedWidth, expected] : fields) {
         CString text(input);
         Tool_IncreaseStringNumber(text, increment, digits, fixedWidth);
@@ -65,62 +67,38 @@ TEST(UniqueNames, NumberFieldsAndNumberedNames) {
     }
 }
 
-// 4 December 2026, 14:05:09.
+// 4 December 2026, 14:05:09, with the user's short date format set to dd/MM/yyyy for the test and
+// put back afterwards: names carry the date in that format and the 24-hour time, without "/" or ":".
 constexpr SYSTEMTIME kFixedTime = {2026, 12, 5, 4, 14, 5, 9, 0};
 
 class FixedClock : public ::testing::Test {
 protected:
-    void SetUp() override { OvsTestSetLocalClock(&kFixedTime); }
-    void TearDown() override { OvsTestSetLocalClock(nullptr); }
-};
-
-TEST_F(FixedClock, AutoNameInTheThreadLocaleCutToTheBuffer) {
-    // The short date and 24-hour time of the thread locale, without invalid file-name characters.
-    char date[64];
-    char clock[64];
-    GetDateFormatA(GetThreadLocale(), DATE_SHORTDATE, &kFixedTime, nullptr, date, sizeof date);
-    GetTimeFormatA(GetThreadLocale(), TIME_FORCE24HOURFORMAT | TIME_NOTIMEMARKER, &kFixedTime, nullptr, clock,
-                   sizeof clock);
-    std::string stamp;
-    for (const char c : std::string(date) + clock) {
-        stamp += std::string("\\/:*?<>|\"").find(c) == std::string::npos ? std::string(1, c) : "";
-    }
-    ASSERT_NE(std::string::npos, stamp.find("2026"));
-    const std::tuple<const char*, const char*, DWORD, std::string> cases[] = {
-        {"Run", "lcd", MAX_PATH, "Run_" + stamp + ".lcd"},
-        {nullptr, nullptr, MAX_PATH, stamp},
-        {"", "", MAX_PATH, stamp + "."},
-        {nullptr, nullptr, 5, stamp.substr(0, 4)},
-        {"Run", "lcd", 1, ""}};
-    for (const auto& [prefix, extension, room, name] : cases) {
-        std::vector<char> buffer(room + 2, '#');
-        EXPECT_EQ(static_cast<int>(name.size()), Tool_MakeAutoFileName(prefix, extension, &buffer[1], room));
-        EXPECT_EQ(name, &buffer[1]);
-        EXPECT_TRUE(buffer.front() == '#' && buffer.back() == '#') << name;
-    }
-    EXPECT_EQ(0, Tool_MakeAutoFileName("Run", "lcd", nullptr, 10));
-}
-
-// The user's short date format set to yyyy/MM/dd for the test, and put back afterwards.
-class YearMonthDay : public FixedClock {
-protected:
     void SetUp() override {
-        FixedClock::SetUp();
+        OvsTestSetLocalClock(&kFixedTime);
         m_saved = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, m_format, sizeof m_format) > 0;
-        SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, "yyyy/MM/dd");
+        SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, "dd/MM/yyyy");
     }
     void TearDown() override {
         if (m_saved) {
             SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, m_format);
         }
-        FixedClock::TearDown();
+        OvsTestSetLocalClock(nullptr);
     }
-    static void ExpectDigitsOnly() {
-        char buffer[MAX_PATH];
-        EXPECT_EQ(22, Tool_MakeAutoFileName("Run", "lcd", buffer, sizeof buffer));
-        EXPECT_STREQ("Run_20261204140509.lcd", buffer);
-        EXPECT_EQ(14, Tool_MakeAutoFileName(nullptr, nullptr, buffer, sizeof buffer));
-        EXPECT_STREQ("20261204140509", buffer);
+    static void ExpectAutoNames() {
+        const std::tuple<const char*, const char*, DWORD, std::string> cases[] = {
+            {"Run", "lcd", MAX_PATH, "Run_04122026140509.lcd"},
+            {nullptr, nullptr, MAX_PATH, "04122026140509"},
+            {"", "", MAX_PATH, "04122026140509."},
+            {nullptr, nullptr, 5, "0412"},
+            {"Run", "lcd", 1, ""}};
+        for (const auto& [prefix, extension, room, name] : cases) {
+            GuardedBuffer buffer(room);
+            EXPECT_EQ(static_cast<int>(name.size()),
+                      Tool_MakeAutoFileName(prefix, extension, buffer.data(), room));
+            EXPECT_EQ(name, buffer.text());
+            EXPECT_TRUE(buffer.intact()) << name;
+        }
+        EXPECT_EQ(0, Tool_MakeAutoFileName("Run", "lcd", nullptr, 10));
     }
 
 private:
@@ -128,15 +106,15 @@ private:
     bool m_saved = false;
 };
 
-TEST_F(YearMonthDay, AutoNameWithYearMonthDay) {
-    ExpectDigitsOnly();
+TEST_F(FixedClock, AutoNameInTheUserDateFormatCutToTheBuffer) {
+    ExpectAutoNames();
 }
 
-class DbcsYearMonthDay : public YearMonthDay {};
+class DbcsFixedClock : public FixedClock {};
 
-TEST_F(DbcsYearMonthDay, AutoNameInCodePage932) {
+TEST_F(DbcsFixedClock, AutoNameInCodePage932) {
     OVS_REQUIRE_CODE_PAGE_932();
-    ExpectDigitsOnly();
+    ExpectAutoNames();
     char buffer[MAX_PATH];
     // A cut never splits a double-byte character.
     EXPECT_EQ(2, Tool_MakeAutoFileName("\x95\x5C\x83\x5C", nullptr, buffer, 4));
@@ -193,10 +171,8 @@ void CheckTempNames(ChildChecks& check, const std::string& folder) {
     check(27, std::string(name).find(".lcm") == std::strlen(name) - 4 &&
                   std::string(name).find("..") == std::string::npos);
     // A buffer too small for the name: FALSE and nothing written past it.
-    char small[12];
-    std::memset(small, '#', sizeof small);
-    check(28, Tool_GenerateTempFileName("tmp", "lcd", small + 1, 10) == FALSE && small[0] == '#' &&
-                  small[11] == '#');
+    GuardedBuffer small(10);
+    check(28, Tool_GenerateTempFileName("tmp", "lcd", small.data(), small.size()) == FALSE && small.intact());
     check(29, FolderEntries(folder).empty() && Tool_GenerateTempFileName("tmp", "lcd", nullptr, 10) == FALSE);
 }
 
@@ -231,13 +207,11 @@ const ChildMode kSwitch("temp-switch", [](const std::vector<std::string>& args) 
     Tool_SwitchToProcessTempPath();
     check(6, ProcessTempPath() == folder); // a second switch keeps the folder
     // The buffer form: exactly the room for text and terminator, and one byte less.
-    std::vector<char> room(folder.size() + 3, '#');
-    check(7, Tool_GetProcessTempPath(&room[1], static_cast<DWORD>(folder.size() + 1)) ==
-                 static_cast<int>(folder.size()));
-    check(8, folder == &room[1] && room.front() == '#' && room.back() == '#');
-    std::fill(room.begin(), room.end(), '#');
-    check(9, Tool_GetProcessTempPath(&room[1], static_cast<DWORD>(folder.size())) == 0);
-    check(10, room[1] == '\0' && room[folder.size() + 1] == '#' && Tool_GetProcessTempPath(nullptr, 10) == 0);
+    GuardedBuffer exact(folder.size() + 1), tooShort(folder.size());
+    check(7, Tool_GetProcessTempPath(exact.data(), exact.size()) == static_cast<int>(folder.size()));
+    check(8, folder == exact.text() && exact.intact());
+    check(9, Tool_GetProcessTempPath(tooShort.data(), tooShort.size()) == 0 && tooShort.intact());
+    check(10, tooShort.text().empty() && Tool_GetProcessTempPath(nullptr, 10) == 0);
     CheckTempNames(check, folder);
 
     MakeFile(folder + "\\scratch.tmp");

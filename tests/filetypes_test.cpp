@@ -20,12 +20,7 @@ namespace {
 
 using ovs::test::TempFolder;
 
-struct Row {
-    long code;
-    const char* extension;
-};
-
-const Row kRows[] = {
+const std::pair<long, const char*> kRows[] = {
     {0x0600000D, "msq"}, {0x05000010, "cal"}, {0x0400006F, "gcd"}, {0x01000070, "gcm"}, {0x02000072, "gcb"},
     {0x03000073, "gcr"}, {0x0400001F, "lcd"}, {0x01000020, "lcm"}, {0x06000021, "lcq"}, {0x02000022, "lcb"},
     {0x03000023, "lcr"}, {0x00000027, "lct"}, {0x05000024, "lcc"}, {0x0700003E, "plt"}, {0x0300003F, "rpt"},
@@ -33,23 +28,20 @@ const Row kRows[] = {
     {0x00000086, "gct"}, {0x02000000, "sbt"}, {0x0C000040, "sca"}, {0x0C000041, "scb"}, {0x05000042, "clb"}};
 
 TEST(FileTypeTable, EveryRowBothWaysWithoutCaseAndCutToMaxChars) {
-    for (const Row& row : kRows) {
-        char buffer[8];
-        std::memset(buffer, '#', sizeof(buffer));
-        EXPECT_EQ(3, Tool_GetFileExtension(row.code, buffer, 5)) << row.extension;
-        EXPECT_EQ(std::string(row.extension) + '\0' + '#',
-                  std::string(buffer, 5)); // nothing past the terminator
-        std::string upper = row.extension;
+    for (const auto& [code, extension] : kRows) {
+        char buffer[8] = "#######";
+        EXPECT_EQ(3, Tool_GetFileExtension(code, buffer, 5)) << extension;
+        EXPECT_EQ(std::string(extension) + '\0' + '#', std::string(buffer, 5)); // nothing past the terminator
+        std::string upper = extension;
         CharUpperA(upper.data());
-        EXPECT_EQ(row.code, Tool_GetFileType(row.extension));
-        EXPECT_EQ(row.code, Tool_GetFileType(upper.c_str()));
+        EXPECT_EQ(code, Tool_GetFileType(extension));
+        EXPECT_EQ(code, Tool_GetFileType(upper.c_str()));
     }
-    char buffer[6] = {'#', '#', '#', '#', '#', '#'};
+    char buffer[6] = "#####";
     EXPECT_EQ(2, Tool_GetFileExtension(0x0400001F, buffer, 2));
     EXPECT_EQ(std::string("lc\0#", 4), std::string(buffer, 4));
-    std::memset(buffer, '#', sizeof(buffer));
     EXPECT_EQ(0, Tool_GetFileExtension(0x0400001E, buffer, 5));
-    EXPECT_EQ('#', buffer[0]);
+    EXPECT_EQ(std::string("lc\0#", 4), std::string(buffer, 4)); // an unknown code writes nothing
     EXPECT_EQ(0, Tool_GetFileExtension(0x0400001F, nullptr, 5));
     for (const char* unknown : {"", "xyz", "lc", "lcdx", ".lcd", static_cast<const char*>(nullptr)}) {
         EXPECT_EQ(0, Tool_GetFileType(unknown)) << (unknown != nullptr ? unknown : "(null)");
