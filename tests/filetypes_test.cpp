@@ -159,7 +159,8 @@ TEST(CheckFileType, CompoundFilesByStreamsAndFileProperty) {
 
 TEST(CheckFileType, FlatFilesByLetterAndFirstBytes) {
     TempFolder folder;
-    ASSERT_TRUE(CreateDirectoryA((folder / "a.b").c_str(), nullptr));
+    // A period in a folder name gives no extension: "a.f\m" is no file of the letter F.
+    ASSERT_TRUE(CreateDirectoryA((folder / "a.f").c_str(), nullptr));
     // name, first bytes, kind, kind with the default solution type 2 (GC)
     const std::tuple<const char*, std::string, int, int> cases[] = {
         {"a.met", "M0xx", 0, 27}, {"a.met", "M1", 29, 29},  {"a.MET", "", 29, 29},
@@ -170,7 +171,7 @@ TEST(CheckFileType, FlatFilesByLetterAndFirstBytes) {
         {"a.rfr", "RS", 7, 7},    {"a.rxx", "RS", 16, 16},  {"a.sxx", "RS", 6, 6},
         {"a.sxx", "RL", 5, 5},    {"a.fxx", "", 8, 8},      {"a.gmt", "", 19, 19},
         {"a.gxx", "", 16, 16},    {"a.zzz", "M0", 16, 16},  {"noextension", "M0", 16, 16},
-        {"dot.", "M0", 16, 16},   {"a.b\\m", "M0", 16, 16}};
+        {"dot.", "M0", 16, 16},   {"a.f\\m", "M0", 16, 16}};
     for (const long solution : {-1L, 2L}) {
         const long previous = Tool_SetDefaultSolutionType(solution);
         for (const auto& [name, bytes, kind, gcKind] : cases) {
