@@ -176,8 +176,8 @@ TEST(Abbreviate, CutsAtASeparator) {
         {"C:\\Data\\Proj\\Run01.lcd", 12, "...\\Run01.lcd"},
         {"C:\\Data\\Proj\\Run01.lcd", 22, "C:\\Data\\Proj\\Run01.lcd"},
         {"C:\\Data\\Proj\\Run01.lcd", 21, "...\\Data\\Proj\\Run01.lcd"},
-        {"\\\\server\\share\\x", 8, "...\\share\\x"},
-        {"\\Data\\Run01.lcd", 3, "...\\Run01.lcd"}, // the leading separator is no cut point
+        {"\\\\server\\share\\x", 15, "...\\share\\x"},
+        {"\\Data\\Run01.lcd", 3, "...\\Run01.lcd"}, // a leading separator, or two, is no cut point
         {"Run01.lcd", 3, "...Run01.lcd"},
         {"C:\\a\\b", -1, "...\\b"}};
     for (const auto& [path, maxLength, expected] : cases) {
