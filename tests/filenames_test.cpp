@@ -25,7 +25,7 @@ TEST(UniqueNames, NumberFieldsAndNumberedNames) {
         {"", TRUE, 4, FALSE, "0001"},
         {"R", TRUE, 3, TRUE, "R001"},
         {"R7", FALSE, 3, TRUE, "R007"},
-        {"A1234567890", TRUE, 3, FALSE, "A1234567891"},
+        {"A5000000000", TRUE, 3, FALSE, "A5000000001"},
         {"R99", TRUE, 3, FALSE, "R100"},
         {"R008", TRUE, 3, FALSE, "R009"},
         {"R0100", TRUE, 2, TRUE, "R101"},
