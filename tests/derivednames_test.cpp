@@ -1,0 +1,200 @@
+// Names derived from data files and system numbers, and the sample-registration program.
+#include "OVSTools2.h"
+#include "cp932_child.h"
+#include "ovsres.h"
+#include "sample_registration_standin.h"
+
+#include <fstream>
+#include <functional>
+
+namespace {
+
+using Builder = std::function<CString(LPCSTR)>;
+const Builder kPlain = [](LPCSTR f) { CString s; Tool_GetAIAFileNameFromDataFileName(f, s, FALSE); return s; };
+Builder ByEvent(short e) {
+    return [e](LPCSTR f) { CString s; Tool_GetAIAFileNameFromDataFileNameByEvent(f, s, FALSE, e); return s; };
+}
+Builder SegEv(short g, short e) {
+    return [g, e](LPCSTR f) { CString s; Tool_GetAIAFileNameFromDataFileNameSegEv(f, s, FALSE, g, e); return s; };
+}
+Builder Convert(short format) {
+    return [format](LPCSTR f) { CString s; Tool_GetConvertFileNameFromDataFileName(f, s, FALSE, format); return s; };
+}
+Builder Old(long type, BOOL unique = TRUE) {
+    return [=](LPCSTR f) { CString s; Tool_GetOVSsolutionFileNameFromOldSystemFileName(f, type, s, unique); return s; };
+}
+
+class DerivedNames : public ovs::test::RegistryTest {
+protected:
+    std::string Touch(const std::string& name) {
+        std::ofstream(m_folder / name) << "x";
+        return m_folder / name;
+    }
+    ovs::test::TempFolder m_folder;
+};
+
+TEST_F(DerivedNames, EachBuilderWithAndWithoutExtension) {
+    const struct { Builder build; const char* source; const char* expected; } cases[] = {
+        {kPlain, "D:\\Data\\Run01.lcd", "D:\\Data\\Run01.CDF"}, {kPlain, "D:\\Data\\Run01", "D:\\Data\\Run01.CDF"},
+        {ByEvent(1), "Run01.lcd", "Run01.CDF"}, {ByEvent(2), "D:\\Run01", "D:\\Run01_Ev2.CDF"},
+        {SegEv(1, 3), "D:\\Data\\Run01.lcd", "D:\\Data\\Run01_Seg1Ev3.CDF"}, {SegEv(0, 3), "Run01", "Run01.CDF"},
+        {SegEv(2, 0), "Run01.lcd", "Run01.CDF"}, {Convert(0), "D:\\Run01.lcd", "D:\\Run01.CDF"},
+        {Convert(1), "D:\\Run01", "D:\\Run01.JDX"}, {Convert(2), "D:\\Run01.lcd", "D:\\Run01.lcd"},
+        {Convert(5), "D:\\Run01", "D:\\Run01"}, {Old(0), "D:\\Old\\Sample.abc", "D:\\Old\\Sample_abc.LCD"},
+        {Old(2), "D:\\Old\\Sample", "D:\\Old\\Sample.GCD"}, {kPlain, nullptr, ""}, {Old(0), nullptr, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_STREQ(c.expected, c.build(c.source)) << (c.source ? c.source : "null");
+    }
+}
+
+TEST_F(DerivedNames, TakenNamesGetTheNextFreeNumber) {
+    const std::string source = m_folder / "Run01.lcd";
+    const std::string base = m_folder / "Run01";
+    EXPECT_EQ(base + ".CDF", kPlain(source.c_str()).GetString());
+    Touch("Run01.CDF");
+    EXPECT_EQ(base + "~01.CDF", kPlain(source.c_str()).GetString());
+    Touch("Run01~01.CDF");
+    EXPECT_EQ(base + "~02.CDF", kPlain(source.c_str()).GetString());
+    CString overwritten;
+    Tool_GetAIAFileNameFromDataFileName(source.c_str(), overwritten, TRUE);
+    EXPECT_EQ(base + ".CDF", overwritten.GetString());
+    Touch("Run01_Ev2.CDF");
+    EXPECT_EQ(base + "_Ev2~01.CDF", ByEvent(2)(source.c_str()).GetString());
+    Touch("Run01_lcd.LCD");
+    EXPECT_EQ(base + "_lcd~01.LCD", Old(0)(source.c_str()).GetString());
+    EXPECT_EQ(base + "_lcd.LCD", Old(0, FALSE)(source.c_str()).GetString());
+    for (int n = 2; n <= 99; ++n) {
+        Touch("Run01~" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".CDF");
+    }
+    EXPECT_EQ(base, kPlain(source.c_str()).GetString()) << "all 99 taken: the base without extension";
+
+    // Names of 128 characters and more are seen too.
+    const std::string deep = m_folder / std::string(140 - m_folder.path().size(), 'd');
+    CreateDirectoryA(deep.c_str(), nullptr);
+    std::ofstream(deep + "\\Run01.CDF") << "x";
+    EXPECT_EQ(deep + "\\Run01~01.CDF", kPlain((deep + "\\Run01.lcd").c_str()).GetString());
+}
+
+TEST_F(DerivedNames, LongFoldersAreCutAtEachGuard) {
+    const struct { Builder build; size_t cut; const char* suffix; } guards[] = {
+        {kPlain, 256, ".CDF"}, {ByEvent(2), 244, "_Ev2.CDF"}, {SegEv(1, 2), 236, "_Seg1Ev2.CDF"}};
+    for (const auto& g : guards) {
+        for (size_t length : {g.cut, g.cut + 1}) {
+            const std::string base = "C:\\" + std::string(length - 3, 'n');
+            EXPECT_EQ(base.substr(0, g.cut) + g.suffix, g.build(base.c_str()).GetString()) << length;
+        }
+    }
+    const std::string base = "C:\\" + std::string(254, 'n');
+    CString overwritten;
+    Tool_GetAIAFileNameFromDataFileName(base.c_str(), overwritten, TRUE);
+    EXPECT_EQ(base + ".CDF", overwritten.GetString()) << "the plain guard belongs to the search";
+}
+
+TEST_F(DerivedNames, OldSystemExtensionsByRule) {
+    const std::pair<UINT, const char*> texts[] = {{16480, "rfr"}, {16522, "bbb"}, {16529, "ccc"}, {16527, "ddd"},
+                                                  {16528, "eee"}, {16481, "cab"}, {16521, "ggg"}};
+    for (const auto& [id, text] : texts) {
+        RES_SetStringOverride(id, text);
+    }
+    const struct { const char* ext; const char* lc; const char* gc; } cases[] = {
+        {"RFR", ".LCD", ".LCD"}, {"bbb", ".LCD", ".LCD"}, {"CCC", ".LCD", ".LCD"}, {"ddd", ".JCM", ".JCM"},
+        {"eee", ".LLB", ".LLB"}, {"cab", ".LCM", ".GCM"}, {"Ggg", ".LCM", ".GCM"}, {"kxx", ".LCD", ".GCD"},
+        {"mxx", ".LCM", ".GCM"}, {"mx", ".LCD", ".GCD"}, {"Fxxxx", ".LCM", ".GCM"}, {"xyz", ".LCD", ".GCD"}};
+    for (const auto& c : cases) {
+        const std::string source = std::string("D:\\Sample.") + c.ext;
+        const std::string stem = std::string("D:\\Sample_") + c.ext;
+        EXPECT_EQ(stem + c.lc, Old(0, FALSE)(source.c_str()).GetString());
+        EXPECT_EQ(stem + c.lc, Old(1, FALSE)(source.c_str()).GetString());
+        EXPECT_EQ(stem + c.gc, Old(2, FALSE)(source.c_str()).GetString());
+        EXPECT_EQ(stem + c.gc, Old(3, FALSE)(source.c_str()).GetString());
+    }
+    for (const auto& [id, text] : texts) {
+        RES_SetStringOverride(id, nullptr);
+    }
+    EXPECT_STREQ("D:\\S_rfr.JCM", Old(0, FALSE)("D:\\S.rfr"));
+}
+
+TEST_F(DerivedNames, SystemFileNamesFitTheBuffer) {
+    char buffer[80];
+    const auto config = [&buffer](BOOL sv, long system, short size) {
+        std::memset(buffer, 'x', sizeof buffer);
+        Tool_GetConfigFileName(sv, system, size > 0 ? buffer : nullptr, size);
+        return std::string(buffer, strnlen(buffer, sizeof buffer));
+    };
+    EXPECT_EQ("\\Orvantiscope\\System\\OVSSys1.cfg", config(FALSE, 1, 64));
+    EXPECT_EQ("\\Orvantis", config(FALSE, 1, 10));
+    EXPECT_EQ('x', buffer[10]);
+    EXPECT_EQ("", config(FALSE, 1, 1));
+    EXPECT_EQ(std::string(80, 'x'), config(FALSE, 1, 0));
+    Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "Path", "Sys Path", "E:\\Sys");
+    Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "SystemFile", "SystemConfigFileSV2", "Two.cfg");
+    EXPECT_EQ("E:\\Sys\\Two.cfg", config(TRUE, 2, 64));
+    EXPECT_EQ("E:\\Sys\\OVSSysSV3.cfg", config(TRUE, 3, 64));
+
+    Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "Path", "Work Path", m_folder.path().c_str());
+    const std::string restore = m_folder / "System3\\Restore";
+    for (BOOL create : {FALSE, TRUE}) {
+        Tool_GetRestoreAppInfoFileName(3, buffer, sizeof buffer, create);
+        EXPECT_EQ(restore + "\\Acquisition.ini", buffer);
+        EXPECT_EQ(create != FALSE, GetFileAttributesA(restore.c_str()) != INVALID_FILE_ATTRIBUTES);
+    }
+}
+
+TEST(DbcsDerivedNames, FolderEndingInByte5CGetsItsSeparator) {
+    OVS_REQUIRE_CODE_PAGE_932();
+    const std::string folder = "C:\\\x95\x5C"; // a double-byte character whose trail byte is "\"
+    EXPECT_EQ(folder + "\\Run01.CDF", kPlain((folder + "\\Run01.lcd").c_str()).GetString());
+    EXPECT_EQ(folder + "\\Run01.JDX", Convert(1)((folder + "\\Run01.lcd").c_str()).GetString());
+    const std::string base = "C:\\" + std::string(252, 'n') + "\x95\x5C"; // the cut falls inside it
+    EXPECT_EQ(base.substr(0, 255) + ".CDF", kPlain(base.c_str()).GetString());
+}
+
+// ---- The sample-registration program
+
+class SampleRegistration : public ovs::test::RegistryTest {
+protected:
+    void SetUp() override {
+        RegistryTest::SetUp();
+        m_module = LoadLibraryA((ovs::test::ExecutableFolder() + "\\OVSSampleRegistration.dll").c_str());
+        ASSERT_EQ(S_OK, ovs::test::CallServerFunction(m_module, "DllRegisterServer"));
+        // A class name whose class is not registered.
+        RegSetValueA(HKEY_CLASSES_ROOT, kUnregistered, REG_SZ, "{5B0E3C7F-2A94-4D6B-9E17-C3F8A06D4E25}", 38);
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    }
+    void TearDown() override {
+        CoUninitialize();
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, "OVSTest.Unregistered");
+        RegistryTest::TearDown();
+    }
+    static constexpr char kUnregistered[] = "OVSTest.Unregistered\\CLSID";
+    HMODULE m_module = nullptr;
+};
+
+TEST_F(SampleRegistration, NeedsRightsAndAUsableProgram) {
+    const DWORD both[] = {7, 1500, 1408, 0};
+    const DWORD only1408[] = {1408, 0};
+    const DWORD only1500[] = {1500, 0};
+    const struct { const DWORD* rights; const char* program; HRESULT expected; } cases[] = {
+        {both, kSampleRegistrationProgram, S_OK}, {only1408, kSampleRegistrationProgram, E_FAIL},
+        {only1500, kSampleRegistrationProgram, E_FAIL}, {nullptr, kSampleRegistrationProgram, E_FAIL},
+        {both, "", E_FAIL}, {both, kSampleRegistrationUnnamed, E_FAIL},
+        {both, "OVSTest.NoSuchProgram", CO_E_CLASSSTRING}, {both, "OVSTest.Unregistered", REGDB_E_CLASSNOTREG}};
+    for (const auto& c : cases) {
+        Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "InstalledOption", "SampleRegistrationProgram",
+                                 c.program);
+        IOVSSampleRegistration* program = reinterpret_cast<IOVSSampleRegistration*>(1);
+        EXPECT_EQ(c.expected, Tool_GetIOVSSampleRegistration(c.rights, &program)) << c.program;
+        EXPECT_EQ(c.expected == S_OK, program != nullptr) << c.program;
+        if (program != nullptr) {
+            ovs::unique_bstr name;
+            EXPECT_EQ(S_OK, program->GetProgramName(name.put()));
+            EXPECT_STREQ(kSampleRegistrationName, name.get());
+            program->Release();
+        }
+        EXPECT_EQ(S_OK, ovs::test::CallServerFunction(m_module, "DllCanUnloadNow")) << "every object released";
+    }
+    EXPECT_EQ(E_INVALIDARG, Tool_GetIOVSSampleRegistration(both, nullptr));
+}
+
+} // namespace
