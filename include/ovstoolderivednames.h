@@ -35,7 +35,8 @@ OVSTOOL_API void Tool_GetOVSsolutionFileNameFromOldSystemFileName(LPCSTR szOldFi
 // <system folder>\<configuration file of the system> ("OVSSys<n>.cfg", "OVSSysSV<n>.cfg" when
 // not configured). Both copy at most nBufferSize - 1 bytes of whole characters and terminate; a
 // null buffer or a size below 1 is left untouched.
-OVSTOOL_API void Tool_GetConfigFileName(BOOL bSvVariant, long nSystemNumber, LPSTR szBuffer, short nBufferSize);
+OVSTOOL_API void Tool_GetConfigFileName(BOOL bSvVariant, long nSystemNumber, LPSTR szBuffer,
+                                        short nBufferSize);
 // <work folder>\System<n>\Restore\Acquisition.ini; with bCreate the folder is made when missing.
 OVSTOOL_API void Tool_GetRestoreAppInfoFileName(long nSystemNumber, LPSTR szBuffer, short nBufferSize,
                                                 BOOL bCreate);

@@ -68,10 +68,17 @@ TEST_F(AutoCopy, CopiesMirrorTheTreeAndNumberTakenNames) {
 }
 
 TEST_F(AutoCopy, NothingToDoIsSuccess) {
-    const struct { const char* modified; const char* acquired; long kind; const char* ext; BOOL result; int copies; } cases[] = {
-        {"No", "Yes", 0, "lcd", TRUE, 0}, {"yes", nullptr, 0, "lcd", TRUE, 0}, {nullptr, nullptr, 0, "lcd", TRUE, 0},
-        {"No", "Yes", 1, "LCD", TRUE, 1}, {"Yes", "Yes", 2, "lcd", TRUE, 0}, {"Yes", nullptr, 0, "gcd", TRUE, 0},
-        {"Yes", nullptr, -1, "lcd", TRUE, 0}};
+    const struct {
+        const char* modified;
+        const char* acquired;
+        long kind;
+        const char* ext;
+        BOOL result;
+        int copies;
+    } cases[] = {{"No", "Yes", 0, "lcd", TRUE, 0},      {"yes", nullptr, 0, "lcd", TRUE, 0},
+                 {nullptr, nullptr, 0, "lcd", TRUE, 0}, {"No", "Yes", 1, "LCD", TRUE, 1},
+                 {"Yes", "Yes", 2, "lcd", TRUE, 0},     {"Yes", nullptr, 0, "gcd", TRUE, 0},
+                 {"Yes", nullptr, -1, "lcd", TRUE, 0}};
     for (const auto& c : cases) {
         Tool_RemoveRegStorage(OVS_REG_PRODUCT_ROOT, "System1", "File", "CopyModifiedDataFile");
         Tool_RemoveRegStorage(OVS_REG_PRODUCT_ROOT, "System1", "File", "CopyAcquiredDataFile");
@@ -87,19 +94,23 @@ TEST_F(AutoCopy, NothingToDoIsSuccess) {
     }
     // Outside the product's data folder: nothing to do for the switch, but no copy either.
     SetFolder(OVS_REG_PRODUCT_ROOT, "AutoCopyBaseFolder", "\\Elsewhere");
-    EXPECT_TRUE(CopyEx(1));
+    EXPECT_TRUE(CopyEx());
     SetFolder(kRoot, "AutoCopyBaseFolder", "\\Elsewhere");
     EXPECT_FALSE(Tool_DataFileAutoCopy(m_source.c_str(), m_target.path().c_str(), kRoot));
     SetStorage("CopyTargetPath", "");
-    EXPECT_FALSE(CopyEx(1));
+    EXPECT_FALSE(CopyEx());
     EXPECT_EQ(0, CountFiles(m_copies));
 }
 
 TEST_F(AutoCopy, RelativeFolderByTheBaseSetting) {
     const std::string belowRoot = m_proj.substr(2); // without the drive
-    const struct { const char* base; const char* targetEnd; std::string folder; } cases[] = {
-        {"\\orvantiscope\\DATA", "", m_copies}, {"\\Orvantiscope\\Data\\", "\\\\", m_copies},
-        {"", "\\", m_target.path() + belowRoot}};
+    const struct {
+        const char* base;
+        const char* targetEnd;
+        std::string folder;
+    } cases[] = {{"\\orvantiscope\\DATA", "", m_copies},
+                 {"\\Orvantiscope\\Data\\", "\\\\", m_copies},
+                 {"", "\\", m_target.path() + belowRoot}};
     for (const auto& c : cases) {
         SetFolder(kRoot, "AutoCopyBaseFolder", c.base);
         EXPECT_TRUE(Tool_DataFileAutoCopy(m_source.c_str(), (m_target.path() + c.targetEnd).c_str(), kRoot));
@@ -113,9 +124,10 @@ TEST_F(AutoCopy, FailuresGiveFalse) {
     EXPECT_FALSE(Tool_DataFileAutoCopy(m_source.c_str(), m_target.path().c_str(), kRoot));
     DeleteFileA(m_copies.c_str());
     {
-        const ovs::unique_hfile held(
-            CreateFileA(m_source.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        EXPECT_FALSE(Tool_DataFileAutoCopy(m_source.c_str(), m_target.path().c_str(), kRoot)) << "sharing (32)";
+        const ovs::unique_hfile held(CreateFileA(m_source.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        EXPECT_FALSE(Tool_DataFileAutoCopy(m_source.c_str(), m_target.path().c_str(), kRoot))
+            << "sharing (32)";
     }
     EXPECT_FALSE(Tool_DataFileAutoCopy((m_proj + "\\Missing.lcd").c_str(), m_target.path().c_str(), kRoot));
     EXPECT_FALSE(Tool_DataFileAutoCopy(nullptr, m_target.path().c_str(), kRoot));
@@ -145,8 +157,8 @@ TEST_F(AutoCopy, PdfBesideTheCopyOrInThePdfFolder) {
 // Writes args[0] in two halves, holding it 2 s between them.
 const ovs::test::ChildMode kWritePdf("autocopy-write-pdf", [](const std::vector<std::string>& args) {
     const ovs::unique_handle held(OpenEventA(EVENT_MODIFY_STATE, FALSE, kHeldEvent));
-    const ovs::unique_hfile pdf(CreateFileA(args[0].c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    const ovs::unique_hfile pdf(CreateFileA(args[0].c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     WriteFile(pdf.get(), "%PDF first half ", 16, &written, nullptr);
     SetEvent(held.get());

@@ -4,24 +4,45 @@
 #include "ovsres.h"
 #include "sample_registration_standin.h"
 
+#include <cstring>
 #include <fstream>
 #include <functional>
 
 namespace {
 
 using Builder = std::function<CString(LPCSTR)>;
-const Builder kPlain = [](LPCSTR f) { CString s; Tool_GetAIAFileNameFromDataFileName(f, s, FALSE); return s; };
+const Builder kPlain = [](LPCSTR f) {
+    CString s;
+    Tool_GetAIAFileNameFromDataFileName(f, s, FALSE);
+    return s;
+};
 Builder ByEvent(short e) {
-    return [e](LPCSTR f) { CString s; Tool_GetAIAFileNameFromDataFileNameByEvent(f, s, FALSE, e); return s; };
+    return [e](LPCSTR f) {
+        CString s;
+        Tool_GetAIAFileNameFromDataFileNameByEvent(f, s, FALSE, e);
+        return s;
+    };
 }
 Builder SegEv(short g, short e) {
-    return [g, e](LPCSTR f) { CString s; Tool_GetAIAFileNameFromDataFileNameSegEv(f, s, FALSE, g, e); return s; };
+    return [g, e](LPCSTR f) {
+        CString s;
+        Tool_GetAIAFileNameFromDataFileNameSegEv(f, s, FALSE, g, e);
+        return s;
+    };
 }
 Builder Convert(short format) {
-    return [format](LPCSTR f) { CString s; Tool_GetConvertFileNameFromDataFileName(f, s, FALSE, format); return s; };
+    return [format](LPCSTR f) {
+        CString s;
+        Tool_GetConvertFileNameFromDataFileName(f, s, FALSE, format);
+        return s;
+    };
 }
 Builder Old(long type, BOOL unique = TRUE) {
-    return [=](LPCSTR f) { CString s; Tool_GetOVSsolutionFileNameFromOldSystemFileName(f, type, s, unique); return s; };
+    return [=](LPCSTR f) {
+        CString s;
+        Tool_GetOVSsolutionFileNameFromOldSystemFileName(f, type, s, unique);
+        return s;
+    };
 }
 
 class DerivedNames : public ovs::test::RegistryTest {
@@ -34,14 +55,26 @@ protected:
 };
 
 TEST_F(DerivedNames, EachBuilderWithAndWithoutExtension) {
-    const struct { Builder build; const char* source; const char* expected; } cases[] = {
-        {kPlain, "D:\\Data\\Run01.lcd", "D:\\Data\\Run01.CDF"}, {kPlain, "D:\\Data\\Run01", "D:\\Data\\Run01.CDF"},
-        {ByEvent(1), "Run01.lcd", "Run01.CDF"}, {ByEvent(2), "D:\\Run01", "D:\\Run01_Ev2.CDF"},
-        {SegEv(1, 3), "D:\\Data\\Run01.lcd", "D:\\Data\\Run01_Seg1Ev3.CDF"}, {SegEv(0, 3), "Run01", "Run01.CDF"},
-        {SegEv(2, 0), "Run01.lcd", "Run01.CDF"}, {Convert(0), "D:\\Run01.lcd", "D:\\Run01.CDF"},
-        {Convert(1), "D:\\Run01", "D:\\Run01.JDX"}, {Convert(2), "D:\\Run01.lcd", "D:\\Run01.lcd"},
-        {Convert(5), "D:\\Run01", "D:\\Run01"}, {Old(0), "D:\\Old\\Sample.abc", "D:\\Old\\Sample_abc.LCD"},
-        {Old(2), "D:\\Old\\Sample", "D:\\Old\\Sample.GCD"}, {kPlain, nullptr, ""}, {Old(0), nullptr, ""},
+    const struct {
+        Builder build;
+        const char* source;
+        const char* expected;
+    } cases[] = {
+        {kPlain, "D:\\Data\\Run01.lcd", "D:\\Data\\Run01.CDF"},
+        {kPlain, "D:\\Data\\Run01", "D:\\Data\\Run01.CDF"},
+        {ByEvent(1), "Run01.lcd", "Run01.CDF"},
+        {ByEvent(2), "D:\\Run01", "D:\\Run01_Ev2.CDF"},
+        {SegEv(1, 3), "D:\\Data\\Run01.lcd", "D:\\Data\\Run01_Seg1Ev3.CDF"},
+        {SegEv(0, 3), "Run01", "Run01.CDF"},
+        {SegEv(2, 0), "Run01.lcd", "Run01.CDF"},
+        {Convert(0), "D:\\Run01.lcd", "D:\\Run01.CDF"},
+        {Convert(1), "D:\\Run01", "D:\\Run01.JDX"},
+        {Convert(2), "D:\\Run01.lcd", "D:\\Run01.lcd"},
+        {Convert(5), "D:\\Run01", "D:\\Run01"},
+        {Old(0), "D:\\Old\\Sample.abc", "D:\\Old\\Sample_abc.LCD"},
+        {Old(2), "D:\\Old\\Sample", "D:\\Old\\Sample.GCD"},
+        {kPlain, nullptr, ""},
+        {Old(0), nullptr, ""},
     };
     for (const auto& c : cases) {
         EXPECT_STREQ(c.expected, c.build(c.source)) << (c.source ? c.source : "null");
@@ -77,8 +110,11 @@ TEST_F(DerivedNames, TakenNamesGetTheNextFreeNumber) {
 }
 
 TEST_F(DerivedNames, LongFoldersAreCutAtEachGuard) {
-    const struct { Builder build; size_t cut; const char* suffix; } guards[] = {
-        {kPlain, 256, ".CDF"}, {ByEvent(2), 244, "_Ev2.CDF"}, {SegEv(1, 2), 236, "_Seg1Ev2.CDF"}};
+    const struct {
+        Builder build;
+        size_t cut;
+        const char* suffix;
+    } guards[] = {{kPlain, 256, ".CDF"}, {ByEvent(2), 244, "_Ev2.CDF"}, {SegEv(1, 2), 236, "_Seg1Ev2.CDF"}};
     for (const auto& g : guards) {
         for (size_t length : {g.cut, g.cut + 1}) {
             const std::string base = "C:\\" + std::string(length - 3, 'n');
@@ -92,15 +128,20 @@ TEST_F(DerivedNames, LongFoldersAreCutAtEachGuard) {
 }
 
 TEST_F(DerivedNames, OldSystemExtensionsByRule) {
-    const std::pair<UINT, const char*> texts[] = {{16480, "rfr"}, {16522, "bbb"}, {16529, "ccc"}, {16527, "ddd"},
-                                                  {16528, "eee"}, {16481, "cab"}, {16521, "ggg"}};
+    const std::pair<UINT, const char*> texts[] = {{16480, "rfr"}, {16522, "bbb"}, {16529, "ccc"},
+                                                  {16527, "ddd"}, {16528, "eee"}, {16481, "cab"},
+                                                  {16521, "ggg"}};
     for (const auto& [id, text] : texts) {
         RES_SetStringOverride(id, text);
     }
-    const struct { const char* ext; const char* lc; const char* gc; } cases[] = {
-        {"RFR", ".LCD", ".LCD"}, {"bbb", ".LCD", ".LCD"}, {"CCC", ".LCD", ".LCD"}, {"ddd", ".JCM", ".JCM"},
-        {"eee", ".LLB", ".LLB"}, {"cab", ".LCM", ".GCM"}, {"Ggg", ".LCM", ".GCM"}, {"kxx", ".LCD", ".GCD"},
-        {"mxx", ".LCM", ".GCM"}, {"mx", ".LCD", ".GCD"}, {"Fxxxx", ".LCM", ".GCM"}, {"xyz", ".LCD", ".GCD"}};
+    const struct {
+        const char* ext;
+        const char* lc;
+        const char* gc;
+    } cases[] = {{"RFR", ".LCD", ".LCD"}, {"bbb", ".LCD", ".LCD"},   {"CCC", ".LCD", ".LCD"},
+                 {"ddd", ".JCM", ".JCM"}, {"eee", ".LLB", ".LLB"},   {"cab", ".LCM", ".GCM"},
+                 {"Ggg", ".LCM", ".GCM"}, {"kxx", ".LCD", ".GCD"},   {"mxx", ".LCM", ".GCM"},
+                 {"mx", ".LCD", ".GCD"},  {"Fxxxx", ".LCM", ".GCM"}, {"xyz", ".LCD", ".GCD"}};
     for (const auto& c : cases) {
         const std::string source = std::string("D:\\Sample.") + c.ext;
         const std::string stem = std::string("D:\\Sample_") + c.ext;
@@ -128,7 +169,8 @@ TEST_F(DerivedNames, SystemFileNamesFitTheBuffer) {
     EXPECT_EQ("", config(FALSE, 1, 1));
     EXPECT_EQ(std::string(80, 'x'), config(FALSE, 1, 0));
     Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "Path", "Sys Path", "E:\\Sys");
-    Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "SystemFile", "SystemConfigFileSV2", "Two.cfg");
+    Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "SystemFile", "SystemConfigFileSV2",
+                             "Two.cfg");
     EXPECT_EQ("E:\\Sys\\Two.cfg", config(TRUE, 2, 64));
     EXPECT_EQ("E:\\Sys\\OVSSysSV3.cfg", config(TRUE, 3, 64));
 
@@ -175,14 +217,21 @@ TEST_F(SampleRegistration, NeedsRightsAndAUsableProgram) {
     const DWORD both[] = {7, 1500, 1408, 0};
     const DWORD only1408[] = {1408, 0};
     const DWORD only1500[] = {1500, 0};
-    const struct { const DWORD* rights; const char* program; HRESULT expected; } cases[] = {
-        {both, kSampleRegistrationProgram, S_OK}, {only1408, kSampleRegistrationProgram, E_FAIL},
-        {only1500, kSampleRegistrationProgram, E_FAIL}, {nullptr, kSampleRegistrationProgram, E_FAIL},
-        {both, "", E_FAIL}, {both, kSampleRegistrationUnnamed, E_FAIL},
-        {both, "OVSTest.NoSuchProgram", CO_E_CLASSSTRING}, {both, "OVSTest.Unregistered", REGDB_E_CLASSNOTREG}};
+    const struct {
+        const DWORD* rights;
+        const char* program;
+        HRESULT expected;
+    } cases[] = {{both, kSampleRegistrationProgram, S_OK},
+                 {only1408, kSampleRegistrationProgram, E_FAIL},
+                 {only1500, kSampleRegistrationProgram, E_FAIL},
+                 {nullptr, kSampleRegistrationProgram, E_FAIL},
+                 {both, "", E_FAIL},
+                 {both, kSampleRegistrationUnnamed, E_FAIL},
+                 {both, "OVSTest.NoSuchProgram", CO_E_CLASSSTRING},
+                 {both, "OVSTest.Unregistered", REGDB_E_CLASSNOTREG}};
     for (const auto& c : cases) {
-        Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "InstalledOption", "SampleRegistrationProgram",
-                                 c.program);
+        Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "InstalledOption",
+                                 "SampleRegistrationProgram", c.program);
         IOVSSampleRegistration* program = reinterpret_cast<IOVSSampleRegistration*>(1);
         EXPECT_EQ(c.expected, Tool_GetIOVSSampleRegistration(c.rights, &program)) << c.program;
         EXPECT_EQ(c.expected == S_OK, program != nullptr) << c.program;
@@ -192,7 +241,8 @@ TEST_F(SampleRegistration, NeedsRightsAndAUsableProgram) {
             EXPECT_STREQ(kSampleRegistrationName, name.get());
             program->Release();
         }
-        EXPECT_EQ(S_OK, ovs::test::CallServerFunction(m_module, "DllCanUnloadNow")) << "every object released";
+        EXPECT_EQ(S_OK, ovs::test::CallServerFunction(m_module, "DllCanUnloadNow"))
+            << "every object released";
     }
     EXPECT_EQ(E_INVALIDARG, Tool_GetIOVSSampleRegistration(both, nullptr));
 }

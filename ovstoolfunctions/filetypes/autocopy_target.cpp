@@ -4,7 +4,9 @@
 #include "derived_name.h"
 #include "ovstoolpaths.h"
 #include "ovstoolstring.h"
+#include "ovstooluniquenames.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace ovs::filetypes {
@@ -24,7 +26,7 @@ bool EndsWithSeparator(const std::string& text) {
 std::string FolderBelowRoot(LPCSTR path, const std::string& folder) {
     CString rootName;
     Tool_GetRootName(path, rootName);
-    std::string rest = folder.substr(static_cast<size_t>(rootName.GetLength()));
+    std::string rest = folder.substr(std::min(folder.size(), static_cast<size_t>(rootName.GetLength())));
     rest.erase(0, rest.find_first_not_of("\\/"));
     std::string relative = kSeparator + rest;
     if (!EndsWithSeparator(relative)) {

@@ -8,6 +8,8 @@
 #include "ovsregstorage.h"
 #include "unique_resource.h"
 
+#include "text/dbcs_text.h"
+
 #include <mbstring.h>
 
 #include <cstdio>
@@ -55,12 +57,10 @@ std::string UpperText(const std::string& text) {
 std::optional<std::string> WithPdfEnding(const char* path) {
     size_t starts[3] = {}; // byte offsets of the last three characters, the oldest first
     size_t count = 0;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(path);
-    for (const unsigned char* c = bytes; *c != '\0'; c = _mbsinc(c)) {
+    for (size_t at = 0, size = 0; (size = ovs::dbcs::CharSize(path + at)) != 0; at += size, ++count) {
         starts[0] = starts[1];
         starts[1] = starts[2];
-        starts[2] = static_cast<size_t>(c - bytes);
-        ++count;
+        starts[2] = at;
     }
     if (count < 3) {
         return std::nullopt;
@@ -98,8 +98,8 @@ BOOL Tool_DataFileAutoCopyEx(LPCSTR szDataFile, LPCSTR szExtension, LPCSTR szReg
     char systemName[32];
     std::snprintf(systemName, sizeof systemName, kSystemNameFormat, static_cast<int>(nSystemNumber));
     char switchValue[kSwitchSize] = "";
-    Tool_GetRegStorageString(OVS_REG_PRODUCT_ROOT, systemName, kFileSubKey, switchName, kSwitchOff, switchValue,
-                             sizeof switchValue, 0);
+    Tool_GetRegStorageString(OVS_REG_PRODUCT_ROOT, systemName, kFileSubKey, switchName, kSwitchOff,
+                             switchValue, sizeof switchValue, 0);
     if (std::strcmp(switchValue, kSwitchOn) != 0) {
         return TRUE;
     }

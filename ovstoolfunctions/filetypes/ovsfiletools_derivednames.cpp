@@ -74,7 +74,8 @@ constexpr long kGcSolutionType = 2;
 constexpr long kGcMsSolutionType = 3;
 
 bool SameText(const char* a, const char* b) {
-    return _mbsicmp(reinterpret_cast<const unsigned char*>(a), reinterpret_cast<const unsigned char*>(b)) == 0;
+    return _mbsicmp(reinterpret_cast<const unsigned char*>(a), reinterpret_cast<const unsigned char*>(b)) ==
+           0;
 }
 
 bool RuleMatches(const ResourceRule& rule, const char* oldExtension) {
@@ -149,8 +150,8 @@ void Tool_GetConvertFileNameFromDataFileName(LPCSTR szDataFile, CString& strOutF
     strOutFile = FreeFileName(source->base, ext, !bOverwrite).c_str();
 }
 
-void Tool_GetOVSsolutionFileNameFromOldSystemFileName(LPCSTR szOldFile, long nSolutionType, CString& strNewFile,
-                                                      BOOL bMakeUnique) {
+void Tool_GetOVSsolutionFileNameFromOldSystemFileName(LPCSTR szOldFile, long nSolutionType,
+                                                      CString& strNewFile, BOOL bMakeUnique) {
     strNewFile.Empty();
     const auto source = SplitSourceName(szOldFile);
     if (!source) {

@@ -10,7 +10,6 @@
 
 #include <oleauto.h>
 
-
 namespace {
 
 constexpr char kFunction[] = "Tool_GetIOVSSampleRegistration";
@@ -53,7 +52,8 @@ HRESULT Tool_GetIOVSSampleRegistration(const DWORD* pRights, IOVSSampleRegistrat
         return hr;
     }
     ovs::com_ptr<IOVSSampleRegistration> program;
-    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOVSSampleRegistration, program.put_void());
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOVSSampleRegistration,
+                          program.put_void());
     if (FAILED(hr)) {
         return hr;
     }

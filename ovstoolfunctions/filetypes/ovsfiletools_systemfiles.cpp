@@ -47,7 +47,8 @@ void Tool_GetConfigFileName(BOOL bSvVariant, long nSystemNumber, LPSTR szBuffer,
     char valueName[64];
     char defaultName[64];
     std::snprintf(valueName, sizeof valueName, bSvVariant ? kConfigValueSv : kConfigValue, nSystemNumber);
-    std::snprintf(defaultName, sizeof defaultName, bSvVariant ? kDefaultConfigSv : kDefaultConfig, nSystemNumber);
+    std::snprintf(defaultName, sizeof defaultName, bSvVariant ? kDefaultConfigSv : kDefaultConfig,
+                  nSystemNumber);
     const std::string folder = ProductPath(kPathSubKey, kSysPathValue, kDefaultSysPath);
     const std::string name = ProductPath(kSystemFileSubKey, valueName, defaultName);
     CopyToCallerBuffer(szBuffer, nBufferSize, folder + kJoin + name);

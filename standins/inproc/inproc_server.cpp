@@ -64,14 +64,14 @@ bool RegisterProgId(const ServedClass& served, HKEY classKey) {
     ovs::unique_hkey progIdKey;
     ovs::unique_hkey progIdClass;
     ovs::unique_hkey classProgId;
-    return RegCreateKeyExA(HKEY_CLASSES_ROOT, served.progId, 0, nullptr, 0, KEY_WRITE, nullptr, progIdKey.put(),
-                           nullptr) == ERROR_SUCCESS &&
+    return RegCreateKeyExA(HKEY_CLASSES_ROOT, served.progId, 0, nullptr, 0, KEY_WRITE, nullptr,
+                           progIdKey.put(), nullptr) == ERROR_SUCCESS &&
            SetKeyText(progIdKey.get(), nullptr, served.className) == ERROR_SUCCESS &&
            RegCreateKeyExA(progIdKey.get(), "CLSID", 0, nullptr, 0, KEY_WRITE, nullptr, progIdClass.put(),
                            nullptr) == ERROR_SUCCESS &&
            SetKeyText(progIdClass.get(), nullptr, clsidText) == ERROR_SUCCESS &&
-           RegCreateKeyExA(classKey, "ProgID", 0, nullptr, 0, KEY_WRITE, nullptr, classProgId.put(), nullptr) ==
-               ERROR_SUCCESS &&
+           RegCreateKeyExA(classKey, "ProgID", 0, nullptr, 0, KEY_WRITE, nullptr, classProgId.put(),
+                           nullptr) == ERROR_SUCCESS &&
            SetKeyText(classProgId.get(), nullptr, served.progId) == ERROR_SUCCESS;
 }
 

@@ -52,8 +52,9 @@ HRESULT CreateUnnamed(REFIID iid, void** out) {
     return ovs::standin::CreateAndQuery<SampleRegistration>(iid, out, L"");
 }
 
-const ovs::standin::ServedClass kUnnamedClass{CLSID_OvsSampleRegistrationUnnamed, "Unnamed sample registration",
-                                              CreateUnnamed, kSampleRegistrationUnnamed};
+const ovs::standin::ServedClass kUnnamedClass{CLSID_OvsSampleRegistrationUnnamed,
+                                              "Unnamed sample registration", CreateUnnamed,
+                                              kSampleRegistrationUnnamed};
 const ovs::standin::AlsoServed kAlsoUnnamed(kUnnamedClass);
 
 } // namespace
