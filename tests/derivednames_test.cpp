@@ -6,125 +6,104 @@
 
 #include <cstring>
 #include <fstream>
-#include <functional>
 
 namespace {
 
-using Builder = std::function<CString(LPCSTR)>;
-const Builder kPlain = [](LPCSTR f) {
-    CString s;
-    Tool_GetAIAFileNameFromDataFileName(f, s, FALSE);
-    return s;
-};
-Builder ByEvent(short e) {
-    return [e](LPCSTR f) {
-        CString s;
-        Tool_GetAIAFileNameFromDataFileNameByEvent(f, s, FALSE, e);
-        return s;
-    };
-}
-Builder SegEv(short g, short e) {
-    return [g, e](LPCSTR f) {
-        CString s;
-        Tool_GetAIAFileNameFromDataFileNameSegEv(f, s, FALSE, g, e);
-        return s;
-    };
-}
-Builder Convert(short format) {
-    return [format](LPCSTR f) {
-        CString s;
-        Tool_GetConvertFileNameFromDataFileName(f, s, FALSE, format);
-        return s;
-    };
-}
-Builder Old(long type, BOOL unique = TRUE) {
-    return [=](LPCSTR f) {
-        CString s;
-        Tool_GetOVSsolutionFileNameFromOldSystemFileName(f, type, s, unique);
-        return s;
-    };
+// Builder 'A' plain AIA, 'E' AIA of event a, 'S' AIA of segment a and event b, 'C' conversion to
+// format a, 'O' old-system file under solution type a. noSearch: overwrite, or not make unique.
+std::string Name(char builder, const std::string& source, int a = 0, int b = 0, BOOL noSearch = FALSE) {
+    const char* path = source == "null" ? nullptr : source.c_str();
+    CString name;
+    switch (builder) {
+        case 'A':
+            Tool_GetAIAFileNameFromDataFileName(path, name, noSearch);
+            break;
+        case 'E':
+            Tool_GetAIAFileNameFromDataFileNameByEvent(path, name, noSearch, short(a));
+            break;
+        case 'S':
+            Tool_GetAIAFileNameFromDataFileNameSegEv(path, name, noSearch, short(a), short(b));
+            break;
+        case 'C':
+            Tool_GetConvertFileNameFromDataFileName(path, name, noSearch, short(a));
+            break;
+        default:
+            Tool_GetOVSsolutionFileNameFromOldSystemFileName(path, a, name, !noSearch);
+            break;
+    }
+    return name.GetString();
 }
 
 class DerivedNames : public ovs::test::RegistryTest {
 protected:
-    std::string Touch(const std::string& name) {
-        std::ofstream(m_folder / name) << "x";
-        return m_folder / name;
-    }
+    void Touch(const std::string& name) { std::ofstream(m_folder / name) << "x"; }
     ovs::test::TempFolder m_folder;
 };
 
 TEST_F(DerivedNames, EachBuilderWithAndWithoutExtension) {
     const struct {
-        Builder build;
+        char builder;
+        int a, b;
         const char* source;
         const char* expected;
-    } cases[] = {
-        {kPlain, "D:\\Data\\Run01.lcd", "D:\\Data\\Run01.CDF"},
-        {kPlain, "D:\\Data\\Run01", "D:\\Data\\Run01.CDF"},
-        {ByEvent(1), "Run01.lcd", "Run01.CDF"},
-        {ByEvent(2), "D:\\Run01", "D:\\Run01_Ev2.CDF"},
-        {SegEv(1, 3), "D:\\Data\\Run01.lcd", "D:\\Data\\Run01_Seg1Ev3.CDF"},
-        {SegEv(0, 3), "Run01", "Run01.CDF"},
-        {SegEv(2, 0), "Run01.lcd", "Run01.CDF"},
-        {Convert(0), "D:\\Run01.lcd", "D:\\Run01.CDF"},
-        {Convert(1), "D:\\Run01", "D:\\Run01.JDX"},
-        {Convert(2), "D:\\Run01.lcd", "D:\\Run01.lcd"},
-        {Convert(5), "D:\\Run01", "D:\\Run01"},
-        {Old(0), "D:\\Old\\Sample.abc", "D:\\Old\\Sample_abc.LCD"},
-        {Old(2), "D:\\Old\\Sample", "D:\\Old\\Sample.GCD"},
-        {kPlain, nullptr, ""},
-        {Old(0), nullptr, ""},
-    };
+    } cases[] = {{'A', 0, 0, "D:\\Data\\Run01.lcd", "D:\\Data\\Run01.CDF"},
+                 {'A', 0, 0, "D:\\Data\\Run01", "D:\\Data\\Run01.CDF"},
+                 {'E', 1, 0, "Run01.lcd", "Run01.CDF"},
+                 {'E', 2, 0, "D:\\Run01", "D:\\Run01_Ev2.CDF"},
+                 {'S', 1, 3, "D:\\Run01.lcd", "D:\\Run01_Seg1Ev3.CDF"},
+                 {'S', 0, 3, "Run01", "Run01.CDF"},
+                 {'S', 2, 0, "Run01.lcd", "Run01.CDF"},
+                 {'C', 0, 0, "D:\\Run01.lcd", "D:\\Run01.CDF"},
+                 {'C', 1, 0, "D:\\Run01", "D:\\Run01.JDX"},
+                 {'C', 2, 0, "D:\\Run01.lcd", "D:\\Run01.lcd"},
+                 {'C', 5, 0, "D:\\Run01", "D:\\Run01"},
+                 {'O', 0, 0, "D:\\Old\\Sample.abc", "D:\\Old\\Sample_abc.LCD"},
+                 {'O', 2, 0, "D:\\Old\\Sample", "D:\\Old\\Sample.GCD"},
+                 {'A', 0, 0, "null", ""},
+                 {'O', 0, 0, "null", ""}};
     for (const auto& c : cases) {
-        EXPECT_STREQ(c.expected, c.build(c.source)) << (c.source ? c.source : "null");
+        EXPECT_EQ(c.expected, Name(c.builder, c.source, c.a, c.b)) << c.builder << c.source;
     }
 }
 
 TEST_F(DerivedNames, TakenNamesGetTheNextFreeNumber) {
     const std::string source = m_folder / "Run01.lcd";
     const std::string base = m_folder / "Run01";
-    EXPECT_EQ(base + ".CDF", kPlain(source.c_str()).GetString());
     Touch("Run01.CDF");
-    EXPECT_EQ(base + "~01.CDF", kPlain(source.c_str()).GetString());
+    EXPECT_EQ(base + "~01.CDF", Name('A', source));
     Touch("Run01~01.CDF");
-    EXPECT_EQ(base + "~02.CDF", kPlain(source.c_str()).GetString());
-    CString overwritten;
-    Tool_GetAIAFileNameFromDataFileName(source.c_str(), overwritten, TRUE);
-    EXPECT_EQ(base + ".CDF", overwritten.GetString());
+    EXPECT_EQ(base + "~02.CDF", Name('A', source));
+    EXPECT_EQ(base + ".CDF", Name('A', source, 0, 0, TRUE)) << "overwrite: untouched";
     Touch("Run01_Ev2.CDF");
-    EXPECT_EQ(base + "_Ev2~01.CDF", ByEvent(2)(source.c_str()).GetString());
+    EXPECT_EQ(base + "_Ev2~01.CDF", Name('E', source, 2));
     Touch("Run01_lcd.LCD");
-    EXPECT_EQ(base + "_lcd~01.LCD", Old(0)(source.c_str()).GetString());
-    EXPECT_EQ(base + "_lcd.LCD", Old(0, FALSE)(source.c_str()).GetString());
+    EXPECT_EQ(base + "_lcd~01.LCD", Name('O', source));
+    EXPECT_EQ(base + "_lcd.LCD", Name('O', source, 0, 0, TRUE));
     for (int n = 2; n <= 99; ++n) {
         Touch("Run01~" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".CDF");
     }
-    EXPECT_EQ(base, kPlain(source.c_str()).GetString()) << "all 99 taken: the base without extension";
-
+    EXPECT_EQ(base, Name('A', source)) << "all 99 taken: the base without extension";
     // Names of 128 characters and more are seen too.
     const std::string deep = m_folder / std::string(140 - m_folder.path().size(), 'd');
     CreateDirectoryA(deep.c_str(), nullptr);
     std::ofstream(deep + "\\Run01.CDF") << "x";
-    EXPECT_EQ(deep + "\\Run01~01.CDF", kPlain((deep + "\\Run01.lcd").c_str()).GetString());
+    EXPECT_EQ(deep + "\\Run01~01.CDF", Name('A', deep + "\\Run01.lcd"));
 }
 
 TEST_F(DerivedNames, LongFoldersAreCutAtEachGuard) {
     const struct {
-        Builder build;
+        char builder;
         size_t cut;
         const char* suffix;
-    } guards[] = {{kPlain, 256, ".CDF"}, {ByEvent(2), 244, "_Ev2.CDF"}, {SegEv(1, 2), 236, "_Seg1Ev2.CDF"}};
+    } guards[] = {{'A', 256, ".CDF"}, {'E', 244, "_Ev2.CDF"}, {'S', 236, "_Seg2Ev2.CDF"}};
     for (const auto& g : guards) {
         for (size_t length : {g.cut, g.cut + 1}) {
             const std::string base = "C:\\" + std::string(length - 3, 'n');
-            EXPECT_EQ(base.substr(0, g.cut) + g.suffix, g.build(base.c_str()).GetString()) << length;
+            EXPECT_EQ(base.substr(0, g.cut) + g.suffix, Name(g.builder, base, 2, 2)) << length;
         }
     }
     const std::string base = "C:\\" + std::string(254, 'n');
-    CString overwritten;
-    Tool_GetAIAFileNameFromDataFileName(base.c_str(), overwritten, TRUE);
-    EXPECT_EQ(base + ".CDF", overwritten.GetString()) << "the plain guard belongs to the search";
+    EXPECT_EQ(base + ".CDF", Name('A', base, 0, 0, TRUE)) << "the plain guard belongs to the search";
 }
 
 TEST_F(DerivedNames, OldSystemExtensionsByRule) {
@@ -143,17 +122,15 @@ TEST_F(DerivedNames, OldSystemExtensionsByRule) {
                  {"Ggg", ".LCM", ".GCM"}, {"kxx", ".LCD", ".GCD"},   {"mxx", ".LCM", ".GCM"},
                  {"mx", ".LCD", ".GCD"},  {"Fxxxx", ".LCM", ".GCM"}, {"xyz", ".LCD", ".GCD"}};
     for (const auto& c : cases) {
-        const std::string source = std::string("D:\\Sample.") + c.ext;
         const std::string stem = std::string("D:\\Sample_") + c.ext;
-        EXPECT_EQ(stem + c.lc, Old(0, FALSE)(source.c_str()).GetString());
-        EXPECT_EQ(stem + c.lc, Old(1, FALSE)(source.c_str()).GetString());
-        EXPECT_EQ(stem + c.gc, Old(2, FALSE)(source.c_str()).GetString());
-        EXPECT_EQ(stem + c.gc, Old(3, FALSE)(source.c_str()).GetString());
+        for (int type = 0; type <= 3; ++type) {
+            EXPECT_EQ(stem + (type >= 2 ? c.gc : c.lc), Name('O', std::string("D:\\Sample.") + c.ext, type));
+        }
     }
     for (const auto& [id, text] : texts) {
         RES_SetStringOverride(id, nullptr);
     }
-    EXPECT_STREQ("D:\\S_rfr.JCM", Old(0, FALSE)("D:\\S.rfr"));
+    EXPECT_EQ("D:\\S_rfr.JCM", Name('O', "D:\\S.rfr"));
 }
 
 TEST_F(DerivedNames, SystemFileNamesFitTheBuffer) {
@@ -186,13 +163,11 @@ TEST_F(DerivedNames, SystemFileNamesFitTheBuffer) {
 TEST(DbcsDerivedNames, FolderEndingInByte5CGetsItsSeparator) {
     OVS_REQUIRE_CODE_PAGE_932();
     const std::string folder = "C:\\\x95\x5C"; // a double-byte character whose trail byte is "\"
-    EXPECT_EQ(folder + "\\Run01.CDF", kPlain((folder + "\\Run01.lcd").c_str()).GetString());
-    EXPECT_EQ(folder + "\\Run01.JDX", Convert(1)((folder + "\\Run01.lcd").c_str()).GetString());
+    EXPECT_EQ(folder + "\\Run01.CDF", Name('A', folder + "\\Run01.lcd"));
+    EXPECT_EQ(folder + "\\Run01.JDX", Name('C', folder + "\\Run01.lcd", 1));
     const std::string base = "C:\\" + std::string(252, 'n') + "\x95\x5C"; // the cut falls inside it
-    EXPECT_EQ(base.substr(0, 255) + ".CDF", kPlain(base.c_str()).GetString());
+    EXPECT_EQ(base.substr(0, 255) + ".CDF", Name('A', base));
 }
-
-// ---- The sample-registration program
 
 class SampleRegistration : public ovs::test::RegistryTest {
 protected:
@@ -201,7 +176,8 @@ protected:
         m_module = LoadLibraryA((ovs::test::ExecutableFolder() + "\\OVSSampleRegistration.dll").c_str());
         ASSERT_EQ(S_OK, ovs::test::CallServerFunction(m_module, "DllRegisterServer"));
         // A class name whose class is not registered.
-        RegSetValueA(HKEY_CLASSES_ROOT, kUnregistered, REG_SZ, "{5B0E3C7F-2A94-4D6B-9E17-C3F8A06D4E25}", 38);
+        RegSetValueA(HKEY_CLASSES_ROOT, "OVSTest.Unregistered\\CLSID", REG_SZ,
+                     "{5B0E3C7F-2A94-4D6B-9E17-C3F8A06D4E25}", 38);
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     }
     void TearDown() override {
@@ -209,14 +185,11 @@ protected:
         RegDeleteTreeA(HKEY_CLASSES_ROOT, "OVSTest.Unregistered");
         RegistryTest::TearDown();
     }
-    static constexpr char kUnregistered[] = "OVSTest.Unregistered\\CLSID";
     HMODULE m_module = nullptr;
 };
 
 TEST_F(SampleRegistration, NeedsRightsAndAUsableProgram) {
-    const DWORD both[] = {7, 1500, 1408, 0};
-    const DWORD only1408[] = {1408, 0};
-    const DWORD only1500[] = {1500, 0};
+    const DWORD both[] = {7, 1500, 1408, 0}, only1408[] = {1408, 0}, only1500[] = {1500, 0};
     const struct {
         const DWORD* rights;
         const char* program;
