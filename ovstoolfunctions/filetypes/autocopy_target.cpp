@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace ovs::filetypes {
 
@@ -42,6 +43,9 @@ std::string DataFolderSetting(LPCSTR registryRoot) {
 }
 
 std::optional<MirroredFile> MirrorFile(LPCSTR path, LPCSTR registryRoot) {
+    if (std::strlen(path) >= MAX_PATH) {
+        return std::nullopt; // refused here, before the path functions would report it
+    }
     CString folderText;
     CString fileName;
     Tool_SplitPath(path, folderText, fileName);

@@ -19,7 +19,7 @@ struct MirroredFile {
 std::string DataFolderSetting(LPCSTR registryRoot);
 
 // The file's place below the data folder ("AutoCopyBaseFolder" of root's "File" key); none when
-// the file lies outside it.
+// the file lies outside it or its path is MAX_PATH bytes or longer.
 std::optional<MirroredFile> MirrorFile(LPCSTR path, LPCSTR registryRoot);
 
 // root + "\" + folder + "\" + name, with exactly one separator at each join.
