@@ -296,7 +296,7 @@ std::string DevNamesText(const Receipt& run, size_t word) {
     return reinterpret_cast<const char*>(names + *reinterpret_cast<const WORD*>(names + 2 * word));
 }
 
-TEST_F(PrintTest, ThePrinterIsDescribedWithTheCallersDeviceModeAndPrintedOn) {
+TEST_F(PrintTest, ThePrinterIsDescribedAndPrintedOn) {
     const TestPrinter printer;
     ASSERT_TRUE(printer.installed);
     const std::string postScript = folder / "printed.ps";
