@@ -115,8 +115,7 @@ ChildMode zoneMode("date-zone", [](const std::vector<std::string>& args) {
             const COleDateTime local = Decode(text);
             lines.push_back(Show(local) + " " + Encode(local.m_dt));
         }
-        FILETIME local;
-        FILETIME back;
+        FILETIME local, back;
         lines.push_back(Tool_FileTimeToLocalFileTime(&kMomentFileTime, &local) &&
                                 Tool_LocalFileTimeToFileTime(&local, &back)
                             ? HexOf(local) + " " + HexOf(back)
@@ -187,8 +186,7 @@ TEST(DateValueText, RoundTripAcrossDaylightChangesThroughTwoZones) {
         args.push_back(date);
     }
     const ChildResult encoder = RunChildInTimeZone("Europe/Berlin", "date-zone", args);
-    ASSERT_TRUE(encoder.finished);
-    EXPECT_EQ(0u, encoder.exitCode);
+    ASSERT_TRUE(encoder.finished && encoder.exitCode == 0) << encoder.exitCode;
     std::vector<std::string> encoded = SplitLines(ReadFileText(folder / "encoded.txt"));
     ASSERT_EQ(std::size(cases), encoded.size());
     std::vector<std::string> expected;
@@ -210,8 +208,7 @@ TEST(DateValueText, RoundTripAcrossDaylightChangesThroughTwoZones) {
     WriteLines(folder / "encoded.txt", encoded);
     const ChildResult decoder = RunChildInTimeZone(
         "America/New_York", "date-zone", {"decode", folder / "decoded.txt", folder / "encoded.txt"});
-    ASSERT_TRUE(decoder.finished);
-    EXPECT_EQ(0u, decoder.exitCode);
+    ASSERT_TRUE(decoder.finished && decoder.exitCode == 0) << decoder.exitCode;
     EXPECT_EQ(expected, SplitLines(ReadFileText(folder / "decoded.txt")));
 }
 

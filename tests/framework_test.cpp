@@ -173,7 +173,6 @@ TEST(CString, TokenizeFormatBuffersAndResources) {
 
     ovs::unique_hmodule module(
         LoadLibraryA((ovs::test::ExecutableFolder() + "\\ENU_OVSTestRes.DLL").c_str()));
-    ASSERT_TRUE(module);
     const HINSTANCE previous = AfxGetResourceHandle();
     AfxSetResourceHandle(module.get());
     EXPECT_TRUE(s.LoadString(1));
@@ -206,14 +205,12 @@ int RunDoubleByte(const std::vector<std::string>&) {
     check(replaced.Replace('\\', '/') == 2 && replaced == CString("C:/") + kHyou + "/" + kSo, 0x20);
     CString removed = path;
     check(removed.Remove('\\') == 2 && removed == CString("C:") + kHyou + kSo, 0x20);
-    CString lower = CString("AB") + kA;
-    check(lower.MakeLower() == CString("ab") + kA, 0x40);
+    check((CString("AB") + kA).MakeLower() == CString("ab") + kA, 0x40);
     int position = 0;
     const CString first = path.Tokenize("\\", position);
     const CString second = path.Tokenize("\\", position);
     check(first == "C:" && second == kHyou && path.Tokenize("\\", position) == kSo, 0x80);
-    CString reversed = CString(kHyou) + "x";
-    check(reversed.MakeReverse() == CString("x") + kHyou, 0x100);
+    check((CString(kHyou) + "x").MakeReverse() == CString("x") + kHyou, 0x100);
     check(CString(L"\x8868").GetLength() == 2 && CString(L"\x8868") == kHyou, 0x200);
     // A lead byte at the very end stands alone; no scan steps over the terminator.
     CString dangling("ab\x95");

@@ -15,7 +15,6 @@ using namespace ovs::test;
 namespace {
 
 constexpr char kBaseName[] = "OVSTestRes";
-constexpr char kOtherRoot[] = "SOFTWARE\\VELDORAN\\Other";
 
 bool LoadedFrom(HMODULE module, const std::string& path) {
     char loaded[MAX_PATH] = {};
@@ -56,10 +55,9 @@ int RunLocale(const std::vector<std::string>& args) {
     if (args[4] == "app") {
         app.emplace("Host");
     }
-    int failures = 0;
-    failures |= Tool_GetStringDecimalPoint() == args[0].c_str() ? 0 : 0x01;
-    failures |= Tool_GetStringThousandsSep() == args[1].c_str() ? 0 : 0x02;
-    failures |= CurrentLanguage() == args[2] ? 0 : 0x04;
+    const int failures = (Tool_GetStringDecimalPoint() == args[0].c_str() ? 0 : 0x01) |
+                         (Tool_GetStringThousandsSep() == args[1].c_str() ? 0 : 0x02) |
+                         (CurrentLanguage() == args[2] ? 0 : 0x04);
     HINSTANCE module = kUnset;
     if (Tool_LoadLanguageDll(kBaseName, &module, OVS_REG_PRODUCT_ROOT) != S_OK || module == kUnset) {
         return failures | 0x08;
@@ -117,8 +115,7 @@ TEST_F(ModuleTest, EndWritesItsBannerBetweenItsTraceLinesAndInvalidArgumentsAreR
     for (const std::string mask : {"1F", "1"}) {
         ReportFolder folder;
         const ChildResult result = RunChild("module-report-until-end", {mask});
-        ASSERT_TRUE(result.finished);
-        ASSERT_EQ(0u, result.exitCode);
+        ASSERT_TRUE(result.finished && result.exitCode == 0) << result.exitCode;
         const std::string report = ReadFileText(folder.reportFile("001"));
         std::vector<std::string> messages; // the message field, after the last tab
         for (const std::string& line : SplitLines(report)) {
@@ -157,8 +154,8 @@ TEST_F(ModuleTest, LanguageAndExtensionModulesFromTheProgramFolder) {
         bool loads;
     } cases[] = {
         {OVS_REG_PRODUCT_ROOT, "", kBaseName, nullptr, true},
-        {OVS_REG_PRODUCT_ROOT, "\\", kBaseName, nullptr, true}, // no second separator
-        {kOtherRoot, "", kBaseName, nullptr, true},             // read below the caller's root
+        {OVS_REG_PRODUCT_ROOT, "\\", kBaseName, nullptr, true},      // no second separator
+        {"SOFTWARE\\VELDORAN\\Other", "", kBaseName, nullptr, true}, // read below the caller's root
         {OVS_REG_PRODUCT_ROOT, "", "NoSuchBase", nullptr, false},
         {OVS_REG_PRODUCT_ROOT, "", kBaseName, "Yesss", true}, // three characters are read
         {OVS_REG_PRODUCT_ROOT, "", kBaseName, "yes", false},

@@ -72,9 +72,6 @@ TEST(VariantText, NameAndValueOfEachKind) {
         c.set(value);
         value.vt = c.type; // after the value: a decimal's value shares the bytes of vt
         EXPECT_EQ(c.text, ovs::VariantText(value));
-        if (c.type != VT_BSTR) {
-            value.vt = VT_EMPTY; // nothing of its own to free
-        }
         VariantClear(&value);
     }
     // An array shows its element's name; with no array made, even types without an array form are named.
@@ -127,6 +124,5 @@ TEST(VariantText, DoubleByteTextInCodePage932) {
     ReportPath();
     const ChildResult child = RunChildInLocale("ja_JP.UTF-8", "variant-double-byte");
     ResetProductRegistry();
-    ASSERT_TRUE(child.finished);
-    EXPECT_EQ(0u, child.exitCode);
+    EXPECT_TRUE(child.finished && child.exitCode == 0) << child.exitCode;
 }
