@@ -36,6 +36,8 @@ void RunSysCheckStep();
 void RunReportTextStep();
 // A report written as a PDF and a PNG by the print process.
 void RunPrintStep();
+// Names derived from a sample data file; a small data tree copied twice automatically.
+void RunDerivedNamesStep();
 // "ovsdemo --numbers-table [event]": prints only that table (in the process's locale); true when
 // the command line asked for it.
 bool RunNumbersTableSwitch(int argc, char** argv);

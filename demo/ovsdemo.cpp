@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
     demo::RunSysCheckStep();
     demo::RunReportTextStep();
     demo::RunPrintStep();
+    demo::RunDerivedNamesStep();
     std::fflush(stdout);
     return 0;
 }

@@ -26,6 +26,8 @@
 #include "ovstoolexecute.h"
 #include "ovstoolproducts.h"
 #include "ovstoolfiletypes.h"
+#include "ovstoolderivednames.h"
+#include "ovstoolautocopy.h"
 #include "ovstoolswitches.h"
 #include "ovstoolsyscheck.h"
 #include "ovstoolusers.h"

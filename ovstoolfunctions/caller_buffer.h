@@ -1,6 +1,8 @@
 // Writing into a caller's character buffer: never past its size, always terminated.
 #pragma once
 
+#include "text/dbcs_text.h"
+
 #include <windows.h>
 #include <cstring>
 
@@ -12,6 +14,20 @@ inline size_t CopyToBuffer(LPSTR buffer, size_t size, LPCSTR text) {
         return 0;
     }
     const size_t length = text != nullptr ? strnlen(text, size - 1) : 0;
+    if (length > 0) {
+        std::memcpy(buffer, text, length);
+    }
+    buffer[length] = '\0';
+    return length;
+}
+
+// As CopyToBuffer, but never splits a double-byte character: at most size - 1 bytes of whole
+// characters.
+inline size_t CopyWholeCharsToBuffer(LPSTR buffer, size_t size, LPCSTR text) {
+    if (buffer == nullptr || size == 0) {
+        return 0;
+    }
+    const size_t length = text != nullptr ? dbcs::WholeCharBytes(text, size - 1) : 0;
     if (length > 0) {
         std::memcpy(buffer, text, length);
     }

@@ -7,28 +7,25 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
 
 // The last section has no final line end; the title "Peak Table" first occurs in an item line.
-const std::string kExport = "[Header]\r\n"
-                            "Application\tOVS\r\n"
-                            "Sections\tPeak Table;Chromatogram\r\n"
-                            "[Peak Table(Detector A-Ch1)]\r\n"
-                            "# of Peaks\t2\r\n"
-                            "Peak#\tR.Time\tArea\r\n"
-                            "1\t1.234\t5678\r\n"
-                            "2\t2.500\t100\r\n"
-                            "[Empty]\r\n"
-                            "[Chromatogram(Detector A-Ch1)]\r\n"
-                            "Interval(msec)\t500\r\n"
-                            "R.Time (min)\tIntensity\r\n"
-                            "0.000\t12\r\n"
-                            "0.008\t13";
+const std::string kExport = "[Header]\r\nApplication\tOVS\r\nSections\tPeak Table;Chromatogram\r\n"
+                            "[Peak Table(Detector A-Ch1)]\r\n# of Peaks\t2\r\nPeak#\tR.Time\tArea\r\n"
+                            "1\t1.234\t5678\r\n2\t2.500\t100\r\n[Empty]\r\n[Chromatogram(Detector A-Ch1)]\r\n"
+                            "Interval(msec)\t500\r\nR.Time (min)\tIntensity\r\n0.000\t12\r\n0.008\t13";
 
 std::string Between(const char* from, const char* to) {
     return std::string(from, static_cast<size_t>(to - from));
+}
+
+std::string Item(const char* name, const char* text, const char* end) {
+    char value[64] = "old";
+    Tool_GetItemValueForAsciiImport(name, value, '\t', text, end);
+    return value;
 }
 
 TEST(AsciiImport, SectionsOfARealisticExport) {
@@ -37,200 +34,132 @@ TEST(AsciiImport, SectionsOfARealisticExport) {
     char* cursor = start;
     char* end = nullptr;
     EXPECT_FALSE(Tool_SerchTitleForAsciiImport("Peak Table", &cursor, &end))
-        << "an item line, a title line after it";
+        << "an item line, a title after it";
     ASSERT_TRUE(Tool_SerchTitleForAsciiImport("[Peak Table", &cursor, &end));
     EXPECT_EQ("# of Peaks", Between(cursor, cursor + 10));
     cursor = start;
-    CString titleLine;
-    CString channel;
+    CString titleLine, channel;
     ASSERT_TRUE(Tool_SearchTitleForAsciiImportEx("Peak Table", titleLine, &cursor, &end));
     EXPECT_STREQ("[Peak Table(Detector A-Ch1)]", titleLine);
     EXPECT_EQ("# of Peaks\t2\r\nPeak#\tR.Time\tArea\r\n1\t1.234\t5678\r\n2\t2.500\t100",
               Between(cursor, end));
     EXPECT_TRUE(Tool_SearchTitleChannelNameForAsciiImport(titleLine, channel));
     EXPECT_STREQ("Detector A-Ch1", channel);
-    char value[64];
-    Tool_GetItemValueForAsciiImport("# of Peaks", value, '\t', cursor, end);
-    EXPECT_STREQ("2", value);
-    Tool_GetItemValueForAsciiImport("Interval", value, '\t', cursor, end);
-    EXPECT_STREQ("", value) << "in a later section";
-
+    EXPECT_EQ("2", Item("# of Peaks", cursor, end));
+    EXPECT_EQ("", Item("Interval", cursor, end)) << "in a later section";
     char* const afterPeaks = end;
     char* emptyCursor = afterPeaks;
     EXPECT_FALSE(Tool_SerchTitleForAsciiImport("[Empty]", &emptyCursor, &end)) << "next line opens a section";
     EXPECT_EQ(afterPeaks, emptyCursor) << "nothing moved";
     ASSERT_TRUE(Tool_SearchTitleForAsciiImportEx("Chromatogram", titleLine, &cursor, &end));
     EXPECT_EQ(start + text.size(), end) << "the last section ends with the text";
-    Tool_GetItemValueForAsciiImport("Interval(msec)", value, '\t', cursor, end);
-    EXPECT_STREQ("500", value);
+    EXPECT_EQ("500", Item("Interval(msec)", cursor, end));
+    char delimiter = 0; // the byte after the keyword, unless the keyword ends the text
+    Tool_GetDelimitTypeForAsciiImport("Delimiter,", &delimiter);
+    EXPECT_EQ(',', delimiter);
+    Tool_GetDelimitTypeForAsciiImport("x Delimiter", &delimiter);
+    EXPECT_EQ('\t', delimiter);
 }
 
 TEST(AsciiImport, SearchEdgeCases) {
-    const struct {
-        const char* text;
-        const char* title;
-        BOOL plain;
-        BOOL ex;
-        const char* body; // of the title-line search
-        const char* titleLine;
-    } cases[] = {
-        {"[A]\r\nx\r\n", "[A]", TRUE, TRUE, "x\r\n", "[A]"},
+    // text, title, plain search found, title-line search found, its body, its title line
+    const std::tuple<const char*, const char*, BOOL, BOOL, const char*, const char*> cases[] = {
         {"[A]\r\n", "A", TRUE, TRUE, "", "[A]"},
         {"[A]", "A", FALSE, FALSE, "", "[A]"},
         {"[A]\r\n[B]\r\nb", "A", FALSE, FALSE, "", "[A]"},
-        {"x A\r\n[A]\r\ny", "A", FALSE, TRUE, "y", "[A]"},
         {"x A\r\ny", "A", TRUE, FALSE, "", ""},
         {"[A\r\nz", "A", TRUE, TRUE, "z", "[A"},
         {"[A] x]\r\nz", "x", TRUE, TRUE, "z", "[A]"},
-        {"[AA]\r\nz", "A", TRUE, TRUE, "z", "[AA]"},
-        {"[A]\r\nz", "", FALSE, FALSE, "", ""},
-        {"[A]\r\nz", "B", FALSE, FALSE, "", ""},
-    };
-    for (const auto& c : cases) {
-        std::string text = c.text;
+        {"[A]\r\nz", "", FALSE, FALSE, "", ""}};
+    for (const auto& [source, title, plain, ex, body, expectedTitleLine] : cases) {
+        std::string text = source;
         char* cursor = text.data();
         char* end = nullptr;
-        EXPECT_EQ(c.plain, Tool_SerchTitleForAsciiImport(c.title, &cursor, &end)) << c.text;
+        EXPECT_EQ(plain, Tool_SerchTitleForAsciiImport(title, &cursor, &end)) << source;
         cursor = text.data();
         CString titleLine("old");
-        EXPECT_EQ(c.ex, Tool_SearchTitleForAsciiImportEx(c.title, titleLine, &cursor, &end)) << c.text;
-        EXPECT_STREQ(c.titleLine, titleLine) << c.text;
-        if (c.ex) {
-            EXPECT_EQ(c.body, Between(cursor, end)) << c.text;
-        }
+        EXPECT_EQ(ex, Tool_SearchTitleForAsciiImportEx(title, titleLine, &cursor, &end)) << source;
+        EXPECT_STREQ(expectedTitleLine, titleLine) << source;
+        EXPECT_EQ(ex ? body : "", ex ? Between(cursor, end) : "") << source;
     }
     char* none = nullptr;
-    char* end = nullptr;
-    EXPECT_FALSE(Tool_SerchTitleForAsciiImport("A", &none, &end));
-    EXPECT_FALSE(Tool_SerchTitleForAsciiImport("A", nullptr, &end));
-    CString titleLine;
-    EXPECT_FALSE(Tool_SearchTitleForAsciiImportEx(nullptr, titleLine, &none, &end));
-}
-
-TEST(AsciiImport, ChannelNames) {
-    const struct {
-        const char* titleLine;
-        BOOL found;
-        const char* channel;
-    } cases[] = {
-        {"[PDA(Ch1)]", TRUE, "Ch1"}, {"[PDA]", FALSE, ""},     {"[PDA()]", TRUE, ""},
-        {"[PDA(Ch1", TRUE, "Ch1"},   {"[A(B)(C)]", TRUE, "B"}, {nullptr, FALSE, ""},
-    };
-    for (const auto& c : cases) {
+    EXPECT_FALSE(Tool_SerchTitleForAsciiImport("A", &none, &none) ||
+                 Tool_SerchTitleForAsciiImport("A", nullptr, &none));
+    const std::tuple<const char*, BOOL, const char*> channels[] = {
+        {"[PDA]", FALSE, ""}, {"[PDA(Ch1", TRUE, "Ch1"}, {"[A(B)(C)]", TRUE, "B"}, {nullptr, FALSE, ""}};
+    for (const auto& [line, found, expected] : channels) {
         CString channel("old");
-        EXPECT_EQ(c.found, Tool_SearchTitleChannelNameForAsciiImport(c.titleLine, channel));
-        EXPECT_STREQ(c.channel, channel);
+        EXPECT_EQ(found, Tool_SearchTitleChannelNameForAsciiImport(line, channel));
+        EXPECT_STREQ(expected, channel);
     }
 }
 
-TEST(AsciiImport, ItemValues) {
+TEST(AsciiImport, ItemValuesAndFieldsCutInPlace) {
     const std::string text = "Name\tSample 1\r\nVolume\t10\t\r\nNo delimiter\r\nLast\tend";
     const char* end = text.c_str() + text.size();
-    const struct {
-        const char* name;
-        const char* value;
-    } cases[] = {{"Name", "Sample 1"},
-                 {"Volume", "10\t"},
-                 {"No delimiter", ""},
-                 {"Last", "end"},
-                 {"ame", "Sample 1"},
-                 {"Missing", ""},
-                 {"", ""}};
-    for (const auto& c : cases) {
-        char value[32] = "old";
-        Tool_GetItemValueForAsciiImport(c.name, value, '\t', text.c_str(), end);
-        EXPECT_STREQ(c.value, value) << c.name;
+    const std::pair<const char*, const char*> items[] = {
+        {"Volume", "10\t"}, {"No delimiter", ""}, {"Last", "end"}, {"ame", "Sample 1"}, {"Missing", ""}};
+    for (const auto& [name, value] : items) {
+        EXPECT_EQ(value, Item(name, text.c_str(), end)) << name;
     }
-    char value[32] = "old";
-    Tool_GetItemValueForAsciiImport("Name", value, '\t', text.c_str(), text.c_str() + 6);
-    EXPECT_STREQ("S", value) << "the walk stops at the end position";
-    Tool_GetItemValueForAsciiImport("Last", value, '\t', text.c_str(), text.c_str() + 4);
-    EXPECT_STREQ("", value) << "found beyond the end";
-}
+    EXPECT_EQ("S", Item("Name", text.c_str(), text.c_str() + 6)) << "the walk stops at the end position";
+    EXPECT_EQ("", Item("Last", text.c_str(), text.c_str() + 4)) << "found beyond the end";
 
-TEST(AsciiImport, LineCutFieldByFieldInPlace) {
     char buffer[] = "12.5\t3.4\t\tx\r\n7\t8";
-    const char* end = buffer + std::strlen(buffer);
+    const char* bufferEnd = buffer + std::strlen(buffer);
     std::vector<std::string> fields;
     char value[32];
     for (int i = 0; i < 4; ++i) {
-        Tool_GetValueForAsciiImport(value, '\t', buffer, end, buffer);
+        Tool_GetValueForAsciiImport(value, '\t', buffer, bufferEnd, buffer);
         fields.emplace_back(value);
     }
     EXPECT_EQ((std::vector<std::string>{"12.5", "3.4", "", "x"}), fields);
     EXPECT_STREQ("\r\n7\t8", buffer) << "the line end stays in the rest";
-
-    char text[] = "ab,cd";
+    char line[] = "ab,cd";
     char rest[16];
-    Tool_GetValueForAsciiImport(value, ',', text, text + 1, rest);
-    EXPECT_STREQ("a", value) << "stops at the end position";
-    EXPECT_STREQ("b,cd", rest);
-    Tool_GetValueForAsciiImport(text, ',', text, text + 5, rest);
-    EXPECT_STREQ("ab", text) << "the value may be the text's own buffer";
-    EXPECT_STREQ("cd", rest);
-
+    Tool_GetValueForAsciiImport(value, ',', line, line + 1, rest);
+    EXPECT_EQ((std::pair<std::string, std::string>("a", "b,cd")),
+              (std::pair<std::string, std::string>(value, rest)))
+        << "stops at the end position";
+    Tool_GetValueForAsciiImport(line, ',', line, line + 5, rest);
+    EXPECT_EQ((std::pair<std::string, std::string>("ab", "cd")),
+              (std::pair<std::string, std::string>(line, rest)))
+        << "the value may be the text's own buffer";
     // A line of several 4 KB blocks, its rest moved toward the front and toward the back of its buffer.
-    std::string line;
+    std::string longText;
     for (int i = 0; i < 3000; ++i) {
-        line += std::to_string(i) + "\t";
+        longText += std::to_string(i) + "\t";
     }
-    std::vector<char> longLine(line.begin(), line.end());
-    longLine.resize(line.size() + 8, '\0');
-    Tool_GetValueForAsciiImport(value, '\t', longLine.data(), longLine.data() + line.size(), longLine.data());
-    Tool_GetValueForAsciiImport(value, '\t', longLine.data(), longLine.data() + line.size(),
+    std::vector<char> longLine(longText.begin(), longText.end());
+    longLine.resize(longText.size() + 8, '\0');
+    Tool_GetValueForAsciiImport(value, '\t', longLine.data(), longLine.data() + longText.size(),
+                                longLine.data());
+    Tool_GetValueForAsciiImport(value, '\t', longLine.data(), longLine.data() + longText.size(),
                                 longLine.data() + 5);
     EXPECT_STREQ("1", value);
-    EXPECT_EQ(line.substr(4), longLine.data() + 5);
-}
-
-// Random texts of the characters that matter, or the export with random bytes changed.
-std::string RandomText(std::mt19937& random) {
-    static const char kAlphabet[] = "[]()\r\n\t,AB";
-    const bool mutated = random() % 2 == 0;
-    std::string text = mutated ? kExport : std::string(random() % 60, ' ');
-    const size_t changes = mutated ? random() % 8 : text.size();
-    for (size_t i = 0; i < changes; ++i) {
-        text[mutated ? random() % text.size() : i] = kAlphabet[random() % 10];
-    }
-    return text;
+    EXPECT_EQ(longText.substr(4), longLine.data() + 5);
 }
 
 TEST(AsciiImportFuzz, RandomTextsKeepTheirInvariants) {
-    constexpr size_t kGuard = 16;
-    auto guardIntact = [](const std::vector<char>& buffer) {
-        return std::all_of(buffer.end() - kGuard, buffer.end(), [](char c) { return c == '\xcd'; });
-    };
     std::mt19937 random(20);
-    const char* titles[] = {"A", "[A", "B)", "Peak Table", "Chromatogram"};
-    for (int round = 0; round < 4000; ++round) {
-        std::string text = RandomText(random);
-        char* const start = text.data();
-        const char* title = titles[round % 5];
-        char* cursor = start;
-        char* end = nullptr;
-        CString titleLine;
-        if (!(round % 2 == 0 ? Tool_SerchTitleForAsciiImport(title, &cursor, &end)
-                             : Tool_SearchTitleForAsciiImportEx(title, titleLine, &cursor, &end))) {
-            ASSERT_EQ(start, cursor) << text;
-            continue;
+    for (int round = 0; round < 4000; ++round) { // the export with random bytes changed
+        std::string text = kExport;
+        for (size_t i = 0, changes = random() % 8; i < changes; ++i) {
+            text[random() % text.size()] = "[]()\r\n\t,AB"[random() % 10];
         }
-        ASSERT_TRUE(cursor >= start + 2 && cursor <= end && end <= start + text.size()) << text;
-        ASSERT_EQ("\r\n", Between(cursor - 2, cursor)) << text;
-        ASSERT_TRUE(end == start + text.size() || Between(end, end + 3) == "\r\n[") << text;
-        ASSERT_EQ(std::string::npos, Between(cursor, end).find("\r\n[")) << text;
-
-        // Value, delimiter and rest give back the text; no buffer is written past its end.
-        std::vector<char> value(text.size() + 1 + kGuard, '\xcd');
-        std::vector<char> rest(value);
-        Tool_GetValueForAsciiImport(value.data(), '\t', cursor, end, rest.data());
-        ASSERT_TRUE(guardIntact(value) && guardIntact(rest)) << text;
-        const std::string field = value.data();
-        ASSERT_EQ(std::string::npos, field.find_first_of("\r\t")) << text;
-        ASSERT_TRUE(cursor == field + rest.data() || cursor == field + "\t" + rest.data()) << text;
-        std::fill(value.begin(), value.end(), '\xcd');
-        Tool_GetItemValueForAsciiImport(title, value.data(), '\t', cursor, end);
-        ASSERT_TRUE(guardIntact(value)) << text;
-        ASSERT_LE(std::strlen(value.data()), static_cast<size_t>(end - cursor)) << text;
+        char *cursor = text.data(), *end = nullptr;
+        CString titleLine;
+        if (Tool_SearchTitleForAsciiImportEx(round % 2 ? "Peak Table" : "A", titleLine, &cursor, &end)) {
+            ASSERT_TRUE(cursor <= end && end <= text.data() + text.size() &&
+                        Between(cursor - 2, cursor) == "\r\n");
+            ASSERT_EQ(std::string::npos, Between(cursor, end).find("\r\n[")) << text;
+            std::vector<char> value(text.size() + 17, '\xcd'), rest(value); // 16 guard bytes
+            Tool_GetValueForAsciiImport(value.data(), '\t', cursor, end, rest.data());
+            const std::string field = value.data();
+            ASSERT_TRUE(cursor == field + rest.data() || cursor == field + "\t" + rest.data()) << text;
+            ASSERT_EQ(32, std::count(value.end() - 16, value.end(), '\xcd') +
+                              std::count(rest.end() - 16, rest.end(), '\xcd'));
+        }
     }
 }
 

@@ -12,11 +12,8 @@ namespace ovs::test {
 
 inline ovs::com_ptr<IOvsHostObjectSetup> CreateHostObject() {
     static const bool registered = [] {
-        char self[MAX_PATH];
-        const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
-        std::string path(self, length < sizeof self ? length : 0);
-        path = path.substr(0, path.find_last_of("\\/") + 1) + "OVSHostObject.dll";
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        const std::string path = ExecutableFolder() + "\\OVSHostObject.dll";
         return CallServerFunction(LoadLibraryA(path.c_str()), "DllRegisterServer") == S_OK;
     }();
     ovs::com_ptr<IOvsHostObjectSetup> setup;
@@ -33,6 +30,7 @@ ovs::com_ptr<Interface> QueryAs(IUnknown* object, REFIID iid) {
     return result;
 }
 
+// The calls logged since the last look.
 inline std::string CallLog(IOvsHostObjectSetup* setup) {
     char log[8192] = "";
     setup->GetCallLog(log, sizeof log);
@@ -40,12 +38,11 @@ inline std::string CallLog(IOvsHostObjectSetup* setup) {
     return log;
 }
 
-// Blocks handed out and still live; objects of the stand-in module still live.
-inline std::pair<LONG, LONG> LiveCounts(IOvsHostObjectSetup* setup) {
-    LONG blocks = -1;
-    LONG objects = -1;
-    setup->GetLiveCounts(&blocks, &objects);
-    return {blocks, objects};
+// Every block the stand-in handed out is freed, and only `objects` of its objects are still live.
+inline void ExpectAllReleased(IOvsHostObjectSetup* setup, LONG objects = 1) {
+    std::pair<LONG, LONG> counts{-1, -1};
+    setup->GetLiveCounts(&counts.first, &counts.second);
+    EXPECT_EQ(std::pair(0L, objects), counts) << "blocks and objects still live";
 }
 
 } // namespace ovs::test

@@ -1,8 +1,10 @@
-// Coded results and labels against the resource text module as the oracle, in
-// English and in a code page 932 process; default sample types through the
-// sample-type component stand-in.
+// Report texts: coded results and labels against the resource text module as the oracle, in English
+// and in a code page 932 process; ICF settings documents as text through the platform's real XML
+// parser, in both text widths, on threads with and without COM; the tag picker; default sample types
+// through the sample-type component stand-in.
 #include "OVSTools2.h"
 #include "cp932_child.h"
+#include "expect_rows.h"
 #include "ovsres.h"
 #include "sample_type_standin.h"
 #include "test_support.h"
@@ -10,250 +12,292 @@
 
 #include <objbase.h>
 
-#include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
-#include <tuple>
+#include <thread>
 #include <vector>
+
+using ovs::test::ExpectRows;
 
 namespace {
 
+// The resource text of a number; 0 is no text.
 std::string Text(UINT id) {
     CString text;
-    RES_LoadString(id, text, 1);
+    if (id != 0) {
+        RES_LoadString(id, text, 1);
+    }
     return text.GetString();
 }
 
+// "attribute:text" of a batch action or target code.
+std::string Batch(WORD (*load)(WORD, CString&, LONG), WORD code) {
+    CString out("old");
+    const WORD attribute = load(code, out, 7);
+    return std::to_string(attribute) + ":" + out.GetString();
+}
+
+std::string Judgement(WORD limitFlags, WORD flagsA, LONG flagsB, double value) {
+    CString out("old");
+    Tool_GetJudgementString(out, limitFlags, flagsA, flagsB, value, 2.0, 3.0);
+    return out.GetString();
+}
+
+std::string Purity(double value, int decimals) {
+    CString out("old");
+    Tool_GetPurityResultString(value, decimals, out);
+    return out.GetString();
+}
+
+char Delimiter(const std::string& text) {
+    char delimiter = 'x';
+    Tool_GetDelimitTypeForAsciiImport(text.c_str(), &delimiter);
+    return delimiter;
+}
+
 TEST(Labels, EveryCodeOfEveryTableAndTheCodesAroundThem) {
-    // Code, text number, attribute; a number of 0 marks a code outside the table.
-    using Row = std::tuple<WORD, UINT, WORD>;
-    const Row actions[] = {{0, 0, 0},    {1, 2394, 3}, {2, 2395, 3}, {3, 2396, 3}, {4, 2397, 3},  {5, 0, 0},
-                           {6, 2399, 4}, {7, 2400, 3}, {8, 2401, 3}, {9, 2402, 3}, {10, 2403, 3}, {11, 0, 0}};
-    const Row targets[] = {{0, 0, 0},     {1, 2373, 3},  {2, 2374, 3},  {3, 2375, 3},  {4, 2376, 3},
-                           {5, 2377, 3},  {6, 2378, 3},  {7, 2379, 3},  {8, 2380, 3},  {9, 2381, 2},
-                           {10, 2382, 3}, {11, 0, 0},    {14, 0, 0},    {15, 2383, 2}, {16, 0, 0},
-                           {20, 2384, 3}, {21, 2385, 3}, {22, 2386, 3}, {23, 0, 0},    {25, 2387, 3},
-                           {26, 2388, 3}, {30, 2389, 3}, {31, 2390, 3}, {32, 2391, 3}, {33, 0, 0},
-                           {65535, 0, 0}};
-    for (const auto& [rows, load] :
-         {std::pair{std::vector<Row>(std::begin(actions), std::end(actions)), &Tool_GetBatchActionStr},
-          std::pair{std::vector<Row>(std::begin(targets), std::end(targets)), &Tool_GetBatchTargetStr}}) {
-        for (const auto& [code, id, attribute] : rows) {
-            CString out("old");
-            EXPECT_EQ(attribute, load(code, out, 7)) << code;
-            EXPECT_EQ(id == 0 ? "" : Text(id), out.GetString()) << code;
+    // Code and text number, attribute 3 unless given; a text number of 0 marks a code outside the table.
+    // clang-format off
+    const std::vector<std::pair<WORD, std::vector<UINT>>> tables[] = {
+        {{0, {0}}, {1, {2394}}, {2, {2395}}, {3, {2396}}, {4, {2397}}, {5, {0}}, {6, {2399, 4}}, {7, {2400}},
+         {8, {2401}}, {9, {2402}}, {10, {2403}}, {11, {0}}},
+        {{0, {0}}, {1, {2373}}, {2, {2374}}, {3, {2375}}, {4, {2376}}, {5, {2377}}, {6, {2378}}, {7, {2379}},
+         {8, {2380}}, {9, {2381, 2}}, {10, {2382}}, {11, {0}}, {14, {0}}, {15, {2383, 2}}, {16, {0}}, {20, {2384}},
+         {21, {2385}}, {22, {2386}}, {23, {0}}, {25, {2387}}, {26, {2388}}, {30, {2389}}, {31, {2390}},
+         {32, {2391}}, {33, {0}}, {65535, {0}}}};
+    // clang-format on
+    for (const auto load : {&Tool_GetBatchActionStr, &Tool_GetBatchTargetStr}) {
+        for (const auto& [code, text] : tables[load == &Tool_GetBatchActionStr ? 0 : 1]) {
+            const UINT attribute = text[0] == 0 ? 0 : text.size() > 1 ? text[1] : 3;
+            EXPECT_EQ(std::to_string(attribute) + ":" + Text(text[0]), Batch(load, code)) << code;
         }
     }
     const UINT functions[] = {0, 0, 864, 865, 866, 867, 869, 898, 896, 897, 0}; // codes -1 to 9
-    for (short code = -1; code <= 9; ++code) {
-        EXPECT_EQ(functions[code + 1] == 0 ? "" : Text(functions[code + 1]),
-                  Tool_GetFunctionString(code).GetString());
-    }
-    const UINT types[] = {33490, 33490, 33488, 33489, 33490, 33491, 33490}; // codes -1 to 5
-    for (short code = -1; code <= 5; ++code) {
-        EXPECT_EQ(Text(types[code + 1]), Tool_GetTypeString(code).GetString()) << code;
-    }
+    const UINT types[] = {33490, 33490, 33488, 33489, 33490, 33491, 33490};     // codes -1 to 5
     const UINT sampleTypes[] = {0, 8212, 8213, 8214, 8215, 8216, 8270, 273, 0}; // indexes -1 to 7
-    for (int index = -1; index <= 7; ++index) {
-        CString out("old");
-        const std::string expected = sampleTypes[index + 1] == 0 ? "" : Text(sampleTypes[index + 1]);
-        EXPECT_EQ(static_cast<int>(expected.size()), Tool_GetSampleTypeName(index, out)) << index;
-        EXPECT_EQ(expected, out.GetString()) << index;
+    for (short code = -1; code <= 9; ++code) {
+        EXPECT_EQ(Text(functions[code + 1]), Tool_GetFunctionString(code).GetString()) << code;
+        if (code <= 5) {
+            EXPECT_EQ(Text(types[code + 1]), Tool_GetTypeString(code).GetString()) << code;
+        }
+        if (code <= 7) {
+            CString out("old");
+            const int length = Tool_GetSampleTypeName(code, out);
+            EXPECT_EQ(Text(sampleTypes[code + 1]), out.GetString()) << code;
+            EXPECT_EQ(static_cast<int>(Text(sampleTypes[code + 1]).size()), length) << code;
+        }
     }
-    const std::string qualifier = "(" + Text(33494) + ")";
-    const std::tuple<DWORD, DWORD, std::string> modes[] = {{0, 0, Text(33493)},
-                                                           {0x8000, 0, Text(33492)},
-                                                           {0, 0x200, Text(33492)},
-                                                           {0x7fff, 0xfdff, Text(33493) + qualifier},
-                                                           {0x10000, 0x200, Text(33492) + qualifier},
-                                                           {0xfffeffbf & ~0x8000u, 0, Text(33493)}};
-    for (const auto& [flags1, flags2, text] : modes) {
-        EXPECT_EQ(text, Tool_GetModeString(flags1, flags2).GetString()) << std::hex << flags1;
-    }
-}
-
-TEST(Labels, JudgementTextsInTheirOrder) {
+    const std::string qualified = "(" + Text(33494) + ")", normal = Text(33493), locked = Text(33492);
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const struct {
-        WORD limitFlags;
-        WORD flagsA;
-        LONG flagsB;
-        double value;
-        std::string text;
-    } cases[] = {
-        {0, 0, 0, 1.0, ""},
-        {0, 0x28, 0, 1.0, Text(1206) + ";" + Text(1207)},
-        {0, 0xffd7, ~0x1e0, 1.0, ""},
-        {0, 0, 0x60, 1.0, Text(1209) + ";" + Text(1208)},
-        {0, 0, 0x180, 1.0, Text(1226) + ";" + Text(1225)},
-        {3, 0, 0, 1.0, Text(1210) + ";" + Text(1211)},
-        {3, 0, 0, 2.0, Text(1211)},
-        {3, 0, 0, 3.0, ""},
-        {3, 0, 0, nan, ""},
-        {0, 0, 0, -5.0, ""},
-        {0xffff, 0xffff, -1, 0.0,
-         Text(1206) + ";" + Text(1207) + ";" + Text(1209) + ";" + Text(1208) + ";" + Text(1226) + ";" +
-             Text(1225) + ";" + Text(1210) + ";" + Text(1211)},
+    const auto texts = [](std::initializer_list<UINT> ids) {
+        std::string joined;
+        for (UINT id : ids) {
+            joined += (joined.empty() ? "" : ";") + Text(id);
+        }
+        return joined;
     };
-    for (const auto& c : cases) {
-        CString out("old");
-        Tool_GetJudgementString(out, c.limitFlags, c.flagsA, c.flagsB, c.value, 2.0, 3.0);
-        EXPECT_EQ(c.text, out.GetString())
-            << c.limitFlags << " " << c.flagsA << " " << c.flagsB << " " << c.value;
-    }
-}
-
-TEST(Labels, PurityResults) {
-    const struct {
-        double value;
-        int decimals;
-        std::string text;
-    } cases[] = {
-        {2.0, 2, Text(8443)},       {3.0, 1, Text(8442)},       {2.0, 0, "2"},
-        {3000000.0, 0, Text(8442)}, {2000000.0, 0, Text(8443)}, {2000000.0, 2, "2000000.00"},
-        {2.0000000001, 3, "2.000"}, {99.456, 2, "99.46"},       {99.7, -3, "100"},
-        {-1.26, 1, "-1.3"},         {0.0, 4, "0.0000"},
-    };
-    for (const auto& c : cases) {
-        CString out("old");
-        Tool_GetPurityResultString(c.value, c.decimals, out);
-        EXPECT_EQ(c.text, out.GetString()) << c.value << " " << c.decimals;
-    }
-}
-
-TEST(Labels, DelimiterKeyword) {
+    // clang-format off
+    ExpectRows<std::string>({
+        {Tool_GetModeString(0, 0).GetString(), normal}, {Tool_GetModeString(0x8000, 0).GetString(), locked},
+        {Tool_GetModeString(0, 0x200).GetString(), locked}, {Tool_GetModeString(0x7fff, 0xfdff).GetString(), normal + qualified},
+        {Tool_GetModeString(0x10000, 0x200).GetString(), locked + qualified},
+        {Tool_GetModeString(0xfffeffbf & ~0x8000u, 0).GetString(), normal},
+        // Judgement texts in their order, joined by ";".
+        {Judgement(0, 0, 0, 1.0), ""}, {Judgement(0, 0x28, 0, 1.0), texts({1206, 1207})},
+        {Judgement(0, 0xffd7, ~0x1e0, 1.0), ""}, {Judgement(0, 0, 0x60, 1.0), texts({1209, 1208})},
+        {Judgement(0, 0, 0x180, 1.0), texts({1226, 1225})}, {Judgement(3, 0, 0, 1.0), texts({1210, 1211})},
+        {Judgement(3, 0, 0, 2.0), Text(1211)}, {Judgement(3, 0, 0, 3.0), ""}, {Judgement(3, 0, 0, nan), ""},
+        {Judgement(0, 0, 0, -5.0), ""},
+        {Judgement(0xffff, 0xffff, -1, 0.0), texts({1206, 1207, 1209, 1208, 1226, 1225, 1210, 1211})},
+        // Purity: two special values (by a million without decimals), otherwise the value.
+        {Purity(2.0, 2), Text(8443)}, {Purity(3.0, 1), Text(8442)}, {Purity(2.0, 0), "2"},
+        {Purity(3000000.0, 0), Text(8442)}, {Purity(2000000.0, 0), Text(8443)}, {Purity(2000000.0, 2), "2000000.00"},
+        {Purity(2.0000000001, 3), "2.000"}, {Purity(99.456, 2), "99.46"}, {Purity(99.7, -3), "100"},
+        {Purity(-1.26, 1), "-1.3"}, {Purity(0.0, 4), "0.0000"}});
+    // clang-format on
     const std::string keyword = Text(8436);
     ASSERT_FALSE(keyword.empty());
-    const struct {
-        std::string text;
-        char delimiter;
-    } cases[] = {
-        {"[Header]\r\n" + keyword + ",COMMA\r\n", ','},
-        {"x" + keyword + ";" + keyword + ",", ';'},
-        {"[Header]\r\nNo keyword here\r\n", '\t'},
-        {"ends with " + keyword, '\t'},
-    };
-    for (const auto& c : cases) {
-        char delimiter = 'x';
-        Tool_GetDelimitTypeForAsciiImport(c.text.c_str(), &delimiter);
-        EXPECT_EQ(c.delimiter, delimiter) << c.text;
-    }
+    ExpectRows<char>({{Delimiter("[Header]\r\n" + keyword + ",COMMA\r\n"), ','},
+                      {Delimiter("x" + keyword + ";" + keyword + ","), ';'},
+                      {Delimiter("[Header]\r\nNo keyword here\r\n"), '\t'},
+                      {Delimiter("ends with " + keyword), '\t'}});
     char delimiter = 'x';
     Tool_GetDelimitTypeForAsciiImport(nullptr, &delimiter);
     EXPECT_EQ('\t', delimiter);
     Tool_GetDelimitTypeForAsciiImport("text", nullptr);
     RES_SetStringOverride(8436, "");
-    delimiter = 'x';
-    Tool_GetDelimitTypeForAsciiImport(",text", &delimiter);
+    EXPECT_EQ('\t', Delimiter(",text")) << "an empty keyword";
     RES_SetStringOverride(8436, nullptr);
-    EXPECT_EQ('\t', delimiter) << "an empty keyword";
 }
 
 // In code page 932 the texts are the Japanese ones, as double-byte text.
 TEST(DbcsLabels, JapaneseTextsInCodePage932) {
     OVS_REQUIRE_CODE_PAGE_932();
-    CString out;
-    Tool_GetJudgementString(out, 0, 0x28, 0, 0.0, 0.0, 0.0);
-    EXPECT_EQ(Text(1206) + ";" + Text(1207), out.GetString());
-    EXPECT_TRUE(IsDBCSLeadByte(static_cast<BYTE>(out[0]))) << out.GetString();
+    const std::string judgement = Judgement(0, 0x28, 0, 0.0);
+    EXPECT_EQ(Text(1206) + ";" + Text(1207), judgement);
+    EXPECT_TRUE(IsDBCSLeadByte(static_cast<BYTE>(judgement.at(0)))) << judgement;
     const CString function = Tool_GetFunctionString(1);
     EXPECT_TRUE(IsDBCSLeadByte(static_cast<BYTE>(function[0]))) << function.GetString();
-    char delimiter = 'x';
-    Tool_GetDelimitTypeForAsciiImport(("x" + Text(8436) + ",").c_str(), &delimiter);
-    EXPECT_EQ(',', delimiter);
+    EXPECT_EQ(',', Delimiter("x" + Text(8436) + ","));
 }
 
-// ---- Default sample types
+// ---- ICF settings documents as text, the tag picker ------------------------------------------------
 
-std::string StandInPath() {
-    char self[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string path(self, length < sizeof self ? length : 0);
-    return path.substr(0, path.find_last_of("\\/") + 1) + "OVSSampleType.dll";
+// The narrow and the wide text of one (ASCII) document, the wide one brought back to bytes.
+std::string Texts(const std::string& xml) {
+    CString narrow("left over");
+    Tool_ConvertICFXMLtoText(xml.c_str(), narrow);
+    CStringW wide(L"left over");
+    Tool_ConvertICFXMLtoTextW(std::wstring(xml.begin(), xml.end()).c_str(), wide);
+    std::string text = std::string(narrow.GetString()) + "|";
+    for (const wchar_t* c = wide.GetString(); *c != L'\0'; ++c) {
+        text += *c < 0x80 ? static_cast<char>(*c) : '?';
+    }
+    return text;
 }
 
-constexpr char kFailVariable[] = "OVS_SAMPLETYPE_FAIL";
+std::string Module(const std::string& content,
+                   const std::string& index = "<IndexWithinRole>0</IndexWithinRole>") {
+    return "<ModuleSection>" + index +
+           "<RoleName>Pump</RoleName><ModuleType>P1</ModuleType><ModuleDisplayName>Pump "
+           "A</ModuleDisplayName>" +
+           content + "</ModuleSection>";
+}
 
-class SampleTypes : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        s_module = LoadLibraryA(StandInPath().c_str());
-        if (s_module != nullptr) {
-            s_counters = reinterpret_cast<SampleTypeCountersFn>(
-                reinterpret_cast<void*>(GetProcAddress(s_module, "SampleTypeCounters")));
-        }
+std::string Parameter(const std::string& name, const std::string& value, const std::string& unit = "") {
+    return "<PARAMETER><Name>" + name + "</Name><Value>" + value + "</Value><Unit>" + unit +
+           "</Unit></PARAMETER>";
+}
+
+const std::string kHeader = "Pump 1 (P1) :Pump A\r\n";
+
+TEST(IcfText, DocumentsBecomeTheirLinesInBothWidthsOnlyWithCom) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    const std::string row0 = "<ROW><RowIndex>0</RowIndex>" + Parameter("Time", "0.00", "min") + "</ROW>";
+    const std::string row1 = "<ROW><RowIndex>1</RowIndex>" + Parameter("Time", "5.00") + "<Other/></ROW>";
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {"<R><PreformatedText>a\nb</PreformatedText></R>", "a\r\nb\r\n"},
+        {"<R><PreformatedText>a&#13;\n&#13;b\r\nc</PreformatedText></R>", "a\r\nb\r\nc\r\n"}, // CRs dropped
+        {"<R><PreformatedText><![CDATA[x<y]]> &amp; &lt;z&gt; &#x41;</PreformatedText></R>", "x<y & <z> A\r\n"},
+        {"<R><PreformatedText/></R>", "\r\n"}, // an empty free text still ends its line
+        // White space between elements is no text; an empty or missing unit adds nothing.
+        {"<?xml version=\"1.0\"?>\r\n<R>\r\n  " + Module("\r\n    " + Parameter("Flow", "1.000", "mL/min") + "\r\n") +
+         "\r\n</R>\r\n", kHeader + "    Flow\t: 1.000 mL/min\r\n\r\n"},
+        {Module(Parameter("Mode", "Low") + "<Parameter><Name>B</Name><Value>2</Value></Parameter>"),
+         kHeader + "    Mode\t: Low\r\n    B\t: 2\r\n\r\n"},
+        {Module("", ""), "Pump  (P1) :Pump A\r\n\r\n"}, // a missing index prints nothing; an index reads as atoi does
+        {Module("", "<IndexWithinRole> 41x</IndexWithinRole>"), "Pump 42 (P1) :Pump A\r\n\r\n"},
+        // Rows without units and without a line of their own; sections nest, kinds in any case.
+        {Module("<TABLE><Name>Timetable</Name>" + row0 + row1 + "<ROW>" + Parameter("T", "9") + "</ROW></TABLE>"),
+         kHeader + "    Timetable[1]\r\n        Time\t: 0.00\r\n    Timetable[2]\r\n        Time\t: 5.00\r\n" +
+         "    Timetable[]\r\n        T\t: 9\r\n\r\n"},
+        {Module("<section><Name>Outer</Name><Section><Name>Inner</Name>" + Parameter("X", "1") + "</Section></section>"),
+         kHeader + "    Outer\r\n        Inner\r\n            X\t: 1\r\n\r\n"},
+        // A section without Name (name is not Name) is left out; the first child of a name counts.
+        {Module("<SECTION><name>Lost</name>" + Parameter("Y", "2") + "</SECTION>" + Parameter("Z", "3")),
+         kHeader + "    Z\t: 3\r\n\r\n"},
+        {Module("<Detector>" + Parameter("Q", "0") + "</Detector>" +
+                "<PARAMETER><!-- c --><Name>A</Name><Name>B</Name><Value>1</Value><Value>2</Value></PARAMETER>"),
+         kHeader + "    A\t: 1\r\n\r\n"},
+        {"<R><modulesection><RoleName>x</RoleName></modulesection></R>", ""},
+        // One free text before the modules; two suppress them; both are found anywhere, in document order.
+        {"<R><PreformatedText>t</PreformatedText>" + Module("") + "</R>", "t\r\n" + kHeader + "\r\n"},
+        {"<R><PreformatedText>t</PreformatedText>" + Module("") + "<X><PreformatedText>u</PreformatedText></X></R>",
+         "t\r\nu\r\n"},
+        {"<R>" + Module(Parameter("A", "1") + "<X><PreformatedText>n</PreformatedText>" +
+                        Module("", "<IndexWithinRole>4</IndexWithinRole>") + "</X>") + "</R>",
+         "n\r\n" + kHeader + "    A\t: 1\r\n\r\nPump 5 (P1) :Pump A\r\n\r\n"},
+        {"<R><PreformatedText>t</R>", ""}, {"Pump A", ""}, {"", ""}}; // not well-formed, not XML, empty
+    // clang-format on
+    for (const auto& [xml, text] : cases) {
+        EXPECT_EQ(text + "|" + text, Texts(xml)) << xml;
     }
-    void SetUp() override {
-        ASSERT_NE(nullptr, s_counters) << StandInPath();
-        ASSERT_EQ(S_OK, ovs::test::CallServerFunction(s_module, "DllRegisterServer"));
-        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        SetEnvironmentVariableA(kFailVariable, nullptr);
-    }
-    void TearDown() override {
-        SetEnvironmentVariableA(kFailVariable, nullptr);
-        EXPECT_EQ(0, Counts().liveObjects) << "every component released";
-        CoUninitialize();
-    }
-    static SampleTypeCounts Counts() {
+    CoUninitialize();
+    std::string withoutCom = "not run";
+    std::thread([&withoutCom] { withoutCom = Texts("<R><PreformatedText>a</PreformatedText></R>"); }).join();
+    EXPECT_EQ("|", withoutCom) << "a thread without COM gets empty texts";
+}
+
+TEST(DbcsIcfText, NarrowTextIsInCodePage932) {
+    OVS_REQUIRE_CODE_PAGE_932();
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    const std::string pump = "\x83\x7c\x83\x93\x83\x76"; // "ポンプ" (pump)
+    CString text;
+    Tool_ConvertICFXMLtoText(
+        ("<R>" + Module(Parameter(pump, pump + "\x82\xa0", "\x83\x7c")) + "</R>").c_str(), text);
+    EXPECT_EQ(kHeader + "    " + pump + "\t: " + pump + "\x82\xa0 \x83\x7c\r\n\r\n",
+              std::string(text.GetString()));
+    CStringW wide;
+    Tool_ConvertICFXMLtoTextW(L"<R><PreformatedText>\x30dd\x30f3\x30d7</PreformatedText></R>", wide);
+    EXPECT_EQ(std::wstring(L"\x30dd\x30f3\x30d7\r\n"), std::wstring(wide.GetString()));
+    CoUninitialize();
+}
+
+// "found:text" of a pick into a text that held "untouched".
+std::string Picked(const char* xml, const char* tag, int occurrence) {
+    CString text("untouched");
+    const BOOL found = Tool_PickupElementFromXML(xml, tag, occurrence, text);
+    return std::to_string(found) + ":" + text.GetString();
+}
+
+TEST(PickupElement, TagsByOccurrence) {
+    // clang-format off
+    ExpectRows<std::string>({
+        {Picked("<a>1</a><a>2</a>", "a", 0), "1:1"}, {Picked("<a>1</a><a>2</a>", "a", 1), "1:2"},
+        {Picked("<a>1</a><a>2</a>", "a", 2), "0:untouched"}, {Picked("x<a>rest of it", "a", 0), "1:rest of it"},
+        {Picked("<A>1</A>", "a", 0), "0:untouched"}, {Picked("<a x=\"1\">1</a>", "a", 0), "0:untouched"},
+        {Picked("<ab>1</ab><a>2</a>", "a", 0), "1:2"}, {Picked("<a><a>in</a></a>", "a", 1), "1:in"},
+        {Picked("<a>1</b></a>", "a", 0), "1:1</b>"}, {Picked("<>e</>", "", 0), "1:e"},
+        {Picked(nullptr, "a", 0), "0:untouched"}, {Picked("<a>1</a>", nullptr, 0), "0:untouched"}});
+    // clang-format on
+}
+
+// ---- Default sample types ---------------------------------------------------------------------------
+
+// "found:name" (the name up to its terminator, or "untouched"), as long as the buffer is zero-filled
+// behind the name and nothing is written past its size.
+std::string SampleTypeName(WORD code, DWORD size, LONG selector) {
+    std::string buffer(size + 8, '\xcd');
+    const BOOL found = Tool_GetDefaultSampleTypeName(code, buffer.data(), size, selector);
+    const size_t length = std::min<size_t>(std::strlen(buffer.c_str()), size);
+    const bool filled = found ? buffer.substr(length, size - length) == std::string(size - length, '\0')
+                              : buffer.substr(0, size) == std::string(size, '\xcd');
+    return std::to_string(found) + ":" + (found ? buffer.substr(0, length) : "untouched") +
+           (filled ? "" : " not filled") + (buffer.substr(size) == std::string(8, '\xcd') ? "" : " overrun");
+}
+
+TEST(SampleTypes, NamesAndTheWholeListInTaskMemoryFailuresAndAMissingComponent) {
+    const HMODULE module = LoadLibraryA((ovs::test::ExecutableFolder() + "\\OVSSampleType.dll").c_str());
+    const auto counters = reinterpret_cast<SampleTypeCountersFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, "SampleTypeCounters")));
+    ASSERT_NE(nullptr, counters);
+    const auto created = [counters] {
         SampleTypeCounts counts = {};
-        s_counters(&counts);
-        return counts;
-    }
-
-    static inline HMODULE s_module = nullptr;
-    static inline SampleTypeCountersFn s_counters = nullptr;
-};
-
-constexpr size_t kGuard = 8;
-
-TEST_F(SampleTypes, NamesByTypeCode) {
-    const struct {
-        WORD code;
-        DWORD size;
-        LONG selector;
-        BOOL found;
-        const char* name;
-    } cases[] = {
-        {1, 40, 0, TRUE, "Standard"}, // the first of two records with the code
-        {3, 40, 0, TRUE, "Blank"},
-        {0, 40, 0, TRUE, "Unknown"},
-        {4, 40, 0, FALSE, nullptr},
-        {5, 40, 0, FALSE, nullptr}, // another selector's
-        {5, 40, 1, TRUE, "System Suitability"},
-        {6, 40, 1, TRUE, "Calibration Verification Std 001"}, // all 32 bytes, no terminator of
-                                                              // its own
-        {6, 33, 1, TRUE, "Calibration Verification Std 001"},
-        {6, 32, 1, TRUE, "Calibration Verification Std 00"},
-        {1, 4, 0, TRUE, "Sta"},
-        {1, 1, 0, TRUE, ""},
-        {1, 40, 2, FALSE, nullptr}, // unknown selector: no records
-        {1, 40, -1, FALSE, nullptr},
+        counters(&counts);
+        return counts.created;
     };
-    for (const auto& c : cases) {
-        std::string buffer(c.size + kGuard, '\xcd');
-        const SampleTypeCounts before = Counts();
-        EXPECT_EQ(c.found, Tool_GetDefaultSampleTypeName(c.code, buffer.data(), c.size, c.selector))
-            << c.code;
-        EXPECT_EQ(before.created + 1, Counts().created);
-        if (c.found) {
-            const size_t length = std::strlen(c.name);
-            EXPECT_EQ(c.name, buffer.substr(0, length));
-            EXPECT_EQ(std::string(c.size - length, '\0'), buffer.substr(length, c.size - length))
-                << "zero-filled";
-        } else {
-            EXPECT_EQ(std::string(c.size, '\xcd'), buffer.substr(0, c.size)) << "untouched";
-        }
-        EXPECT_EQ(std::string(kGuard, '\xcd'), buffer.substr(c.size)) << c.code << " " << c.size;
-    }
-    const SampleTypeCounts before = Counts();
+    ASSERT_EQ(S_OK, ovs::test::CallServerFunction(module, "DllRegisterServer"));
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    const LONG before = created();
+    // clang-format off
+    ExpectRows<std::string>({
+        {SampleTypeName(1, 40, 0), "1:Standard"}, // the first of two records with the code
+        {SampleTypeName(3, 40, 0), "1:Blank"}, {SampleTypeName(0, 40, 0), "1:Unknown"},
+        {SampleTypeName(4, 40, 0), "0:untouched"}, {SampleTypeName(5, 40, 0), "0:untouched"}, // another selector's
+        {SampleTypeName(5, 40, 1), "1:System Suitability"},
+        {SampleTypeName(6, 40, 1), "1:Calibration Verification Std 001"}, // all 32 bytes, no terminator of its own
+        {SampleTypeName(6, 33, 1), "1:Calibration Verification Std 001"},
+        {SampleTypeName(6, 32, 1), "1:Calibration Verification Std 00"}, {SampleTypeName(1, 4, 0), "1:Sta"},
+        {SampleTypeName(1, 1, 0), "1:"}, {SampleTypeName(1, 40, 2), "0:untouched"}, // no records
+        {SampleTypeName(1, 40, -1), "0:untouched"}});
+    // clang-format on
     char name[8];
     EXPECT_FALSE(Tool_GetDefaultSampleTypeName(1, nullptr, 8, 0));
     EXPECT_FALSE(Tool_GetDefaultSampleTypeName(1, name, 0, 0));
-    EXPECT_EQ(before.created, Counts().created) << "no component made";
-}
+    EXPECT_EQ(before + 13, created()) << "one component for each name, none for bad arguments";
 
-TEST_F(SampleTypes, WholeListIsACopyInTaskMemory) {
     WORD count = 99;
     void* records = nullptr;
     ASSERT_TRUE(Tool_GetWholeDefaultSampleTypeInfo(&count, &records, 1));
@@ -266,37 +310,25 @@ TEST_F(SampleTypes, WholeListIsACopyInTaskMemory) {
     ASSERT_EQ(S_OK, CoGetMalloc(1, taskMemory.put()));
     EXPECT_EQ(sizeof(OVS_DEFAULTSAMPLETYPE) * 3, taskMemory->GetSize(records));
     CoTaskMemFree(records);
-
-    count = 99;
-    records = &count;
-    EXPECT_FALSE(Tool_GetWholeDefaultSampleTypeInfo(&count, &records, 7)) << "no records";
-    EXPECT_EQ(0, count);
-    EXPECT_EQ(nullptr, records);
     EXPECT_FALSE(Tool_GetWholeDefaultSampleTypeInfo(nullptr, &records, 0));
     EXPECT_FALSE(Tool_GetWholeDefaultSampleTypeInfo(&count, nullptr, 0));
-    EXPECT_EQ(0, count);
-}
-
-TEST_F(SampleTypes, FailuresAndAMissingComponentGiveFalse) {
-    for (const char* failure : {"create=80004005", "list=8007000E"}) {
-        SetEnvironmentVariableA(kFailVariable, failure);
-        char name[16] = "old";
-        WORD count = 99;
-        void* records = &count;
-        EXPECT_FALSE(Tool_GetDefaultSampleTypeName(1, name, sizeof name, 0)) << failure;
-        EXPECT_STREQ("old", name);
-        EXPECT_FALSE(Tool_GetWholeDefaultSampleTypeInfo(&count, &records, 0)) << failure;
-        EXPECT_EQ(0, count);
-        EXPECT_EQ(nullptr, records);
+    // No records, a failing component, no component: FALSE, no count and no list.
+    for (const char* failure : {"", "create=80004005", "list=8007000E", "unregistered"}) {
+        SetEnvironmentVariableA("OVS_SAMPLETYPE_FAIL", failure);
+        if (std::strcmp(failure, "unregistered") == 0) {
+            ASSERT_EQ(S_OK, ovs::test::CallServerFunction(module, "DllUnregisterServer"));
+        }
+        count = 99;
+        records = &count;
+        EXPECT_EQ("0:untouched", SampleTypeName(1, 16, *failure ? 0 : 7)) << failure;
+        EXPECT_FALSE(Tool_GetWholeDefaultSampleTypeInfo(&count, &records, *failure ? 0 : 7)) << failure;
+        EXPECT_TRUE(count == 0 && records == nullptr) << failure;
     }
-    SetEnvironmentVariableA(kFailVariable, nullptr);
-    ASSERT_EQ(S_OK, ovs::test::CallServerFunction(s_module, "DllUnregisterServer"));
-    char name[16] = "old";
-    WORD count = 99;
-    void* records = &count;
-    EXPECT_FALSE(Tool_GetDefaultSampleTypeName(1, name, sizeof name, 0)) << "not registered";
-    EXPECT_FALSE(Tool_GetWholeDefaultSampleTypeInfo(&count, &records, 0));
-    EXPECT_EQ(nullptr, records);
+    SetEnvironmentVariableA("OVS_SAMPLETYPE_FAIL", nullptr);
+    SampleTypeCounts counts = {};
+    counters(&counts);
+    EXPECT_EQ(0, counts.liveObjects) << "every component released";
+    CoUninitialize();
 }
 
 } // namespace

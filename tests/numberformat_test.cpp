@@ -1,557 +1,405 @@
-// Doubles to text by the data-format record and the rounding mode, in both engines.
+// Doubles to text by the data-format record and the rounding mode in both engines, value strings,
+// rounded texts and decimal counts, digit grouping, period and local notation, numeric texts and
+// tolerant comparisons; the rounding switch and a comma decimal point in second processes.
+#include "expect_rows.h"
 #include "locale_child.h"
 #include "ovsreg.h"
 #include "ovsregcurrentuser.h"
 #include "ovstoolnumberformat.h"
 #include "ovstoolseparators.h"
+#include "suite_child.h"
 #include "test_support.h"
 #include "unique_resource.h"
 
-#include <cmath>
 #include <cstring>
+#include <iomanip>
 #include <limits>
 #include <string>
 #include <vector>
 
-using ovs::test::RegistryTest;
-using ovs::test::RunChild;
-using ovs::test::RunChildInLocale;
-using ovs::test::RunsUnderWine;
+using namespace ovs::test;
 
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr char kDataFormatKey[] = OVS_REG_PRODUCT_ROOT "\\DataFormat";
 
+#define REQUIRE_PERIOD_AND_COMMA()                                                                           \
+    if (Tool_GetStringDecimalPoint() != "." || Tool_GetStringThousandsSep() != ",") {                        \
+        GTEST_SKIP() << "the texts use a period decimal point and a comma separator";                        \
+    }
+
+// Kind, decimals, significant digits, rounding mode, value and the text, after "FALSE " when the
+// call fails.
 struct FormatCase {
-    const char* name;
-    WORD kind;
-    WORD decimals;
-    WORD significant;
+    WORD kind, decimals, significant;
     short mode;
     double value;
-    const char* expected;
-    bool ok;
+    const char* text;
 };
 
-OVS_DATAFORMAT Format(WORD kind, WORD decimals, WORD significant) {
-    return OVS_DATAFORMAT{kind, decimals, significant, 0};
-}
-
-// Runs a table in this process; the 1-based index of the first case that differs, or 0.
-int FirstMismatch(const std::vector<FormatCase>& cases) {
-    for (size_t i = 0; i < cases.size(); ++i) {
-        const FormatCase& c = cases[i];
-        const OVS_DATAFORMAT format = Format(c.kind, c.decimals, c.significant);
-        CString text = "unchanged";
-        const BOOL ok = Tool_GenerateValueStringByDataFormat(&format, c.mode, c.value, text);
-        if ((ok != FALSE) != c.ok || text.Compare(c.expected) != 0) {
-            return static_cast<int>(i) + 1;
-        }
-    }
-    return 0;
-}
-
-std::string Describe(const std::vector<FormatCase>& cases, int mismatch) {
-    return mismatch == 0 ? std::string("all equal")
-                         : std::string("first mismatch: ") + cases[static_cast<size_t>(mismatch) - 1].name;
-}
-
-// ---- The digit engine, period decimal point ------------------------------------------------------
-
-class DigitEngineTest : public ::testing::TestWithParam<FormatCase> {};
-
-TEST_P(DigitEngineTest, FormatsByTheRecordAndMode) {
-    if (Tool_GetStringDecimalPoint() != ".") {
-        GTEST_SKIP() << "the expected texts use a period decimal point";
-    }
-    const FormatCase& c = GetParam();
-    const OVS_DATAFORMAT format = Format(c.kind, c.decimals, c.significant);
+std::string Formatted(const FormatCase& c) {
+    const OVS_DATAFORMAT format{c.kind, c.decimals, c.significant, 0};
     CString text = "unchanged";
-    EXPECT_EQ(c.ok, Tool_GenerateValueStringByDataFormat(&format, c.mode, c.value, text) != FALSE);
-    EXPECT_STREQ(c.expected, text.GetString());
+    const BOOL ok = Tool_GenerateValueStringByDataFormat(&format, c.mode, c.value, text);
+    return (ok ? "" : "FALSE ") + std::string(text.GetString());
 }
 
-const FormatCase kFixedPoint[] = {
-    {"HalfBelowInBinary2675", 1, 2, 0, 1, 2.675, "2.68", true},
-    {"HalfBelowInBinary1005", 1, 2, 0, 1, 1.005, "1.01", true},
-    {"HalfBelowInBinary0285", 1, 2, 0, 1, 0.285, "0.29", true},
-    {"HalfBelowInBinary0045", 1, 2, 0, 1, 0.045, "0.05", true},
-    {"JustBelowHalfStays", 1, 2, 0, 1, 1.0049999, "1.00", true},
-    {"NegativeHalf", 1, 2, 0, 1, -2.675, "-2.68", true},
-    {"NegativeRoundedToZeroKeepsSign", 1, 2, 0, 1, -0.004, "-0.00", true},
-    {"TinyNegativeKeepsSign", 1, 2, 0, 1, -1e-20, "-0.00", true},
-    {"TinyPositive", 1, 2, 0, 1, 1e-20, "0.00", true},
-    {"RipplesIntoNewDigit", 1, 2, 0, 1, 9.996, "10.00", true},
-    {"RipplesIntoTwoNewDigits", 1, 2, 0, 1, 99.996, "100.00", true},
-    {"NoDecimalsNoPoint", 1, 0, 0, 1, 2.5, "3", true},
-    {"NoDecimalsHalf", 1, 0, 0, 1, 0.5, "1", true},
-    {"BelowRoundingPosition", 1, 1, 0, 1, 0.05, "0.1", true},
-    {"Zero", 1, 2, 0, 1, 0.0, "0.00", true},
-    {"ZeroNoDecimals", 1, 0, 0, 1, 0.0, "0", true},
-    {"LargeInteger", 1, 2, 0, 1, 1e20, "100000000000000000000.00", true},
-    {"FifteenDecimals", 1, 15, 0, 1, 0.5, "0.500000000000000", true},
-    {"FifteenDecimalsCarry", 1, 15, 0, 1, 0.9999999999999999, "1.000000000000000", true},
-    {"TruncateKeepsValueJustBelow", 1, 2, 0, 2, 0.29, "0.29", true},
-    {"TruncateCuts", 1, 2, 0, 2, 2.349, "2.34", true},
-    {"TruncateNegative", 1, 2, 0, 2, -2.349, "-2.34", true},
-    {"TruncateOneUnitBelow", 1, 1, 0, 2, 0.3, "0.3", true},
-    {"TenthCarriesAboveTenth", 1, 1, 0, 3, 2.32, "2.4", true},
-    {"TenthCarriesAtTenthJustBelowInBinary", 1, 1, 0, 3, 2.31, "2.4", true},
-    {"TenthKeepsBelowTenth", 1, 1, 0, 3, 2.305, "2.3", true},
-    {"OtherModePlainTruncation", 1, 2, 0, 0, 2.679, "2.67", true},
-    {"OtherModeNoTolerance", 1, 2, 0, 7, 0.29, "0.28", true},
-};
-INSTANTIATE_TEST_SUITE_P(FixedPoint, DigitEngineTest, ::testing::ValuesIn(kFixedPoint),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-const FormatCase kExponent[] = {
-    {"Kind2Basic", 2, 2, 0, 1, 1234.5, "1.23e+003", true},
-    {"Kind2RipplesExponent", 2, 2, 0, 1, 9.996, "1.00e+001", true},
-    {"Kind2NoMantissaDigits", 2, 0, 0, 1, 5.5, "6e+000", true},
-    {"Kind2Negative", 2, 3, 0, 1, -0.00012345, "-1.235e-004", true},
-    {"Kind2ThreeDigitExponent", 2, 2, 0, 1, 1e-100, "1.00e-100", true},
-    {"Kind2LargeExponent", 2, 1, 0, 1, 1e300, "1.0e+300", true},
-    {"Kind2Zero", 2, 2, 0, 1, 0.0, "0.00e+000", true},
-    {"Kind2ZeroWidth", 2, 2, 12, 1, 0.0, "   0.00e+000", true},
-    {"Kind3Exponent", 3, 0, 3, 1, 1234.5, "1.23e+003", true},
-    {"Kind3Positional", 3, 0, 4, 1, 0.000123456, "0.0001235", true},
-    {"Kind3NegativePositional", 3, 0, 4, 1, -0.000123456, "-0.0001235", true},
-    {"Kind3RipplesIntoNewDigit", 3, 0, 2, 1, 9.96, "10", true},
-    {"Kind3RipplesToHundred", 3, 0, 3, 1, 99.96, "100", true},
-    {"Kind3AtMinusFive", 3, 0, 3, 1, 0.00001, "1.00e-005", true},
-    {"Kind3AtMinusFour", 3, 0, 3, 1, 0.0001, "0.000100", true},
-    {"Kind3AtS", 3, 0, 3, 1, 1000.0, "1.00e+003", true},
-    {"Kind3BelowS", 3, 0, 3, 1, 999.0, "999", true},
-    {"Kind3TrailingZerosKept", 3, 0, 4, 1, 1.5, "1.500", true},
-    {"Kind3Zero", 3, 0, 3, 1, 0.0, "0", true},
-    {"Kind3NoDigits", 3, 0, 0, 1, 1.5, "", false},
-    {"Kind4IntegerZerosStay", 4, 0, 3, 1, 100.0, "100", true},
-    {"Kind4IntegerZeroStays", 4, 0, 4, 1, 120.0, "120", true},
-    {"Kind4FractionZerosGo", 4, 0, 4, 1, 1.5, "1.5", true},
-    {"Kind4BarePointGoes", 4, 0, 3, 1, 2.0, "2", true},
-    {"Kind4ExponentStripped", 4, 0, 3, 1, 1000000.0, "1e+006", true},
-    {"Kind4ExponentPartlyStripped", 4, 0, 4, 1, 1.25e-7, "1.25e-007", true},
-    {"Kind4AtMinusFive", 4, 0, 3, 1, 0.00001, "1e-005", true},
-    {"Kind4SmallPositional", 4, 0, 3, 1, 0.0001, "0.0001", true},
-    {"Kind4AtS", 4, 0, 4, 1, 12345.0, "1.235e+004", true},
-    {"Kind4Zero", 4, 0, 4, 1, 0.0, "0", true},
-    {"Kind4NoDigits", 4, 0, 0, 1, 1.5, "", false},
-    {"Kind3Truncate", 3, 0, 3, 2, 1.239, "1.23", true},
-    {"Kind3TenthUp", 3, 0, 3, 3, 1.2312, "1.24", true},
-};
-INSTANTIATE_TEST_SUITE_P(Exponent, DigitEngineTest, ::testing::ValuesIn(kExponent),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-const FormatCase kOtherKinds[] = {
-    {"Kind5Plain", 5, 0, 0, 1, 1234.5, "1234.5", true},
-    {"Kind5SevenDigits", 5, 0, 0, 1, 3.14159265, "3.141593", true},
-    {"Kind5ThreeDigitExponent", 5, 0, 0, 1, 1e20, "1e+020", true},
-    {"Kind5Zero", 5, 0, 0, 1, 0.0, "0", true},
-    {"Kind10LargeInteger", 10, 0, 3, 1, 123456.0, "123000", true},
-    {"Kind10Ripples", 10, 0, 2, 1, 9.99, "10", true},
-    {"Kind10SmallKeepsZeros", 10, 0, 2, 1, 0.0999, "0.10", true},
-    {"Kind10VerySmallPositional", 10, 0, 2, 1, 1e-7, "0.00000010", true},
-    {"Kind10Fraction", 10, 0, 4, 1, 12.345678, "12.35", true},
-    {"Kind10Negative", 10, 0, 3, 1, -123456.0, "-123000", true},
-    {"Kind10Zero", 10, 0, 3, 1, 0.0, "0", true},
-    {"Kind10NoDigits", 10, 0, 0, 1, 1.5, "", false},
-    {"UnknownKind", 7, 2, 3, 1, 1.5, "", false},
-    {"UnknownKindSix", 6, 2, 3, 1, 1.5, "", false},
-    {"FixedPointBeyondThirtyDecimals", 1, 31, 0, 1, 1.5, "", false},
-};
-INSTANTIATE_TEST_SUITE_P(OtherKinds, DigitEngineTest, ::testing::ValuesIn(kOtherKinds),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(DigitEngine, ThirtyDecimalsFitTheBuffer) {
-    const OVS_DATAFORMAT format = Format(1, 30, 0);
-    CString text;
-    EXPECT_TRUE(Tool_GenerateValueStringByDataFormat(&format, 1, -123456.5, text));
-    EXPECT_EQ(1 + 6 + 1 + 30, text.GetLength());
-    EXPECT_EQ(0, text.Find("-123456.5"));
+void ExpectFormats(const std::vector<FormatCase>& cases) {
+    for (const FormatCase& c : cases) {
+        EXPECT_EQ(c.text, Formatted(c))
+            << "kind " << c.kind << " decimals " << c.decimals << " significant " << c.significant << " mode "
+            << c.mode << " value " << std::setprecision(17) << c.value;
+    }
 }
 
-TEST(DigitEngine, LargeValuesKeepAllIntegerDigits) {
-    const OVS_DATAFORMAT format = Format(1, 2, 0);
-    CString text;
-    EXPECT_TRUE(Tool_GenerateValueStringByDataFormat(&format, 1, -1e300, text));
-    EXPECT_EQ(1 + 301 + 3, text.GetLength());
-    EXPECT_EQ(0, text.Find("-10000000000000000525047602552044202487"));
-    EXPECT_EQ(text.GetLength() - 3, text.Find(".00"));
-    const OVS_DATAFORMAT thirty = Format(1, 30, 0);
-    EXPECT_TRUE(Tool_GenerateValueStringByDataFormat(&thirty, 1, 1.7976931348623157e308, text));
-    EXPECT_EQ(309 + 1 + 30, text.GetLength());
-    EXPECT_EQ(0, text.Find("17976931348623157081452742373170435679807056752584499659891747680315726078"));
+// ---- The digit engine --------------------------------------------------------------------------------
+
+// clang-format off
+const std::vector<FormatCase> kDigitCases = {
+    // Fixed point: decimal halves that lie below the half in binary round up; ripples; signs.
+    {1, 2, 0, 1, 2.675, "2.68"}, {1, 2, 0, 1, 1.005, "1.01"}, {1, 2, 0, 1, 0.285, "0.29"},
+    {1, 2, 0, 1, 0.045, "0.05"}, {1, 2, 0, 1, 1.0049999, "1.00"}, {1, 2, 0, 1, -2.675, "-2.68"},
+    {1, 2, 0, 1, -0.004, "-0.00"}, {1, 2, 0, 1, -1e-20, "-0.00"}, {1, 2, 0, 1, 1e-20, "0.00"},
+    {1, 2, 0, 1, 9.996, "10.00"}, {1, 2, 0, 1, 99.996, "100.00"}, {1, 0, 0, 1, 2.5, "3"},
+    {1, 0, 0, 1, 0.5, "1"}, {1, 1, 0, 1, 0.05, "0.1"}, {1, 2, 0, 1, 0.0, "0.00"}, {1, 0, 0, 1, 0.0, "0"},
+    {1, 2, 0, 1, 1e20, "100000000000000000000.00"}, {1, 15, 0, 1, 0.5, "0.500000000000000"},
+    {1, 15, 0, 1, 0.9999999999999999, "1.000000000000000"}, {1, 31, 0, 1, 1.5, "FALSE "},
+    // Mode 2 truncates on the decimal scale, mode 3 goes up from a tenth, other modes truncate plainly.
+    {1, 2, 0, 2, 0.29, "0.29"}, {1, 2, 0, 2, 2.349, "2.34"}, {1, 2, 0, 2, -2.349, "-2.34"},
+    {1, 1, 0, 2, 0.3, "0.3"}, {1, 1, 0, 3, 2.32, "2.4"}, {1, 1, 0, 3, 2.31, "2.4"}, {1, 1, 0, 3, 2.305, "2.3"},
+    {1, 2, 0, 0, 2.679, "2.67"}, {1, 2, 0, 7, 0.29, "0.28"}, {3, 0, 3, 2, 1.239, "1.23"},
+    {3, 0, 3, 3, 1.2312, "1.24"},
+    // Kind 2: exponent with three digits; width in the significant field.
+    {2, 2, 0, 1, 1234.5, "1.23e+003"}, {2, 2, 0, 1, 9.996, "1.00e+001"}, {2, 0, 0, 1, 5.5, "6e+000"},
+    {2, 3, 0, 1, -0.00012345, "-1.235e-004"}, {2, 2, 0, 1, 1e-100, "1.00e-100"},
+    {2, 1, 0, 1, 1e300, "1.0e+300"}, {2, 2, 0, 1, 0.0, "0.00e+000"}, {2, 2, 12, 1, 0.0, "   0.00e+000"},
+    // Kind 3: significant digits, an exponent from 1e-5 down and from 10^significant up.
+    {3, 0, 3, 1, 1234.5, "1.23e+003"}, {3, 0, 4, 1, 0.000123456, "0.0001235"},
+    {3, 0, 4, 1, -0.000123456, "-0.0001235"}, {3, 0, 2, 1, 9.96, "10"}, {3, 0, 3, 1, 99.96, "100"},
+    {3, 0, 3, 1, 0.00001, "1.00e-005"}, {3, 0, 3, 1, 0.0001, "0.000100"}, {3, 0, 3, 1, 1000.0, "1.00e+003"},
+    {3, 0, 3, 1, 999.0, "999"}, {3, 0, 4, 1, 1.5, "1.500"}, {3, 0, 3, 1, 0.0, "0"}, {3, 0, 0, 1, 1.5, "FALSE "},
+    // Kind 4: as kind 3 with the fraction's trailing zeros and a bare point stripped.
+    {4, 0, 3, 1, 100.0, "100"}, {4, 0, 4, 1, 120.0, "120"}, {4, 0, 4, 1, 1.5, "1.5"}, {4, 0, 3, 1, 2.0, "2"},
+    {4, 0, 3, 1, 1000000.0, "1e+006"}, {4, 0, 4, 1, 1.25e-7, "1.25e-007"}, {4, 0, 3, 1, 0.00001, "1e-005"},
+    {4, 0, 3, 1, 0.0001, "0.0001"}, {4, 0, 4, 1, 12345.0, "1.235e+004"}, {4, 0, 4, 1, 0.0, "0"},
+    {4, 0, 0, 1, 1.5, "FALSE "},
+    // Kind 5: seven significant digits, trailing zeros stripped; kind 10: significant digits, positional.
+    {5, 0, 0, 1, 1234.5, "1234.5"}, {5, 0, 0, 1, 3.14159265, "3.141593"}, {5, 0, 0, 1, 1e20, "1e+020"},
+    {5, 0, 0, 1, 0.0, "0"}, {10, 0, 3, 1, 123456.0, "123000"}, {10, 0, 2, 1, 9.99, "10"},
+    {10, 0, 2, 1, 0.0999, "0.10"}, {10, 0, 2, 1, 1e-7, "0.00000010"}, {10, 0, 4, 1, 12.345678, "12.35"},
+    {10, 0, 3, 1, -123456.0, "-123000"}, {10, 0, 3, 1, 0.0, "0"}, {10, 0, 0, 1, 1.5, "FALSE "},
+    {7, 2, 3, 1, 1.5, "FALSE "}, {6, 2, 3, 1, 1.5, "FALSE "}};
+// clang-format on
+
+TEST(DigitEngine, FormatsByTheRecordAndMode) {
+    REQUIRE_PERIOD_AND_COMMA();
+    ExpectFormats(kDigitCases);
 }
 
-TEST(DigitEngine, KindZeroLeavesTheTextAndFails) {
-    const OVS_DATAFORMAT format = Format(0, 2, 3);
+TEST(DigitEngine, BadRecordsAndExtremeValues) {
     CString text = "caller's";
-    EXPECT_FALSE(Tool_GenerateValueStringByDataFormat(&format, 1, 1.5, text));
-    EXPECT_STREQ("caller's", text.GetString());
+    const OVS_DATAFORMAT none{0, 2, 3, 0};
+    EXPECT_FALSE(Tool_GenerateValueStringByDataFormat(&none, 1, 1.5, text));
     EXPECT_FALSE(Tool_GenerateValueStringByDataFormat(nullptr, 1, 1.5, text));
     EXPECT_STREQ("caller's", text.GetString());
-}
-
-TEST(DigitEngine, NegativeZeroIsZeroWithOrWithoutItsSign) {
-    const OVS_DATAFORMAT format = Format(1, 2, 0);
-    CString text;
-    EXPECT_TRUE(Tool_GenerateValueStringByDataFormat(&format, 1, -0.0, text));
-    EXPECT_TRUE(text == "0.00" || text == "-0.00") << text.GetString();
-}
-
-TEST(DigitEngine, NonFiniteValuesGiveSomeTextWithinTheBuffer) {
-    for (WORD kind : {1, 2, 3, 4, 5, 10}) {
-        const OVS_DATAFORMAT format = Format(kind, 2, 4);
+    const std::string negativeZero = Formatted({1, 2, 0, 1, -0.0, ""});
+    EXPECT_TRUE(negativeZero == "0.00" || negativeZero == "-0.00") << negativeZero;
+    // All integer digits are kept; thirty decimals fit.
+    const std::string large = Formatted({1, 2, 0, 1, -1e300, ""}),
+                      largest = Formatted({1, 30, 0, 1, 1.7976931348623157e308, ""});
+    const std::string thirty = Formatted({1, 30, 0, 1, -123456.5, ""});
+    ExpectRows<std::string>({{std::to_string(thirty.size()) + thirty.substr(0, 9), "38-123456.5"},
+                             {large.substr(0, 39), "-10000000000000000525047602552044202487"},
+                             {std::to_string(large.size()) + large.substr(large.size() - 3), "305.00"},
+                             {largest.substr(0, 74),
+                              "17976931348623157081452742373170435679807056752584499659891747680315726078"},
+                             {std::to_string(largest.size()), "340"}});
+    for (double value : {-1.7976931348623157e308, 4.9e-324, -2.2250738585072014e-308}) {
+        EXPECT_LT(Formatted({1, 30, 0, 1, value, ""}).size(), 372u);
+        EXPECT_NE("FALSE", Formatted({3, 0, 30, 1, value, ""}).substr(0, 5));
+    }
+    for (WORD kind : {1, 2, 3, 4, 5, 10}) { // some text, within the buffer
         for (double value : {kInf, -kInf, kNaN}) {
-            CString text;
-            Tool_GenerateValueStringByDataFormat(&format, 1, value, text);
-            EXPECT_LT(text.GetLength(), 372);
+            EXPECT_LT(Formatted({kind, 2, 4, 1, value, ""}).size(), 372u);
         }
     }
 }
 
-TEST(DigitEngine, ExtremeValuesStayWithinTheBuffer) {
-    for (double value :
-         {1.7976931348623157e308, -1.7976931348623157e308, 4.9e-324, -2.2250738585072014e-308}) {
-        const OVS_DATAFORMAT fixed = Format(1, 30, 0);
-        CString text;
-        EXPECT_TRUE(Tool_GenerateValueStringByDataFormat(&fixed, 1, value, text));
-        EXPECT_LT(text.GetLength(), 372);
-        const OVS_DATAFORMAT significant = Format(3, 0, 30);
-        EXPECT_TRUE(Tool_GenerateValueStringByDataFormat(&significant, 1, value, text));
-    }
-}
+// ---- The rounding switch and the rounding-printf engine ----------------------------------------------
 
-// ---- Comma decimal point: a second process in a German locale -----------------------------------
-
-const std::vector<FormatCase> kCommaCases = {
-    {"FixedPoint", 1, 2, 0, 1, 2.675, "2,68", true},
-    {"Exponent", 2, 2, 0, 1, 1234.5, "1,23e+003", true},
-    {"Kind3Positional", 3, 0, 4, 1, 0.000123456, "0,0001235", true},
-    {"Kind3Exponent", 3, 0, 3, 1, 1234.5, "1,23e+003", true},
-    {"Kind4Stripped", 4, 0, 4, 1, 1.5, "1,5", true},
-    {"Kind4ExponentStripped", 4, 0, 4, 1, 1.25e-7, "1,25e-007", true},
-    {"Kind4BarePoint", 4, 0, 3, 1, 2.0, "2", true},
-    {"Kind10", 10, 0, 2, 1, 0.0999, "0,10", true},
-    {"Kind5", 5, 0, 0, 1, 1234.5, "1234,5", true},
-    {"ZeroKind2", 2, 2, 0, 1, 0.0, "0,00e+000", true},
-    {"Truncate", 1, 2, 0, 2, 0.29, "0,29", true},
-};
-
-int RunCommaTable(const std::vector<std::string>&) {
-    if (Tool_GetStringDecimalPoint() != ",") {
-        return 100;
-    }
-    int failure = FirstMismatch(kCommaCases);
-    if (failure != 0) {
-        return failure;
-    }
-    CString text;
-    Tool_GenerateValueString(1.5, 4, text);
-    if (text != "1,500") {
-        return 50;
-    }
-    text = "-1,235";
-    if (!Tool_RoundOffString(text, 3) || text != "-1,24") {
-        return 51;
-    }
-    text = "1.5";
-    if (Tool_RoundOffString(text, 1)) {
-        return 52;
-    }
-    return 0;
-}
-ovs::test::ChildMode commaTableMode("numbers-comma-table", RunCommaTable);
-
-TEST(DigitEngine, CommaDecimalPointReplacesEveryPeriod) {
-    if (!RunsUnderWine()) {
-        GTEST_SKIP() << "the locale of a child is set through Wine's Unix environment";
-    }
-    const ovs::test::ChildResult result = RunChildInLocale("de_DE.UTF-8", "numbers-comma-table");
-    ASSERT_TRUE(result.finished);
-    EXPECT_EQ(0u, result.exitCode) << Describe(kCommaCases,
-                                               result.exitCode < 50 ? static_cast<int>(result.exitCode) : 0)
-                                   << " (50+: value string and round-off, 100: not a comma locale)";
-}
-
-// ---- The rounding switch and the rounding-printf engine ------------------------------------------
-
-void WriteRoundMode(int value) {
-    ASSERT_TRUE(Tool_WriteRegInt(OVS_REG_PRODUCT_ROOT, "DataFormat", "RoundMode", value));
-}
-
+// clang-format off
 const std::vector<FormatCase> kRoundingPrintfCases = {
-    // Caller's mode 1 (and any but 2 and 3): the runtime's own rounding of the exact binary value.
-    {"PositionalPrintfRounding", 1, 2, 0, 1, 2.675, "2.67", true},
-    {"PositionalPrintfRoundingUp", 1, 2, 0, 1, 2.676, "2.68", true},
-    {"OtherModeIsPrintfRounding", 1, 2, 0, 9, 2.676, "2.68", true},
-    // Caller's mode 2: truncation on the decimal scale, binary noise shed.
-    {"PositionalTruncate", 1, 2, 0, 2, 2.679, "2.67", true},
-    {"PositionalTruncateKeepsJustBelow", 1, 2, 0, 2, 0.29, "0.29", true},
-    {"PositionalTruncateNegative", 1, 2, 0, 2, -2.679, "-2.67", true},
-    // Caller's mode 3: up from a tenth (0.9 added before truncation).
-    {"PositionalTenthUp", 1, 2, 0, 3, 2.611, "2.62", true},
-    {"PositionalTenthBelow", 1, 2, 0, 3, 2.605, "2.61", true},
-    {"ExponentPrintfRounding", 3, 0, 3, 1, 1234.5, "1.23e+003", true},
-    {"ExponentTruncate", 3, 0, 3, 2, 1239.0, "1.23e+003", true},
-    {"ExponentTenthUp", 3, 0, 3, 3, 1234.5, "1.24e+003", true},
-    {"ExponentKind2", 2, 3, 0, 2, 0.000012349, "1.234e-005", true},
-    {"ExponentKind4KeepsZeros", 4, 0, 3, 1, 100.0, "1.00e+002", true},
-    {"ExponentKind5", 5, 0, 4, 1, 1234.56, "1.235e+003", true},
-    {"Kind5WithoutDigitsIsEmpty", 5, 0, 0, 1, 1234.5, "", true},
-    {"Kind10Positional", 10, 1, 3, 1, 2.26, "2.3", true},
-    {"UnknownKindPositional", 7, 1, 0, 1, 2.26, "2.3", true},
-    {"ExponentZero", 2, 2, 0, 2, 0.0, "0.00e+000", true},
-    {"PrecisionOverHundredEmpty", 1, 101, 0, 1, 1.5, "", true},
-    {"PrecisionHundred", 1, 100, 0, 2, 0.0,
-     "0.0000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000",
-     true},
-    {"InfiniteIsZero", 1, 2, 0, 1, kInf, "0.00", true},
-    {"NegativeInfiniteIsZero", 2, 1, 0, 2, -kInf, "0.0e+000", true},
-    {"NaNIsZero", 1, 2, 0, 3, kNaN, "0.00", true},
-};
+    // Mode 1 (and any but 2 and 3) rounds the exact binary value; 2 truncates, shedding binary noise;
+    // 3 adds 0.9 of the last digit before truncating.
+    {1, 2, 0, 1, 2.675, "2.67"}, {1, 2, 0, 1, 2.676, "2.68"}, {1, 2, 0, 9, 2.676, "2.68"},
+    {1, 2, 0, 2, 2.679, "2.67"}, {1, 2, 0, 2, 0.29, "0.29"}, {1, 2, 0, 2, -2.679, "-2.67"},
+    {1, 2, 0, 3, 2.611, "2.62"}, {1, 2, 0, 3, 2.605, "2.61"}, {3, 0, 3, 1, 1234.5, "1.23e+003"},
+    {3, 0, 3, 2, 1239.0, "1.23e+003"}, {3, 0, 3, 3, 1234.5, "1.24e+003"}, {2, 3, 0, 2, 0.000012349, "1.234e-005"},
+    {4, 0, 3, 1, 100.0, "1.00e+002"}, {5, 0, 4, 1, 1234.56, "1.235e+003"}, {5, 0, 0, 1, 1234.5, ""},
+    {10, 1, 3, 1, 2.26, "2.3"}, {7, 1, 0, 1, 2.26, "2.3"}, {2, 2, 0, 2, 0.0, "0.00e+000"},
+    {1, 101, 0, 1, 1.5, ""}, {1, 2, 0, 1, kInf, "0.00"}, {2, 1, 0, 2, -kInf, "0.0e+000"},
+    {1, 2, 0, 3, kNaN, "0.00"},
+    {1, 100, 0, 2, 0.0,
+     "0.0000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"}};
+// clang-format on
 
-// The switch is read once, by the first data-format read, and kept for the process.
-int RunRoundingSwitch(const std::vector<std::string>&) {
-    const OVS_DATAFORMAT fixed = Format(1, 2, 0);
-    CString text;
-    Tool_GenerateValueStringByDataFormat(&fixed, 1, 2.675, text);
-    if (text != "2.68") {
-        return 101; // before any data-format read: the digit engine
-    }
+void ReadSomeDataFormat() {
     OVS_DATAFORMAT read{};
     Tool_GetRegDataFormat2("NumbersTestUnknownFormat", "1,2,0", &read);
-    const int failure = FirstMismatch(kRoundingPrintfCases);
-    if (failure != 0) {
-        return failure;
-    }
-    Tool_WriteRegInt(OVS_REG_PRODUCT_ROOT, "DataFormat", "RoundMode", 0);
-    Tool_GetRegDataFormat2("NumbersTestUnknownFormat", "1,2,0", &read);
-    Tool_GenerateValueStringByDataFormat(&fixed, 1, 2.675, text);
-    return text == "2.67" ? 0 : 102; // still the rounding-printf engine
 }
-ovs::test::ChildMode roundingSwitchMode("numbers-rounding-switch", RunRoundingSwitch);
+
+// The suite "RoundModeChild" runs in a second process, told the switch that the test wrote.
+int g_roundMode = -100;
+const ChildMode kRoundModeChild("round-mode", [](const std::vector<std::string>& args) {
+    g_roundMode = std::stoi(args.at(0));
+    return RunSuitesInThisProcess("RoundModeChild*");
+});
 
 class RoundingSwitchTest : public RegistryTest {};
 
-TEST_F(RoundingSwitchTest, SwitchOneSelectsTheRoundingPrintfEngineOncePerProcess) {
-    if (Tool_GetStringDecimalPoint() != ".") {
-        GTEST_SKIP() << "the expected texts use a period decimal point";
-    }
-    WriteRoundMode(1);
-    const ovs::test::ChildResult result = RunChild("numbers-rounding-switch");
-    ASSERT_TRUE(result.finished);
-    EXPECT_EQ(0u, result.exitCode) << Describe(kRoundingPrintfCases,
-                                               result.exitCode <= 100 ? static_cast<int>(result.exitCode) : 0)
-                                   << " (101: digit engine not used first, 102: switch read again)";
-}
-
-int RunSwitchOther(const std::vector<std::string>&) {
-    OVS_DATAFORMAT read{};
-    Tool_GetRegDataFormat2("NumbersTestUnknownFormat", "1,2,0", &read);
-    CString text;
-    Tool_GenerateValueStringByDataFormat(&read, 1, 2.675, text);
-    return text == "2.68" ? 0 : 1;
-}
-ovs::test::ChildMode switchOtherMode("numbers-switch-other", RunSwitchOther);
-
-TEST_F(RoundingSwitchTest, OtherSwitchValuesKeepTheDigitEngine) {
-    if (Tool_GetStringDecimalPoint() != ".") {
-        GTEST_SKIP() << "the expected texts use a period decimal point";
-    }
-    for (int value : {0, 2, -1}) {
-        WriteRoundMode(value);
-        const ovs::test::ChildResult result = RunChild("numbers-switch-other");
-        ASSERT_TRUE(result.finished);
-        EXPECT_EQ(0u, result.exitCode) << "RoundMode " << value;
+TEST_F(RoundingSwitchTest, OnlySwitchOneSelectsTheRoundingPrintfEngineOncePerProcess) {
+    REQUIRE_PERIOD_AND_COMMA();
+    for (int value : {1, 0, 2, -1}) {
+        ASSERT_TRUE(Tool_WriteRegInt(OVS_REG_PRODUCT_ROOT, "DataFormat", "RoundMode", value));
+        const ChildResult result = RunChild("round-mode", {std::to_string(value)});
+        EXPECT_TRUE(result.finished && result.exitCode == 0) << "RoundMode " << value;
     }
 }
 
-// ---- Reading the data format ---------------------------------------------------------------------
+// The switch is read once, by the first data-format read, and kept for the process.
+TEST(RoundModeChild, TheFirstDataFormatReadPicksTheEngineForTheProcess) {
+    if (g_roundMode == -100) {
+        GTEST_SKIP() << "runs in the child process";
+    }
+    ExpectFormats({{1, 2, 0, 1, 2.675, "2.68"}}); // before any data-format read: the digit engine
+    ReadSomeDataFormat();
+    if (g_roundMode != 1) {
+        ExpectFormats({{1, 2, 0, 1, 2.675, "2.68"}});
+        return;
+    }
+    ExpectFormats(kRoundingPrintfCases);
+    Tool_WriteRegInt(OVS_REG_PRODUCT_ROOT, "DataFormat", "RoundMode", 0);
+    ReadSomeDataFormat();
+    ExpectFormats({{1, 2, 0, 1, 2.675, "2.67"}}); // still the rounding-printf engine
+}
 
-class DataFormatReadTest : public RegistryTest {
-protected:
-    void SetUp() override {
-        RegistryTest::SetUp();
-        DeleteValue();
-    }
-    void TearDown() override {
-        DeleteValue();
-        RegistryTest::TearDown();
-    }
-    static void Write(const char* text) {
-        ovs::unique_hkey key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kDataFormatKey, 0, nullptr, 0,
-                                                 KEY_SET_VALUE, nullptr, key.put(), nullptr));
-        ASSERT_EQ(ERROR_SUCCESS,
-                  RegSetValueExA(key.get(), kValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                                 static_cast<DWORD>(std::strlen(text) + 1)));
-    }
-    static void DeleteValue() {
-        ovs::unique_hkey key;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kDataFormatKey, 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS) {
-            RegDeleteValueA(key.get(), kValue);
-        }
-    }
-    static constexpr char kValue[] = "NumbersTestFormat"; // not one of the cached policy names
-};
+// ---- Reading the data format -------------------------------------------------------------------------
 
-TEST_F(DataFormatReadTest, ReadsFourFieldsFromTheCurrentUser) {
-    Write("3,2,5,2");
+// The four fields read for a value name, as "kind,decimals,significant,fourth".
+std::string ReadFormat(const char* name, const char* fallback) {
     OVS_DATAFORMAT format{9, 9, 9, 9};
-    EXPECT_TRUE(Tool_GetRegDataFormat2(kValue, "1,0,0", &format));
-    EXPECT_EQ(3, format.wKind);
-    EXPECT_EQ(2, format.wDecimals);
-    EXPECT_EQ(5, format.wSignificantDigits);
-    EXPECT_EQ(2, format.wFourth);
+    const BOOL ok = Tool_GetRegDataFormat2(name, fallback, &format);
+    return std::string(ok ? "" : "FALSE ") + std::to_string(format.wKind) + "," +
+           std::to_string(format.wDecimals) + "," + std::to_string(format.wSignificantDigits) + "," +
+           std::to_string(format.wFourth);
 }
 
-TEST_F(DataFormatReadTest, MissingValueUsesTheDefaultAndMissingTokensAreZero) {
-    OVS_DATAFORMAT format{9, 9, 9, 9};
-    EXPECT_TRUE(Tool_GetRegDataFormat2(kValue, "4,1", &format));
-    EXPECT_EQ(4, format.wKind);
-    EXPECT_EQ(1, format.wDecimals);
-    EXPECT_EQ(0, format.wSignificantDigits);
-    EXPECT_EQ(0, format.wFourth);
-}
+class DataFormatReadTest : public RegistryTest {};
 
-TEST_F(DataFormatReadTest, TokensReadAsLeadingDigits) {
-    Write("1x,abc,7 ,12,99");
-    OVS_DATAFORMAT format{9, 9, 9, 9};
-    EXPECT_TRUE(Tool_GetRegDataFormat2(kValue, nullptr, &format));
-    EXPECT_EQ(1, format.wKind);
-    EXPECT_EQ(0, format.wDecimals);
-    EXPECT_EQ(7, format.wSignificantDigits);
-    EXPECT_EQ(12, format.wFourth);
-}
-
-TEST_F(DataFormatReadTest, NoDefaultAndNoValueGiveKindZero) {
-    OVS_DATAFORMAT format{9, 9, 9, 9};
-    EXPECT_TRUE(Tool_GetRegDataFormat2(kValue, nullptr, &format));
-    EXPECT_EQ(0, format.wKind);
-    EXPECT_EQ(0, format.wFourth);
-}
-
-TEST_F(DataFormatReadTest, CachedNamesAnswerFromTheCurrentUserFamily) {
-    // "Height%" is one of the data formats that the policy cache holds: the registry is not read for
-    // it, and a write through the current-user family is what a later read sees.
-    OVS_DATAFORMAT format{9, 9, 9, 9};
-    EXPECT_TRUE(Tool_GetRegDataFormat2("Height%", "1,2,0,1", &format));
-    EXPECT_EQ(1, format.wKind);
-    EXPECT_EQ(2, format.wDecimals);
+TEST_F(DataFormatReadTest, FieldsAreLeadingDigitTokensOfTheValueOrTheDefault) {
+    constexpr char kValue[] = "NumbersTestFormat"; // not one of the cached policy names
+    ovs::unique_hkey key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, OVS_REG_PRODUCT_ROOT "\\DataFormat", 0,
+                                             nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr));
+    RegDeleteValueA(key.get(), kValue);
+    EXPECT_EQ("0,0,0,0", ReadFormat(kValue, nullptr));
+    EXPECT_EQ("4,1,0,0", ReadFormat(kValue, "4,1"));
+    for (const auto& [stored, fields] : {std::pair{"3,2,5,2", "3,2,5,2"}, {"1x,abc,7 ,12,99", "1,0,7,12"}}) {
+        RegSetValueExA(key.get(), kValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(stored),
+                       static_cast<DWORD>(std::strlen(stored) + 1));
+        EXPECT_EQ(fields, ReadFormat(kValue, "1,0,0"));
+    }
+    RegDeleteValueA(key.get(), kValue);
+    // "Height%" is held by the policy cache: a write through the current-user family is what a read sees.
+    EXPECT_EQ("1,2,0,1", ReadFormat("Height%", "1,2,0,1"));
     ASSERT_TRUE(Tool_WriteRegCurrentUserString(OVS_REG_PRODUCT_ROOT, "DataFormat", "Height%", "3,0,5,2"));
-    EXPECT_TRUE(Tool_GetRegDataFormat2("Height%", "1,2,0,1", &format));
-    EXPECT_EQ(3, format.wKind);
-    EXPECT_EQ(0, format.wDecimals);
-    EXPECT_EQ(5, format.wSignificantDigits);
-    EXPECT_EQ(2, format.wFourth);
-}
-
-TEST(DataFormatRead, NullRecordFails) {
+    EXPECT_EQ("3,0,5,2", ReadFormat("Height%", "1,2,0,1"));
     EXPECT_FALSE(Tool_GetRegDataFormat2("Area", "1,2,0", nullptr));
 }
 
-// ---- Value strings -------------------------------------------------------------------------------
+// ---- Value strings, rounded texts, decimal counts ----------------------------------------------------
 
-struct ValueStringCase {
-    const char* name;
-    double value;
-    int digits;
-    const char* expected;
-};
-
-class ValueStringTest : public ::testing::TestWithParam<ValueStringCase> {};
-
-TEST_P(ValueStringTest, PadsTheRuntimeTextWithZeros) {
-    if (Tool_GetStringDecimalPoint() != ".") {
-        GTEST_SKIP() << "the expected texts use a period decimal point";
-    }
-    const ValueStringCase& c = GetParam();
+std::string ValueString(double value, int digits) {
     CString text = "unchanged";
-    Tool_GenerateValueString(c.value, c.digits, text);
-    EXPECT_STREQ(c.expected, text.GetString());
+    Tool_GenerateValueString(value, digits, text);
+    return text.GetString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ValueStringTest,
-                         ::testing::Values(ValueStringCase{"Padded", 1.5, 4, "1.500"},
-                                           ValueStringCase{"LoneZero", 0.5, 3, "0.500"},
-                                           ValueStringCase{"NegativeLoneZero", -0.5, 3, "-0.500"},
-                                           ValueStringCase{"Negative", -1.5, 4, "-1.500"},
-                                           ValueStringCase{"Full", 1.25, 3, "1.25"},
-                                           ValueStringCase{"NoPointAsIs", 1e20, 4, "1e+020"},
-                                           ValueStringCase{"TooManyDigitsRefused", 1.5, 40, ""},
-                                           ValueStringCase{"NegativeDigitsRefused", 1.5, -1, ""}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(ValueStringForf, SevenDigitsAndNeverABarePoint) {
+std::string Forf(double value) {
     CString text;
-    Tool_GenerateValueStringForf(1.5, text);
-    EXPECT_STREQ("1.5", text.GetString());
-    Tool_GenerateValueStringForf(12.0, text);
-    EXPECT_TRUE(text == "12.0" || text == "12") << text.GetString();
-    EXPECT_NE('.', text[text.GetLength() - 1]);
-    Tool_GenerateValueStringForf(3.14159265, text);
-    EXPECT_STREQ("3.141593", text.GetString());
+    Tool_GenerateValueStringForf(value, text);
+    return text.GetString();
 }
 
-// ---- Rounding text numbers -----------------------------------------------------------------------
+// The rounded text, or "refused" (and then the text must be unchanged).
+std::string RoundOff(const char* given, int position) {
+    CString text = given;
+    const BOOL ok = Tool_RoundOffString(text, position);
+    return ok ? text.GetString() : (text == given ? "refused" : "changed but refused");
+}
 
-struct RoundOffCase {
-    const char* name;
-    const char* text;
-    int position;
-    bool ok;
-    const char* expected;
-};
+TEST(ValueText, PaddedRoundedAndCounted) {
+    REQUIRE_PERIOD_AND_COMMA();
+    // clang-format off
+    ExpectRows<std::string>({
+        {ValueString(1.5, 4), "1.500"}, {ValueString(0.5, 3), "0.500"}, {ValueString(-0.5, 3), "-0.500"},
+        {ValueString(-1.5, 4), "-1.500"}, {ValueString(1.25, 3), "1.25"}, {ValueString(1e20, 4), "1e+020"},
+        {ValueString(1.5, 40), ""}, {ValueString(1.5, -1), ""}, {Forf(1.5), "1.5"}, {Forf(3.14159265), "3.141593"},
+        {RoundOff("1.2345", 3), "1.23"}, {RoundOff("-1.235", 3), "-1.24"}, {RoundOff("  1.2355 ", 4), "1.236"},
+        {RoundOff("1.99", 2), "2.0"}, {RoundOff("12.5", 1), "13"}, {RoundOff("0.125", 3), "0.13"},
+        {RoundOff("1,234.5", 1), "refused"}, {RoundOff("12", 1), "refused"}, {RoundOff("1.2.3", 1), "refused"},
+        {RoundOff("1.2", 3), "refused"}, {RoundOff("1.25", 0), "refused"}, {RoundOff("", 1), "refused"},
+        {RoundOff("-", 1), "refused"}});
+    ExpectRows<int>({
+        {Tool_CalcNumOfDecimalsString("1.250000000000000e-02"), 4}, {Tool_CalcNumOfDecimalsString("1.000000000000000e+02"), 0},
+        {Tool_CalcNumOfDecimalsString("-1.250000000000000e-002"), 4}, {Tool_CalcNumOfDecimalsString("1.25e+01"), 1},
+        {Tool_CalcNumOfDecimalsString("12.5"), 0}, {Tool_CalcNumOfDecimalsString(nullptr), 0},
+        {Tool_CalcNumOfDecimalsDouble(0.1), 1}, {Tool_CalcNumOfDecimalsDouble(1e-20), 15},
+        {Tool_CalcNumOfDecimalsDouble(123.25), 2}, {Tool_CalcNumOfDecimalsDouble(1200.0), 0},
+        {Tool_CalcNumOfDecimalsFloat(0.5f), 1}, {Tool_CalcNumOfDecimalsFloat(1e-10f), 6}});
+    // clang-format on
+    EXPECT_TRUE(Forf(12.0) == "12.0" || Forf(12.0) == "12") << "never a bare point: " << Forf(12.0);
+}
 
-class RoundOffTest : public ::testing::TestWithParam<RoundOffCase> {};
+// ---- Digit grouping, notation, numeric texts, comparisons ----------------------------------------
 
-TEST_P(RoundOffTest, DecidesByOneFractionDigit) {
-    if (Tool_GetStringDecimalPoint() != ".") {
-        GTEST_SKIP() << "the texts use a period decimal point";
+// The grouped text; a byte written past its terminator shows as "!".
+std::string Grouped(std::string text, int size = 64) {
+    text.push_back('\0');
+    text.resize(64, '#');
+    Tool_PutComma(text.data(), size);
+    const size_t end = text.find('\0');
+    return text.substr(0, end) + (text[end + 1] == '#' ? "" : "!");
+}
+
+std::string GroupedCString(const std::string& given) {
+    CString text = given.c_str();
+    Tool_PutCommaCString(text);
+    return text.GetString();
+}
+
+std::string GroupedDouble(double value, short digits) {
+    CString text;
+    Tool_PutCommaCStringDouble(value, digits, text);
+    return text.GetString();
+}
+
+std::string GroupedByRecord(OVS_DATAFORMAT format, double value) {
+    CString text = "caller's";
+    Tool_PutCommaCStringDoubleDecimal(&format, 1, value, text);
+    return text.GetString();
+}
+
+std::string Converted(void (*convert)(CString&), const char* given) {
+    CString text = given;
+    convert(text);
+    return text.GetString();
+}
+
+TEST(Grouping, FirstRunOfDigitsWithinTheBufferAndDigitCounts) {
+    REQUIRE_PERIOD_AND_COMMA();
+    // clang-format off
+    ExpectRows<std::string>({
+        // Only the first run of digits; the buffer's size counts the terminator, nothing is written past it.
+        {Grouped("123"), "123"}, {Grouped("1234"), "1,234"}, {Grouped("-1234567.891"), "-1,234,567.891"},
+        {Grouped(".12345"), ".12,345"}, {Grouped("abc"), "abc"}, {Grouped(""), ""}, {Grouped("123456"), "123,456"},
+        {Grouped("x=12345 y=67890"), "x=12,345 y=67890"}, {Grouped("12 34567"), "12 34567"},
+        {Grouped("1234567", 9), "1234567"}, {Grouped("1234567", 10), "1,234,567"},
+        {GroupedCString("-9876543.21"), "-9,876,543.21"}, {GroupedCString(std::string(1100, '1')), std::string(1100, '1')},
+        {GroupedCString(std::string(767, '1')).substr(1016), "11,111"}, // 767 + 255 separators + terminator = 1023
+        {GroupedDouble(1234.5678, 7), "1,234.568"}, {GroupedDouble(0.0012345, 7), "0.0012345"},
+        {GroupedDouble(123.456, 3), "123"}, {GroupedDouble(12345.6, 3), "12,345.0"}, {GroupedDouble(1.999, 3), "2.00"},
+        {GroupedDouble(-9.9999, 3), "-10.0"}, {GroupedDouble(99.99996, 4), "100.0"},
+        {GroupedDouble(1234567.6, 0), "1,234,568"}, {GroupedDouble(-1234.5678, 7), "-1,234.568"},
+        {GroupedDouble(12.5, 3), "12.5"}, {GroupedDouble(0.0, 7), "0.0000000"},
+        {GroupedByRecord({1, 2, 0, 0}, 1234567.891), "1,234,567.89"}, {GroupedByRecord({1, 0, 0, 0}, -1234567.5), "-1,234,568"},
+        {GroupedByRecord({2, 2, 0, 0}, 1234567.0), "1.23e+006"}, // an exponent is never grouped
+        {GroupedByRecord({10, 2, 7, 0}, 1234567.0), "1,234,567"}, {GroupedByRecord({0, 2, 0, 0}, 1.0), "caller's"},
+        // In a period locale notation changes nothing.
+        {Converted(&Tool_ReplaceMacroCaltureLocal2US, "x=1,234.5 a,b"), "x=1,234.5 a,b"},
+        {Converted(&Tool_ReplaceMacroCaltureUS2Local, "x=1,234.5 a,b"), "x=1,234.5 a,b"},
+        {Converted(&Tool_ReplacePeriod2DecimalPoint, "1.5,2"), "1.5,2"},
+        {Converted(&Tool_ReplaceDecimalPoint2Period, "1.5,2"), "1.5,2"}});
+    // clang-format on
+    Tool_PutComma(nullptr, 10);
+    Tool_ReplacePeriod2DecimalPointLPTSTR(nullptr);
+    for (const char* numeric : {"12", " 12", "12.", "-", "+", "1e", "1e-", "-1.5e+3", ".5", "."}) {
+        EXPECT_TRUE(Tool_IsNumeric(numeric)) << "[" << numeric << "]";
     }
-    const RoundOffCase& c = GetParam();
-    CString text = c.text;
-    EXPECT_EQ(c.ok, Tool_RoundOffString(text, c.position) != FALSE);
-    EXPECT_STREQ(c.expected, text.GetString());
+    for (const char* other : {"1 2", "12 ", "1,5", "abc", "12a", "", "1.2.3"}) {
+        EXPECT_FALSE(Tool_IsNumeric(other)) << "[" << other << "]";
+    }
+    EXPECT_FALSE(Tool_IsNumeric(nullptr));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, RoundOffTest,
-                         ::testing::Values(RoundOffCase{"Down", "1.2345", 3, true, "1.23"},
-                                           RoundOffCase{"NegativeUp", "-1.235", 3, true, "-1.24"},
-                                           RoundOffCase{"UpWithBlanks", "  1.2355 ", 4, true, "1.236"},
-                                           RoundOffCase{"CarryIntoInteger", "1.99", 2, true, "2.0"},
-                                           RoundOffCase{"FirstDigitUp", "12.5", 1, true, "13"},
-                                           RoundOffCase{"LastDigitDecides", "0.125", 3, true, "0.13"},
-                                           RoundOffCase{"GroupedRejected", "1,234.5", 1, false, "1,234.5"},
-                                           RoundOffCase{"NoPointRejected", "12", 1, false, "12"},
-                                           RoundOffCase{"TwoPointsRejected", "1.2.3", 1, false, "1.2.3"},
-                                           RoundOffCase{"FractionTooShort", "1.2", 3, false, "1.2"},
-                                           RoundOffCase{"PositionZeroRejected", "1.25", 0, false, "1.25"},
-                                           RoundOffCase{"EmptyRejected", "", 1, false, ""},
-                                           RoundOffCase{"SignOnlyRejected", "-", 1, false, "-"}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// ---- Decimal counters ----------------------------------------------------------------------------
-
-TEST(DecimalCount, CountsFractionDigitsOfExponentText) {
-    EXPECT_EQ(4, Tool_CalcNumOfDecimalsString("1.250000000000000e-02"));
-    EXPECT_EQ(0, Tool_CalcNumOfDecimalsString("1.000000000000000e+02"));
-    EXPECT_EQ(4, Tool_CalcNumOfDecimalsString("-1.250000000000000e-002"));
-    EXPECT_EQ(1, Tool_CalcNumOfDecimalsString("1.25e+01"));
-    EXPECT_EQ(0, Tool_CalcNumOfDecimalsString("12.5"));
-    EXPECT_EQ(0, Tool_CalcNumOfDecimalsString(nullptr));
+TEST(Compare, AtTheToleranceInBothPrecisions) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    // clang-format off
+    ExpectRows<int>({
+        {Tool_CompareDouble(1.0004, 1.0, 2), 0}, {Tool_CompareDouble(1.0004, 1.0, 3), 1},
+        {Tool_CompareDouble(1.0, 1.0011, 2), -1}, {Tool_CompareDouble(-5.0, -5.0, 0), 0},
+        {Tool_CompareDouble(1.5, 1.0, 0), 1}, {Tool_CompareDouble(1.05, 1.0, 0), 0}, // tolerance 0.1
+        {Tool_CompareDouble(1.002, 1.0, 2), 1}, {Tool_CompareDouble(nan, 1.0, 2), 1}, {Tool_CompareDouble(1.0, nan, 2), 1},
+        {Tool_CompareFloat(1.0004f, 1.0f, 2), 0}, {Tool_CompareFloat(1.0004f, 1.0f, 3), 1},
+        {Tool_CompareFloat(1.0f, 1.0011f, 2), -1}, {Tool_CompareFloat(std::numeric_limits<float>::quiet_NaN(), 1.0f, 2), 1},
+        {Tool_CompareFloat(16777216.0f, static_cast<float>(16777217.0), 6), 0}}); // not a float: both 16777216
+    // clang-format on
 }
 
-TEST(DecimalCount, DoubleAndFloatAreCapped) {
-    EXPECT_EQ(1, Tool_CalcNumOfDecimalsDouble(0.1));
-    EXPECT_EQ(15, Tool_CalcNumOfDecimalsDouble(1e-20));
-    EXPECT_EQ(2, Tool_CalcNumOfDecimalsDouble(123.25));
-    EXPECT_EQ(0, Tool_CalcNumOfDecimalsDouble(1200.0));
-    EXPECT_EQ(1, Tool_CalcNumOfDecimalsFloat(0.5f));
-    EXPECT_EQ(6, Tool_CalcNumOfDecimalsFloat(1e-10f));
+// ---- A comma decimal point: the suites "CommaLocale*" again in a second process in a German locale --
+
+const ChildMode kCommaChild("numbers-comma", [](const std::vector<std::string>&) {
+    return Tool_GetStringDecimalPoint() == "," ? RunSuitesInThisProcess("CommaLocale*") : 3;
+});
+
+TEST(InGermanLocale, CommaLocaleTestsPass) {
+    if (!RunsUnderWine()) {
+        GTEST_SKIP() << "the locale of a child is set through Wine's Unix environment";
+    }
+    const ChildResult result = RunChildInLocale("de_DE.UTF-8", "numbers-comma");
+    EXPECT_TRUE(result.finished && result.exitCode == 0) << "3: not a comma decimal point; 1: a test failed";
+}
+
+TEST(CommaLocaleNumbers, UseTheLocalDecimalPoint) {
+    if (Tool_GetStringDecimalPoint() != ",") {
+        GTEST_SKIP() << "runs in the child process with a comma decimal point";
+    }
+    // clang-format off
+    ExpectFormats({
+        {1, 2, 0, 1, 2.675, "2,68"}, {2, 2, 0, 1, 1234.5, "1,23e+003"}, {3, 0, 4, 1, 0.000123456, "0,0001235"},
+        {3, 0, 3, 1, 1234.5, "1,23e+003"}, {4, 0, 4, 1, 1.5, "1,5"}, {4, 0, 4, 1, 1.25e-7, "1,25e-007"},
+        {4, 0, 3, 1, 2.0, "2"}, {10, 0, 2, 1, 0.0999, "0,10"}, {5, 0, 0, 1, 1234.5, "1234,5"},
+        {2, 2, 0, 1, 0.0, "0,00e+000"}, {1, 2, 0, 2, 0.29, "0,29"}});
+    // clang-format on
+    ExpectRows<std::string>(
+        {{ValueString(1.5, 4), "1,500"}, {RoundOff("-1,235", 3), "-1,24"}, {RoundOff("1.5", 1), "refused"}});
+}
+
+TEST(CommaLocaleSeparators, SwapPointAndSeparator) {
+    if (Tool_GetStringDecimalPoint() != ",") {
+        GTEST_SKIP() << "runs in the child process with a comma decimal point";
+    }
+    EXPECT_STREQ(".", Tool_GetStringThousandsSep().GetString());
+    const auto toUs = &Tool_ReplaceMacroCaltureLocal2US, toLocal = &Tool_ReplaceMacroCaltureUS2Local;
+    // clang-format off
+    ExpectRows<std::string>({
+        {Converted(toUs, "1.234,5"), "1,234.5"}, {Converted(toLocal, "1,234.5"), "1.234,5"},
+        {Converted(toUs, "x=3,5"), "x=3.5"}, {Converted(toLocal, "x=3.5"), "x=3,5"},
+        {Converted(toUs, "12.345.678,9"), "12,345,678.9"}, {Converted(toLocal, "12,345,678.9"), "12.345.678,9"},
+        {Converted(toUs, "summe 1.234 und 2,5;"), "summe 1,234 und 2.5;"},
+        {Converted(toLocal, "summe 1,234 und 2.5;"), "summe 1.234 und 2,5;"},
+        {Converted(toUs, "1,"), "1."}, {Converted(toLocal, "1."), "1,"}, {Converted(toUs, ""), ""},
+        {Converted(toUs, "a,b"), "a.b"}, // a lone decimal-point character starts a number
+        {Converted(&Tool_ReplacePeriod2DecimalPoint, "1.5;2.5"), "1,5;2,5"},
+        {Converted(&Tool_ReplaceDecimalPoint2Period, "1,5;2,5"), "1.5;2.5"},
+        {GroupedDouble(1234.5678, 7), "1.234,568"}, {GroupedByRecord({1, 2, 0, 0}, 1234567.891), "1.234.567,89"}});
+    // clang-format on
+    char buffer[] = "1.5.";
+    Tool_ReplacePeriod2DecimalPointLPTSTR(buffer);
+    EXPECT_STREQ("1,5,", buffer);
+    EXPECT_TRUE(Tool_IsNumeric("1,5"));
+    EXPECT_FALSE(Tool_IsNumeric("1.5"));
 }
 
 } // namespace

@@ -49,6 +49,15 @@ inline size_t CharSize(const char* text) noexcept {
     return 1;
 }
 
+// The bytes of the longest run of whole characters from text on that fits in maxBytes.
+inline size_t WholeCharBytes(const char* text, size_t maxBytes) noexcept {
+    size_t bytes = 0;
+    for (size_t size = CharSize(text); size != 0 && bytes + size <= maxBytes; size = CharSize(text + bytes)) {
+        bytes += size;
+    }
+    return bytes;
+}
+
 // Characters of the text (a lone last lead byte not counted).
 size_t CharCount(const char* text) noexcept;
 

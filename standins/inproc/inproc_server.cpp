@@ -6,6 +6,7 @@
 
 #include <olectl.h>
 
+#include <cstring>
 #include <string>
 
 namespace ovs::standin {
@@ -52,6 +53,26 @@ StaticClassFactory g_factories[kMaxServedClasses + 1];
 LONG SetKeyText(HKEY key, const char* name, const std::string& value) {
     return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                           static_cast<DWORD>(value.size() + 1));
+}
+
+// HKCR\<ProgID>\CLSID and the class key's ProgID, for a class that has a class name.
+bool RegisterProgId(const ServedClass& served, HKEY classKey) {
+    if (served.progId == nullptr) {
+        return true;
+    }
+    const std::string clsidText = ClassKey(served.clsid).substr(std::strlen("CLSID\\"));
+    ovs::unique_hkey progIdKey;
+    ovs::unique_hkey progIdClass;
+    ovs::unique_hkey classProgId;
+    return RegCreateKeyExA(HKEY_CLASSES_ROOT, served.progId, 0, nullptr, 0, KEY_WRITE, nullptr,
+                           progIdKey.put(), nullptr) == ERROR_SUCCESS &&
+           SetKeyText(progIdKey.get(), nullptr, served.className) == ERROR_SUCCESS &&
+           RegCreateKeyExA(progIdKey.get(), "CLSID", 0, nullptr, 0, KEY_WRITE, nullptr, progIdClass.put(),
+                           nullptr) == ERROR_SUCCESS &&
+           SetKeyText(progIdClass.get(), nullptr, clsidText) == ERROR_SUCCESS &&
+           RegCreateKeyExA(classKey, "ProgID", 0, nullptr, 0, KEY_WRITE, nullptr, classProgId.put(),
+                           nullptr) == ERROR_SUCCESS &&
+           SetKeyText(classProgId.get(), nullptr, served.progId) == ERROR_SUCCESS;
 }
 
 } // namespace
@@ -125,7 +146,8 @@ HRESULT __stdcall DllRegisterServer() {
                RegCreateKeyExA(key.get(), "InprocServer32", 0, nullptr, 0, KEY_WRITE, nullptr,
                                serverKey.put(), nullptr) == ERROR_SUCCESS &&
                SetKeyText(serverKey.get(), nullptr, std::string(path, length)) == ERROR_SUCCESS &&
-               SetKeyText(serverKey.get(), "ThreadingModel", "Both") == ERROR_SUCCESS;
+               SetKeyText(serverKey.get(), "ThreadingModel", "Both") == ERROR_SUCCESS &&
+               RegisterProgId(served, key.get());
     });
     return registered ? S_OK : SELFREG_E_CLASS;
 }
@@ -133,7 +155,10 @@ HRESULT __stdcall DllRegisterServer() {
 HRESULT __stdcall DllUnregisterServer() {
     const bool removed = ForEachServed([](const ServedClass& served) {
         const LONG status = RegDeleteTreeA(HKEY_CLASSES_ROOT, ClassKey(served.clsid).c_str());
-        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+        const LONG progIdStatus =
+            served.progId != nullptr ? RegDeleteTreeA(HKEY_CLASSES_ROOT, served.progId) : ERROR_SUCCESS;
+        return (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) &&
+               (progIdStatus == ERROR_SUCCESS || progIdStatus == ERROR_FILE_NOT_FOUND);
     });
     return removed ? S_OK : SELFREG_E_CLASS;
 }

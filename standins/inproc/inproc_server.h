@@ -1,7 +1,8 @@
 // What every in-process stand-in server shares: a class factory per served class, the count of live
 // objects and server locks that DllCanUnloadNow answers from, and the COM server exports
 // (DllMain, DllGetClassObject, DllCanUnloadNow, DllRegisterServer, DllUnregisterServer), which
-// register the class under HKCR\CLSID with the threading model "Both".
+// register the class under HKCR\CLSID with the threading model "Both", and its class name (ProgID)
+// when it has one.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +20,8 @@ struct ServedClass {
     const CLSID& clsid;
     const char* className;
     CreateObject create;
+    // The class name that programs find the class by (CLSIDFromProgID); none when null.
+    const char* progId = nullptr;
 };
 
 // The one class a server module serves; each module defines it.
