@@ -17,17 +17,14 @@ FILETIME Universal(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD
     return fileTime;
 }
 
-// The 8 bytes of the file time as they lie in memory, two upper-case digits each.
 std::string HexOf(const FILETIME& fileTime) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(&fileTime);
+    const auto* b = reinterpret_cast<const unsigned char*>(&fileTime); // in memory order
     char text[17] = {};
-    for (int i = 0; i < 8; ++i) {
-        std::snprintf(text + 2 * i, 3, "%02X", bytes[i]);
-    }
+    std::snprintf(text, sizeof text, "%02X%02X%02X%02X%02X%02X%02X%02X", b[0], b[1], b[2], b[3], b[4], b[5],
+                  b[6], b[7]);
     return text;
 }
 
-// Encodes and hands back the text; "<vt N>" when the variant is not text.
 std::string Encode(DATE date, BOOL noDate = FALSE) {
     VARIANT value;
     VariantInit(&value);
@@ -39,8 +36,7 @@ std::string Encode(DATE date, BOOL noDate = FALSE) {
     return text;
 }
 
-// Decodes a text or, without one, a variant of the type given; the variant is handed over and freed
-// by the call.
+// The variant is handed over to the call, which frees it.
 COleDateTime Decode(const std::string& text, VARTYPE type = VT_BSTR) {
     VARIANT value;
     VariantInit(&value);
@@ -65,8 +61,7 @@ std::string Show(const COleDateTime& value) {
 // The time of the body, a second of slack on either side, holds the value.
 template <typename Body>
 bool NowDuring(Body body) {
-    SYSTEMTIME before;
-    SYSTEMTIME after;
+    SYSTEMTIME before, after;
     GetLocalTime(&before);
     const COleDateTime value = body();
     GetLocalTime(&after);
@@ -106,49 +101,9 @@ std::string ChangeDateTime(const FILETIME& fileTime, WORD style) {
     return out.GetString();
 }
 
-} // namespace
-
-TEST(DateValueText, EncodingIsTheFileTimeBytesInUpperCase) {
-    // Low word 0xA0F4D001 and high word 0x01DC8E61: the pairs of each word run low byte first.
-    const FILETIME fixed = {0xA0F4D001, 0x01DC8E61};
-    EXPECT_EQ("01D0F4A0618EDC01", HexOf(fixed)); // the test's own byte order, checked once
-    SYSTEMTIME local;
-    ASSERT_TRUE(Tool_FileTimeToLocalSystemTime(&fixed, &local));
-    EXPECT_EQ(Show(COleDateTime(local)), Show(Decode("01d0F4a0618eDC01"))) << "digits of either case";
-    ASSERT_TRUE(Tool_FileTimeToLocalSystemTime(&kMomentFileTime, &local));
-    EXPECT_EQ(HexOf(kMomentFileTime), Encode(COleDateTime(local).m_dt));
-    EXPECT_EQ("", Encode(45000.0, TRUE)) << "no date: an empty text";
-    EXPECT_EQ("<vt 0>", Encode(1e10)) << "outside the calendar: an empty variant";
-    EXPECT_EQ("<vt 0>", Encode(-1e10));
-    Tool_EnCodeDateValue(45000.0, FALSE, nullptr); // refused
-    Tool_DeCodeDateValue(VARIANT{}, nullptr);
-}
-
-TEST(DateValueText, DecodingTakesSixteenDigits) {
-    const std::string text = HexOf(Universal(2025, 2, 28, 23, 59, 58));
-    const COleDateTime plain = Decode(text);
-    ASSERT_EQ(COleDateTime::valid, plain.GetStatus());
-    EXPECT_EQ(Show(plain), Show(Decode(text + "FF"))) << "digits beyond sixteen are read but not used";
-    // Fewer digits, an odd count, a letter past F, a blank, or a file time beyond the system time range.
-    for (const std::string& bad :
-         {text + "FX", text.substr(0, 15), text.substr(0, 14), text + "0",
-          text.substr(0, 5) + "G" + text.substr(6), text.substr(0, 5) + "g" + text.substr(6),
-          " " + text.substr(1), std::string("67452301EFCDAB89")}) {
-        EXPECT_EQ(COleDateTime::invalid, Decode(bad).GetStatus()) << bad;
-    }
-    // An empty text or a variant that is no text gives the current time.
-    for (VARTYPE type : {VARTYPE(VT_BSTR), VARTYPE(VT_I4), VARTYPE(VT_EMPTY), VARTYPE(VT_DATE)}) {
-        EXPECT_TRUE(NowDuring([type] { return Decode("", type); })) << "type " << type;
-    }
-}
-
-namespace {
-
-// Child in a time zone of its own. "encode <file> <date>...": writes the encoded text of each local
-// time, given as an automation date. "decode <file> <input>": writes for each text of the input the
-// decoded local time with its status and that local time encoded again, then a fixed moment as a local
-// file time and back, and its date texts; exits with 3 when the current time of Tool_GetNow is not
-// the process's local time.
+// Child in a time zone of its own. "encode <file> <date>...": the text of each local automation date.
+// "decode <file> <input>": each input text decoded and encoded again, then the moment as a local file
+// time and back and its date texts; exits with 3 when Tool_GetNow is not the process's local time.
 ChildMode zoneMode("date-zone", [](const std::vector<std::string>& args) {
     std::vector<std::string> lines;
     if (args.size() >= 2 && args[0] == "encode") {
@@ -160,8 +115,7 @@ ChildMode zoneMode("date-zone", [](const std::vector<std::string>& args) {
             const COleDateTime local = Decode(text);
             lines.push_back(Show(local) + " " + Encode(local.m_dt));
         }
-        FILETIME local;
-        FILETIME back;
+        FILETIME local, back;
         lines.push_back(Tool_FileTimeToLocalFileTime(&kMomentFileTime, &local) &&
                                 Tool_LocalFileTimeToFileTime(&local, &back)
                             ? HexOf(local) + " " + HexOf(back)
@@ -178,6 +132,36 @@ ChildMode zoneMode("date-zone", [](const std::vector<std::string>& args) {
 
 } // namespace
 
+TEST(DateValueText, EncodingIsTheFileTimeBytesInUpperCaseAndDecodingTakesSixteenDigits) {
+    // Low word 0xA0F4D001 and high word 0x01DC8E61: the pairs of each word run low byte first.
+    const FILETIME fixed = {0xA0F4D001, 0x01DC8E61};
+    SYSTEMTIME local;
+    ASSERT_TRUE(Tool_FileTimeToLocalSystemTime(&fixed, &local));
+    EXPECT_EQ(Show(COleDateTime(local)), Show(Decode("01d0F4a0618eDC01"))) << "digits of either case";
+    ASSERT_TRUE(Tool_FileTimeToLocalSystemTime(&kMomentFileTime, &local));
+    EXPECT_EQ(HexOf(kMomentFileTime), Encode(COleDateTime(local).m_dt));
+    EXPECT_EQ("", Encode(45000.0, TRUE)) << "no date: an empty text";
+    EXPECT_EQ("<vt 0>", Encode(1e10)) << "outside the calendar: an empty variant";
+    EXPECT_EQ("<vt 0>", Encode(-1e10));
+    Tool_EnCodeDateValue(45000.0, FALSE, nullptr); // refused
+    Tool_DeCodeDateValue(VARIANT{}, nullptr);
+
+    const std::string text = HexOf(Universal(2025, 2, 28, 23, 59, 58));
+    const COleDateTime plain = Decode(text);
+    ASSERT_EQ(COleDateTime::valid, plain.GetStatus());
+    EXPECT_EQ(Show(plain), Show(Decode(text + "FF"))) << "digits beyond sixteen are read but not used";
+    // Fewer digits, an odd count, a letter past F, a blank, or a file time beyond the system time range.
+    for (const std::string& bad :
+         {text + "FX", text.substr(0, 15), text.substr(0, 14), text + "0",
+          text.substr(0, 5) + "G" + text.substr(6), text.substr(0, 5) + "g" + text.substr(6),
+          " " + text.substr(1), std::string("67452301EFCDAB89")}) {
+        EXPECT_EQ(COleDateTime::invalid, Decode(bad).GetStatus()) << bad;
+    }
+    for (VARTYPE type : {VARTYPE(VT_BSTR), VARTYPE(VT_I4), VARTYPE(VT_EMPTY), VARTYPE(VT_DATE)}) {
+        EXPECT_TRUE(NowDuring([type] { return Decode("", type); })) << "no text, type " << type;
+    }
+}
+
 // Berlin encodes, New York decodes, each under Wine's per-process time zone. The same instant comes
 // back, and New York encodes it again to the same text.
 TEST(DateValueText, RoundTripAcrossDaylightChangesThroughTwoZones) {
@@ -185,29 +169,24 @@ TEST(DateValueText, RoundTripAcrossDaylightChangesThroughTwoZones) {
         GTEST_SKIP() << "a per-process time zone needs Wine";
     }
     const struct {
-        int berlin[6];       // local time in Berlin
+        COleDateTime berlin; // local time in Berlin
         const char* newYork; // the same instant in New York's local time
     } cases[] = {
-        // Around both daylight-saving changes of 2026 in Berlin (29 March, 25 October) and in winter.
+        // Around both daylight-saving changes of 2026 in Berlin (29 March, 25 October).
         {{2026, 3, 29, 1, 30, 0}, "2026-03-28 20:30:00"},
         {{2026, 3, 29, 3, 30, 0}, "2026-03-28 21:30:00"},
         {{2026, 10, 25, 1, 30, 15}, "2026-10-24 19:30:15"},
         {{2026, 10, 25, 3, 30, 59}, "2026-10-24 22:30:59"},
-        {{2026, 1, 15, 12, 0, 0}, "2026-01-15 06:00:00"},
-        // A summer date, encoded while the machine's clock stands in winter: the summer offset applies.
-        {{2026, 7, 15, 12, 0, 0}, "2026-07-15 06:00:00"},
     };
     TempFolder folder;
     std::vector<std::string> args = {"encode", folder / "encoded.txt"};
     for (const auto& c : cases) {
-        const int* b = c.berlin;
         char date[32];
-        std::snprintf(date, sizeof date, "%.9f", COleDateTime(b[0], b[1], b[2], b[3], b[4], b[5]).m_dt);
+        std::snprintf(date, sizeof date, "%.9f", c.berlin.m_dt);
         args.push_back(date);
     }
     const ChildResult encoder = RunChildInTimeZone("Europe/Berlin", "date-zone", args);
-    ASSERT_TRUE(encoder.finished);
-    EXPECT_EQ(0u, encoder.exitCode);
+    ASSERT_TRUE(encoder.finished && encoder.exitCode == 0) << encoder.exitCode;
     std::vector<std::string> encoded = SplitLines(ReadFileText(folder / "encoded.txt"));
     ASSERT_EQ(std::size(cases), encoded.size());
     std::vector<std::string> expected;
@@ -229,12 +208,11 @@ TEST(DateValueText, RoundTripAcrossDaylightChangesThroughTwoZones) {
     WriteLines(folder / "encoded.txt", encoded);
     const ChildResult decoder = RunChildInTimeZone(
         "America/New_York", "date-zone", {"decode", folder / "decoded.txt", folder / "encoded.txt"});
-    ASSERT_TRUE(decoder.finished);
-    EXPECT_EQ(0u, decoder.exitCode);
+    ASSERT_TRUE(decoder.finished && decoder.exitCode == 0) << decoder.exitCode;
     EXPECT_EQ(expected, SplitLines(ReadFileText(folder / "decoded.txt")));
 }
 
-TEST(TimeConversion, FailuresGiveFalseAndNowIsTheLocalTimeToTheSecond) {
+TEST(DateTexts, ConversionFailuresNowToTheSecondPlaceholdersAndFileTimesInTheirStyle) {
     SYSTEMTIME localSystem;
     FILETIME back;
     const FILETIME beyond = {0, 0x80000000}; // past the last system time
@@ -252,26 +230,21 @@ TEST(TimeConversion, FailuresGiveFalseAndNowIsTheLocalTimeToTheSecond) {
                                      now.GetMinute(), now.GetSecond())
                             .m_dt); // no milliseconds
     EXPECT_EQ(COleDateTime::invalid, Tool_GetNow(nullptr));
-}
 
-TEST(DateTexts, PlaceholdersBecomeTheLocalDateAndTimeAndFileTimesAreShownInTheirStyle) {
     SYSTEMTIME local = {};
     ASSERT_TRUE(Tool_FileTimeToLocalSystemTime(&kMomentFileTime, &local));
     const std::string both = DateTimeTexts(local, LOCALE_SYSTEM_DEFAULT, DATE_SHORTDATE);
     const std::string date = both.substr(0, both.find(' '));
     const std::string time = both.substr(both.find(' ') + 1);
-    ASSERT_FALSE(date.empty() || time.empty());
     EXPECT_EQ("Report %d %y 100%", MakeDateFormat(kMoment, "Report %d %y 100%"));
     EXPECT_EQ("", MakeDateFormat(kMoment, ""));
     EXPECT_EQ("Printed " + date + ".", MakeDateFormat(kMoment, "Printed %x."));
     EXPECT_EQ(date + " " + time + " / " + date + " %%y", MakeDateFormat(kMoment, "%x %X / %x %%y"));
     EXPECT_EQ("[] []", MakeDateFormat(-1, "[%x] [%X]")) << "moments before 1970 cannot be broken down";
-    EXPECT_EQ("[] []", MakeDateFormat(-1000000000000LL, "[%x] [%X]"));
 
     const SYSTEMTIME shown = {2026, 12, 5, 4, 17, 5, 9, 0}; // without conversion
     EXPECT_EQ(std::string(COleDateTime(shown).Format()), ChangeDateTime(kMomentFileTime, 1));
     EXPECT_EQ(DateTimeTexts(shown, LOCALE_USER_DEFAULT, DATE_LONGDATE), ChangeDateTime(kMomentFileTime, 2));
-    const FILETIME beyond = {0, 0x80000000};
     EXPECT_EQ("", ChangeDateTime(kMomentFileTime, 0) + ChangeDateTime(kMomentFileTime, 3) +
                       ChangeDateTime(beyond, 1) + ChangeDateTime(beyond, 2));
 }

@@ -1,5 +1,4 @@
-// The framework subset: strings, arrays and lists, exceptions, the application object, windows and
-// documents.
+// The framework subset: strings, arrays, exceptions, the application object, windows and documents.
 #include "test_support.h"
 #include "locale_child.h"
 
@@ -11,7 +10,6 @@
 
 namespace {
 
-// Runs the body: true when it threw the framework's invalid-argument exception (which is deleted).
 template <typename Body>
 bool ThrowsInvalidArgument(Body body) {
     try {
@@ -38,7 +36,6 @@ int Sign(int value) {
 
 constexpr LPCSTR kNoText = nullptr;
 
-// A change of, or question to, the copy `s` as one expression giving a number.
 #define ON(expression) [](CString& s) -> int { return expression; }
 
 // The copy of `text` ends as `expected` (null: unchanged) with the answer `result` (a count, a
@@ -51,7 +48,6 @@ struct StringCase {
     int result = kLength;
 };
 
-// Writes to a copy; parts (out-of-range requests are clamped); trims.
 const std::vector<StringCase> kEdits = {
     {"abc", ON((s.SetAt(1, 'X'), 3)), "aXc"},         {"abc", ON(s.GetBuffer()[0] = 'z'), "zbc", 'z'},
     {"abc", ON((s.GetBufferSetLength(2), 2)), "ab"},  {"abc", ON((s.Append("g"), 4)), "abcg"},
@@ -72,33 +68,27 @@ const std::vector<StringCase> kTrims = {
     {" \t\r\n ab c \v\f", ON(Len(s.Trim())), "ab c"}, {"  ab  ", ON(Len(s.TrimLeft())), "ab  "},
     {"  ab  ", ON(Len(s.TrimRight())), "  ab"},       {" \t ", ON(Len(s.Trim())), ""},
     {"xxaxbxx", ON(Len(s.Trim('x'))), "axb"},         {"xxx", ON(Len(s.TrimRight('x'))), ""},
-    {"-+a-b+-", ON(Len(s.Trim("+-"))), "a-b"},        {" a ", ON(Len(s.Trim(""))), " a "},
-    {" a ", ON(Len(s.TrimLeft(kNoText))), " a "},
+    {"-+a-b+-", ON(Len(s.Trim("+-"))), "a-b"},        {" a ", ON(Len(s.TrimLeft(kNoText))), " a "},
 };
 
-// Replacing (left to right, counting the instances), removing, inserting and deleting (answering the
-// new length).
 const std::vector<StringCase> kReplaces = {
-    {"a.b.c", ON(s.Replace(".", "::")), "a::b::c", 2}, {"aaaa", ON(s.Replace("aa", "b")), "bb", 2},
+    {"a.b.c", ON(s.Replace(".", "::")), "a::b::c", 2}, {"a.b.c", ON(s.Replace('.', ',')), "a,b,c", 2},
     {"aaa", ON(s.Replace("aa", "b")), "ba", 1},        {"ab", ON(s.Replace("b", "bb")), "abb", 1},
     {"abc", ON(s.Replace("", "y")), "abc", 0},         {"abc", ON(s.Replace(kNoText, "y")), "abc", 0},
     {"abcb", ON(s.Replace("b", kNoText)), "ac", 2},    {"abc", ON(s.Replace("abc", "")), "", 1},
-    {"a.b.c", ON(s.Replace('.', ',')), "a,b,c", 2},    {"a,b", ON(s.Replace(',', ',')), "a,b", 0},
-    {"banana", ON(s.Remove('a')), "bnn", 3},           {"bnn", ON(s.Insert(1, 'a')), "bann", 4},
+    {"a,b", ON(s.Replace(',', ',')), "a,b", 0},        {"banana", ON(s.Remove('a')), "bnn", 3},
     {"bann", ON(s.Insert(100, "ana")), "bannana", 7},  {"bann", ON(s.Insert(-5, "<>")), "<>bann", 6},
     {"bannana", ON(s.Delete(5, 100)), "banna", 5},     {"banna", ON(s.Delete(9, 1)), "banna", 5},
     {"banna", ON(s.Delete(1, 0)), "banna", 5},         {"banna", ON(s.Delete(-1)), "anna", 4},
     {"anna", ON((s.Truncate(2), 2)), "an", 2},
 };
 
-// Finding from the start given, comparing byte-wise and without case, and the terminator is readable.
 const std::vector<StringCase> kQuestions = {
-    {"abc", ON(s.GetAt(3)), nullptr, 0},         {"abcabc", ON(s.Find("bc")), nullptr, 1},
-    {"abcabc", ON(s.Find("bc", 2)), nullptr, 4}, {"abcabc", ON(s.Find("bc", 5)), nullptr, -1},
-    {"abcabc", ON(s.Find("", 6)), nullptr, 6},   {"abcabc", ON(s.Find("c", 7)), nullptr, -1},
-    {"abc", ON(s.Find("abcd")), nullptr, -1},    {"abc", ON(s.Find("a", -1)), nullptr, -1},
-    {"a.b.c", ON(s.Find('.', 2)), nullptr, 3},   {"a.b.c", ON(s.Find('c', 5)), nullptr, -1},
-    {"a.b.c", ON(s.Find('a', -1)), nullptr, -1},
+    {"abc", ON(s.GetAt(3)), nullptr, 0},          {"abcabc", ON(s.Find("bc", 2)), nullptr, 4},
+    {"abcabc", ON(s.Find("bc", 5)), nullptr, -1}, {"abcabc", ON(s.Find("", 6)), nullptr, 6},
+    {"abcabc", ON(s.Find("c", 7)), nullptr, -1},  {"abc", ON(s.Find("abcd")), nullptr, -1},
+    {"abc", ON(s.Find("a", -1)), nullptr, -1},    {"a.b.c", ON(s.Find('.', 2)), nullptr, 3},
+    {"a.b.c", ON(s.Find('c', 5)), nullptr, -1},   {"a.b.c", ON(s.Find('a', -1)), nullptr, -1},
 };
 
 const std::vector<StringCase> kOtherQuestions = {
@@ -113,7 +103,6 @@ TEST(CString, ChangesAndQuestionsOnACopy) {
         for (const StringCase& c : *table) {
             const CString original(c.text);
             CString copy(original);
-            EXPECT_EQ(original.GetString(), copy.GetString()) << "copies share the characters";
             const int result = c.op(copy);
             const char* expected = c.expected != nullptr ? c.expected : c.text;
             EXPECT_EQ(c.result == kLength ? copy.GetLength() : c.result, result)
@@ -130,7 +119,6 @@ TEST(CString, ConstructionAndArgumentsOutOfRange) {
     EXPECT_TRUE(CString(static_cast<LPCWSTR>(nullptr)).IsEmpty());
     EXPECT_STREQ("ab", CString("abc", 2));
     EXPECT_STREQ("xxx", CString('x', 3));
-    EXPECT_STREQ("wide", CString(L"wide"));
     CString s("text");
     CString moved(std::move(s));
     EXPECT_TRUE(s.IsEmpty()); // NOLINT: a moved-from string is empty
@@ -155,22 +143,20 @@ TEST(CString, ConstructionAndArgumentsOutOfRange) {
     EXPECT_STREQ("cdef", s);
 }
 
-TEST(CString, TokenizeWalksThroughTheTokens) {
-    const CString s("%First Second#Third");
+TEST(CString, TokenizeFormatBuffersAndResources) {
+    const CString path("%First Second#Third");
     std::vector<std::string> tokens;
     int position = 0;
-    for (CString token = s.Tokenize("% #", position); !token.IsEmpty(); token = s.Tokenize("% #", position)) {
+    for (CString token = path.Tokenize("% #", position); !token.IsEmpty();
+         token = path.Tokenize("% #", position)) {
         tokens.push_back(std::string(token) + "@" + std::to_string(position));
     }
-    // After each token the position is that after its closing delimiter, or past the end.
     EXPECT_EQ((std::vector<std::string>{"First@7", "Second@14", "Third@20"}), tokens);
     EXPECT_EQ(-1, position);
     position = 1; // without delimiters the rest is the token and the position stays
     EXPECT_STREQ("bc", CString("abc").Tokenize("", position));
     EXPECT_EQ(1, position);
-}
 
-TEST(CString, FormatAndBuffers) {
     CString s("old");
     s.Format("%d|%5.2f|%s|%c|%x|%-4s|%%|%e|%I64d|%g", -12, 3.14159, "txt", 'q', 255, "ab", 12345.0,
              static_cast<__int64>(-9000000000LL), 1e20); // the Windows runtime's conventions
@@ -179,21 +165,16 @@ TEST(CString, FormatAndBuffers) {
     s.Format("%2000d|", 42);
     s.AppendFormat("<%s>", filler.c_str()); // long texts are formatted whole
     EXPECT_EQ(std::string(1998, ' ') + "42|<" + filler + ">", std::string(s));
-    // Buffers take the length given or that up to the first zero.
     std::strcpy(s.GetBuffer(10000), "written");
     s.ReleaseBuffer();
     EXPECT_STREQ("written", s.GetBuffer(3)); // the text stays when the buffer is big enough
     s.ReleaseBuffer(3);
     EXPECT_STREQ("wri", s);
-}
 
-TEST(CString, LoadsFromTheCurrentResourceModule) {
     ovs::unique_hmodule module(
         LoadLibraryA((ovs::test::ExecutableFolder() + "\\ENU_OVSTestRes.DLL").c_str()));
-    ASSERT_TRUE(module);
     const HINSTANCE previous = AfxGetResourceHandle();
     AfxSetResourceHandle(module.get());
-    CString s("before");
     EXPECT_TRUE(s.LoadString(1));
     EXPECT_FALSE(s.LoadString(2));
     EXPECT_STREQ("English", s);
@@ -224,14 +205,12 @@ int RunDoubleByte(const std::vector<std::string>&) {
     check(replaced.Replace('\\', '/') == 2 && replaced == CString("C:/") + kHyou + "/" + kSo, 0x20);
     CString removed = path;
     check(removed.Remove('\\') == 2 && removed == CString("C:") + kHyou + kSo, 0x20);
-    CString lower = CString("AB") + kA;
-    check(lower.MakeLower() == CString("ab") + kA, 0x40);
+    check((CString("AB") + kA).MakeLower() == CString("ab") + kA, 0x40);
     int position = 0;
     const CString first = path.Tokenize("\\", position);
     const CString second = path.Tokenize("\\", position);
     check(first == "C:" && second == kHyou && path.Tokenize("\\", position) == kSo, 0x80);
-    CString reversed = CString(kHyou) + "x";
-    check(reversed.MakeReverse() == CString("x") + kHyou, 0x100);
+    check((CString(kHyou) + "x").MakeReverse() == CString("x") + kHyou, 0x100);
     check(CString(L"\x8868").GetLength() == 2 && CString(L"\x8868") == kHyou, 0x200);
     // A lead byte at the very end stands alone; no scan steps over the terminator.
     CString dangling("ab\x95");
@@ -339,9 +318,6 @@ TEST(Window, ApplicationObjectsWindowsAndDocuments) {
         CWinApp app("Test Host");
         EXPECT_EQ(&app, AfxGetApp());
         EXPECT_STREQ(ovs::test::ExecutableBaseName().c_str(), app.m_strExeName);
-        CWnd main;
-        app.m_pMainWnd = &main;
-        EXPECT_EQ(&main, AfxGetMainWnd());
     }
     EXPECT_EQ(nullptr, AfxGetApp());
 
@@ -369,8 +345,7 @@ TEST(Window, ApplicationObjectsWindowsAndDocuments) {
     EXPECT_EQ(nullptr, child.m_hWnd);
     EXPECT_TRUE(deleted) << "a frame deletes itself with its window";
 
-    CTestView first;
-    CTestView second;
+    CTestView first, second;
     auto* document = new CDocument;
     document->AddView(&first);
     document->AddView(&first); // already there

@@ -4,32 +4,26 @@
 #include <afxdisp.h>
 #include <afxfile.h>
 
-using ovs::test::ReadFileText;
-
 // Automation dates: days since 1899-12-30; before it the integer part counts back while the fraction
 // still runs forward through the day.
-TEST(OleDateTime, PartsAndAutomationDatesConvertBothWays) {
-    const struct {
-        std::vector<int> parts; // year, month, day, hour, minute, second, day of the week (1: Sunday)
-        DATE date;
-    } cases[] = {
-        {{1899, 12, 30, 0, 0, 0, 7}, 0.0},
-        {{1899, 12, 31, 6, 0, 0, 1}, 1.25},
-        {{1900, 3, 1, 0, 0, 0, 5}, 61.0},
-        {{1899, 12, 29, 6, 0, 0, 6}, -1.25},
-        {{1899, 12, 28, 18, 0, 0, 5}, -2.75},
-        {{2000, 2, 29, 12, 0, 0, 3}, 36585.5},
-        {{100, 1, 1, 0, 0, 0, 6}, -657434.0},
-        {{9999, 12, 31, 0, 0, 0, 6}, 2958465.0},
-        {{2026, 12, 4, 17, 5, 9, 6}, 46360.711909722224},
-    };
-    for (const auto& c : cases) {
-        const std::vector<int>& p = c.parts;
+TEST(OleDateTime, PartsAndDatesConvertBothWaysOutOfRangeIsInvalidAndFormatIsThePlatformsText) {
+    // year, month, day, hour, minute, second, day of the week (1: Sunday), automation date
+    const double cases[][8] = {{1899, 12, 30, 0, 0, 0, 7, 0.0},
+                               {1899, 12, 31, 6, 0, 0, 1, 1.25},
+                               {1900, 3, 1, 0, 0, 0, 5, 61.0},
+                               {1899, 12, 29, 6, 0, 0, 6, -1.25},
+                               {1899, 12, 28, 18, 0, 0, 5, -2.75},
+                               {2000, 2, 29, 12, 0, 0, 3, 36585.5},
+                               {100, 1, 1, 0, 0, 0, 6, -657434.0},
+                               {9999, 12, 31, 0, 0, 0, 6, 2958465.0},
+                               {2026, 12, 4, 17, 5, 9, 6, 46360.711909722224}};
+    for (const auto& row : cases) {
+        const std::vector<int> p(row, row + 7);
+        const DATE date = row[7];
         COleDateTime value;
-        EXPECT_EQ(0, value.SetDateTime(p[0], p[1], p[2], p[3], p[4], p[5])) << c.date;
-        EXPECT_EQ(COleDateTime::valid, value.GetStatus());
-        EXPECT_DOUBLE_EQ(c.date, value.m_dt) << p[0] << "-" << p[1] << "-" << p[2];
-        value.m_dt = c.date - (c.date > 0 ? 1e-9 : 0); // just below the second: rounds allowing for the error
+        EXPECT_EQ(0, value.SetDateTime(p[0], p[1], p[2], p[3], p[4], p[5])) << date;
+        EXPECT_DOUBLE_EQ(date, value.m_dt) << p[0] << "-" << p[1] << "-" << p[2];
+        value.m_dt = date - (date > 0 ? 1e-9 : 0); // just below the second: rounds allowing for the error
         EXPECT_EQ(p, (std::vector<int>{value.GetYear(), value.GetMonth(), value.GetDay(), value.GetHour(),
                                        value.GetMinute(), value.GetSecond(), value.GetDayOfWeek()}));
         SYSTEMTIME time;
@@ -37,10 +31,7 @@ TEST(OleDateTime, PartsAndAutomationDatesConvertBothWays) {
         time.wMilliseconds = 999; // dropped
         EXPECT_EQ(COleDateTime(p[0], p[1], p[2], p[3], p[4], p[5]), COleDateTime(time));
     }
-    EXPECT_EQ(COleDateTime::valid, COleDateTime::GetCurrentTime().GetStatus());
-}
 
-TEST(OleDateTime, OutOfRangePartsAndDatesAreInvalidAndFormatIsThePlatformsText) {
     const int bad[][6] = {{99, 12, 31, 0, 0, 0},  {10000, 1, 1, 0, 0, 0}, {2026, 0, 1, 0, 0, 0},
                           {2026, 13, 1, 0, 0, 0}, {2026, 2, 29, 0, 0, 0}, {1900, 2, 29, 0, 0, 0},
                           {2026, 4, 31, 0, 0, 0}, {2026, 1, 1, 24, 0, 0}, {2026, 1, 1, 0, 60, 0},
@@ -51,7 +42,6 @@ TEST(OleDateTime, OutOfRangePartsAndDatesAreInvalidAndFormatIsThePlatformsText) 
             << b[0] << "-" << b[1] << "-" << b[2];
         SYSTEMTIME time;
         EXPECT_FALSE(value.GetAsSystemTime(time));
-        EXPECT_EQ(-1, value.GetYear());
         EXPECT_STREQ("Invalid DateTime", value.Format());
     }
     EXPECT_EQ(-1, COleDateTime(1e10).GetYear());
@@ -73,10 +63,6 @@ TEST(OleException, CheckErrorThrowsByCode) {
         EXPECT_EQ(DISP_E_BADVARTYPE, COleException::Process(caught));
         caught->Delete();
     }
-    CInvalidArgException other(FALSE);
-    EXPECT_EQ(E_UNEXPECTED, COleException::Process(&other));
-    CMemoryException memory(FALSE);
-    EXPECT_EQ(E_OUTOFMEMORY, COleException::Process(&memory));
 }
 
 TEST(StdioFile, TextModeWritesCarriageReturnLineFeedAndFailuresThrow) {
@@ -88,7 +74,7 @@ TEST(StdioFile, TextModeWritesCarriageReturnLineFeedAndFailuresThrow) {
         file.WriteString("three");
         EXPECT_EQ(15u, file.GetLength());
     }
-    EXPECT_EQ("one\r\ntwo\r\nthree", ReadFileText(text));
+    EXPECT_EQ("one\r\ntwo\r\nthree", ovs::test::ReadFileText(text));
     for (const std::string& path : {folder / "no such folder\\x.txt", text}) {
         try {
             CStdioFile file(path.c_str(),
