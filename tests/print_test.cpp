@@ -267,7 +267,9 @@ struct TestPrinter {
         GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), size, &size);
         installed =
             static_cast<bool>(std::ofstream(std::string(folder) + "\\ovstest.ppd", std::ios::binary) << kPpd);
-        DRIVER_INFO_3A driver = {3, const_cast<char*>(kDriver)};
+        DRIVER_INFO_3A driver = {};
+        driver.cVersion = 3;
+        driver.pName = const_cast<char*>(kDriver);
         driver.pDriverPath = driver.pConfigFile = const_cast<char*>("wineps.drv");
         driver.pDataFile = const_cast<char*>("ovstest.ppd");
         PRINTER_INFO_2A info = {};

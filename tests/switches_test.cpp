@@ -92,7 +92,8 @@ TEST(GridFont, SizedForTheDeviceTheMainWindowOrTheDefaultHeight) {
         app.m_pMainWnd = main;
         // An earlier font of the object is deleted first.
         CFont font;
-        LOGFONTA earlier = {-30};
+        LOGFONTA earlier = {};
+        earlier.lfHeight = -30;
         ASSERT_TRUE(font.CreateFontIndirect(&earlier));
         const HGDIOBJ earlierFont = font.GetSafeHandle();
         ASSERT_TRUE(Tool_GetGridFont(&font, dc)) << text;
