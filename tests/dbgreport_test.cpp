@@ -536,6 +536,9 @@ TEST_F(DbgReportTest, NumberedBackupsShiftAndTheOldestIsLostWhileThreadsWriteWho
     for (const char* suffix : {"_B003", "_B002", "_B001", ""}) {
         SCOPED_TRACE(suffix);
         const Report file = ReadReport(report(suffix));
+        if (*suffix == '\0' && file.text.empty()) {
+            continue; // the last line crossed the limit: the new report is empty until the next one
+        }
         ASSERT_FALSE(file.lines.empty());
         EXPECT_EQ("\r\n", file.text.substr(file.text.size() - 2));
         const size_t lastLine = file.text.rfind("\r\n", file.text.size() - 3) + 2;
