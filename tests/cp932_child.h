@@ -5,6 +5,7 @@
 #pragma once
 
 #include "locale_child.h"
+#include "suite_child.h"
 #include "test_support.h"
 
 #define OVS_REQUIRE_CODE_PAGE_932()                                                                          \
@@ -20,12 +21,7 @@ inline const ChildMode kDbcsChild("dbcs-tests", [](const std::vector<std::string
     if (GetACP() != 932) {
         return 3;
     }
-    GTEST_FLAG_SET(filter, "Dbcs*");
-    int argc = 1;
-    char name[] = "dbcs-tests";
-    char* argv[] = {name, nullptr};
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return RunSuitesInThisProcess("Dbcs*");
 });
 
 } // namespace ovs::test

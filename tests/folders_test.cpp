@@ -3,6 +3,7 @@
 #include "file_helpers.h"
 #include "japanese_unix_locale.h"
 #include "paths_report.h"
+#include "suite_child.h"
 #include "ovstoolpaths.h"
 
 #include <iterator>
@@ -144,15 +145,7 @@ TEST(Cp932Files, MakeDirectoriesTrailByteIsNoSeparator) {
 }
 
 const ChildMode kFilesChild("cp932-files", [](const std::vector<std::string>&) {
-    if (GetACP() != 932) {
-        return 3;
-    }
-    GTEST_FLAG_SET(filter, "Cp932Files*");
-    int argc = 1;
-    char name[] = "cp932-files";
-    char* argv[] = {name, nullptr};
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return GetACP() == 932 ? RunSuitesInThisProcess("Cp932Files*") : 3;
 });
 
 TEST(InCodePage932, DoubleByteFileNamesPass) {
