@@ -15,7 +15,7 @@ public:
     // `size` bytes of `fill`.
     explicit GuardedBuffer(size_t size, char fill = 'x')
         : m_size(size), m_bytes(size + 2 * kGuard, kGuardByte) {
-        std::memset(data(), fill, size);
+        std::fill(m_bytes.begin() + kGuard, m_bytes.end() - kGuard, static_cast<unsigned char>(fill));
     }
     // The text with its terminator.
     explicit GuardedBuffer(const std::string& text) : GuardedBuffer(text.size() + 1) {
