@@ -25,35 +25,7 @@ std::string Cut(char* value, char delimiter, const char* from, const char* end, 
     return std::string(value) + "|" + rest;
 }
 
-TEST(AsciiImport, SectionsOfARealisticExport) {
-    std::string text = kExport;
-    char* const start = text.data();
-    char* cursor = start;
-    char* end = nullptr;
-    EXPECT_FALSE(Tool_SerchTitleForAsciiImport("Peak Table", &cursor, &end))
-        << "an item line, a title after it";
-    ASSERT_TRUE(Tool_SerchTitleForAsciiImport("[Peak Table", &cursor, &end));
-    EXPECT_EQ("# of Peaks", std::string(cursor, cursor + 10));
-    cursor = start;
-    CString titleLine, channel;
-    ASSERT_TRUE(Tool_SearchTitleForAsciiImportEx("Peak Table", titleLine, &cursor, &end));
-    EXPECT_STREQ("[Peak Table(Detector A-Ch1)]", titleLine);
-    EXPECT_EQ("# of Peaks\t2\r\nPeak#\tR.Time\tArea\r\n1\t1.234\t5678\r\n2\t2.500\t100",
-              std::string(cursor, end));
-    EXPECT_TRUE(Tool_SearchTitleChannelNameForAsciiImport(titleLine, channel));
-    EXPECT_STREQ("Detector A-Ch1", channel);
-    EXPECT_EQ("2", Item("# of Peaks", cursor, end));
-    EXPECT_EQ("", Item("Interval", cursor, end)) << "in a later section";
-    ASSERT_TRUE(Tool_SearchTitleForAsciiImportEx("Chromatogram", titleLine, &cursor, &end));
-    EXPECT_EQ(start + text.size(), end) << "the last section ends with the text";
-    EXPECT_EQ("500", Item("Interval(msec)", cursor, end));
-    char delimiters[] = "xy"; // the byte after the keyword, unless the keyword ends the text
-    Tool_GetDelimitTypeForAsciiImport("Delimiter,", &delimiters[0]);
-    Tool_GetDelimitTypeForAsciiImport("x Delimiter", &delimiters[1]);
-    EXPECT_STREQ(",\t", delimiters);
-}
-
-TEST(AsciiImport, SearchEdgeCases) {
+TEST(AsciiImport, SectionsTitleLinesAndChannelsOfEdgeCasesAndARealisticExport) {
     // text, title, plain search found, title-line search found, its body, its title line
     const std::tuple<const char*, const char*, BOOL, BOOL, const char*, const char*> cases[] = {
         {"[A]\r\n", "A", TRUE, TRUE, "", "[A]"},
@@ -85,6 +57,30 @@ TEST(AsciiImport, SearchEdgeCases) {
         EXPECT_EQ(found, Tool_SearchTitleChannelNameForAsciiImport(line, channel));
         EXPECT_STREQ(expected, channel);
     }
+    std::string text = kExport;
+    char* const start = text.data();
+    char* cursor = start;
+    char* end = nullptr;
+    EXPECT_FALSE(Tool_SerchTitleForAsciiImport("Peak Table", &cursor, &end)); // in an item line first
+    ASSERT_TRUE(Tool_SerchTitleForAsciiImport("[Peak Table", &cursor, &end));
+    EXPECT_EQ("# of Peaks", std::string(cursor, cursor + 10));
+    cursor = start;
+    CString titleLine, channel;
+    ASSERT_TRUE(Tool_SearchTitleForAsciiImportEx("Peak Table", titleLine, &cursor, &end));
+    EXPECT_STREQ("[Peak Table(Detector A-Ch1)]", titleLine);
+    EXPECT_EQ("# of Peaks\t2\r\nPeak#\tR.Time\tArea\r\n1\t1.234\t5678\r\n2\t2.500\t100",
+              std::string(cursor, end));
+    EXPECT_TRUE(Tool_SearchTitleChannelNameForAsciiImport(titleLine, channel));
+    EXPECT_STREQ("Detector A-Ch1", channel);
+    EXPECT_EQ("2", Item("# of Peaks", cursor, end));
+    EXPECT_EQ("", Item("Interval", cursor, end)) << "in a later section";
+    ASSERT_TRUE(Tool_SearchTitleForAsciiImportEx("Chromatogram", titleLine, &cursor, &end));
+    EXPECT_EQ(start + text.size(), end) << "the last section ends with the text";
+    EXPECT_EQ("500", Item("Interval(msec)", cursor, end));
+    char delimiters[] = "xy"; // the byte after the keyword, unless the keyword ends the text
+    Tool_GetDelimitTypeForAsciiImport("Delimiter,", &delimiters[0]);
+    Tool_GetDelimitTypeForAsciiImport("x Delimiter", &delimiters[1]);
+    EXPECT_STREQ(",\t", delimiters);
 }
 
 TEST(AsciiImport, ItemValuesAndFieldsCutInPlace) {
@@ -107,8 +103,7 @@ TEST(AsciiImport, ItemValuesAndFieldsCutInPlace) {
     }
     EXPECT_EQ("12.5|3.4\t\tx\r\n7\t8 3.4|\tx\r\n7\t8 |x\r\n7\t8 x|\r\n7\t8 ", fields)
         << "the line end stays in the rest";
-    char line[] = "ab,cd";
-    char rest[16];
+    char line[] = "ab,cd", rest[16];
     EXPECT_EQ("a|b,cd", Cut(value, ',', line, line + 1, rest)) << "stops at the end position";
     EXPECT_EQ("ab|cd", Cut(line, ',', line, line + 5, rest)) << "the value may be the text's own buffer";
     // A line of several 4 KB blocks, its rest moved toward the front and toward the back of its buffer.

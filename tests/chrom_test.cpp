@@ -66,12 +66,10 @@ struct Chrom {
 
 // Report lines of the error level that end with the text.
 int ErrorLines(const std::string& text) {
-    int count = 0;
-    for (const std::string& line :
-         ovs::test::SplitLines(ovs::test::ReadFileText(ovs::test::PathsReportFile()))) {
-        count += line.find("\t[ERR]\t") != std::string::npos && line.ends_with(text) ? 1 : 0;
-    }
-    return count;
+    const auto lines = ovs::test::SplitLines(ovs::test::ReadFileText(ovs::test::PathsReportFile()));
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.find("\t[ERR]\t") != std::string::npos && line.ends_with(text);
+    }));
 }
 
 TEST(ChromAllocation, ClearsGrowsShrinksRefusesKeepsTheBlocksOnFailureAndReports) {
@@ -212,7 +210,6 @@ TEST(BlockAllocator, ClearsEveryNewByteKeepsTheBlockOnFailureAndSwapsExactly) {
 constexpr double kPsiKpa = static_cast<double>(6.895f);
 
 TEST(GcValues, PressureUnitsFileTypesAndNearestListValues) {
-    // kPa, bar and psi; an unknown or equal code leaves the value.
     const std::tuple<double, WORD, WORD, double> units[] = {
         {100, 0, 1, 1},           {1, 2, 0, 6.894999980926514}, {kPsiKpa, 0, 2, 1},
         {1, 1, 2, 100 / kPsiKpa}, {1, 2, 1, kPsiKpa / 100},     {7.5, 1, 1, 7.5},
@@ -377,12 +374,11 @@ TEST(ResponseFactor, OfValuesAndTheInternalStandardLookups) {
     factors = reinterpret_cast<double*>(&valid);
     EXPECT_EQ(E_OUTOFMEMORY, Tool_CalcResponseFactor(values, &factors, 1.0, 1, &valid));
     EXPECT_TRUE(factors == nullptr && !valid);
-    // Compound 1 (conc 10) is standard 1; the first compound of standard 1 is compound 2.
+    // Compound 1 (conc 10) is standard 1, whose first compound is 2; 9 lies past the table.
     std::vector<OVS_COMPOUND> entries = {Compound(10.0, 1.5f, 2, 0, 2), Compound(0.5, 3.0f, 0, 0, 1),
                                          Compound(7.0, 9.0f, 0, 0, 1), Compound(1.0, 1.0f, 0, 0, 9)};
     entries[1].afLevelFactor[1] = 4.0f;
     const Compounds compounds(entries);
-    // 0.5 x 1.5 for standard 2; 9 lies past the table; levels are 1-based.
     const std::tuple<short, short, float> concs[] = {{1, 2, 40.0f}, {2, 1, 0.75f},
                                                      {3, 1, 0.0f},  {9, 1, 0.0f},
                                                      {1, 0, 0.0f},  {1, OVS_CALIB_LEVELS + 1, 0.0f}};
@@ -488,7 +484,6 @@ protected:
 // With DilutionFactor off, the sample-amount method's amount is c / amount / 100; the plain one ignores it.
 TEST_F(RealRFTest, PlainAndSampleAmountMethodsDivideResponseAndAmountByDirection) {
     constexpr SHORT kAmount = OVS_QUANT_SAMPLE_AMOUNT;
-    // method, basis, direction, calibration level, sample amount, DilutionFactor, factors
     const std::tuple<SHORT, SHORT, SHORT, SHORT, float, int, std::vector<double>> cases[] = {
         {0, kArea, 0, 1, 0.0f, 0, {3.0, 2.0, 0.0, 0.0}},
         {0, kArea, 1, 1, 0.0f, 0, {10.0 / 30.0, 0.5, 0.0, 0.0}},
@@ -642,12 +637,6 @@ TEST(ConcentrationPercent, SharesOfTheSumEntriesOutsideTheTableNegativesAndZeroS
     }
 }
 
-const OVS_RELATIVERT_SETTINGS kRrtSettings = [] { // enabled, reference peak 7
-    OVS_RELATIVERT_SETTINGS settings{};
-    std::tie(settings.bEnabled, settings.wRefPeakId) = std::tuple(1, 7);
-    return settings;
-}();
-
 bool MarkedWithoutRrt(const OVS_LCPEAK& peak) {
     return std::all_of(std::begin(peak.awStatus), std::end(peak.awStatus),
                        [](WORD status) { return (status & OVS_PEAKSTATUS_NO_RRT) != 0; });
@@ -659,7 +648,8 @@ TEST(RelativeRetentionTime, ReferencePeakZeroTimesFixedTimesMarkedPeaksAndRefusa
     PeakTable third({LCPeak(9000, 0, 0, 0, 7), LCPeak(3000, 0, 0, 0, 3)});
     OVS_PEAKTABLE* tables[OVS_RRT_TABLES] = {};
     std::tie(tables[0], tables[5], tables[19]) = std::tuple(first.get(), second.get(), third.get());
-    OVS_RELATIVERT_SETTINGS settings = kRrtSettings;
+    OVS_RELATIVERT_SETTINGS settings{};
+    std::tie(settings.bEnabled, settings.wRefPeakId) = std::tuple(1, 7);
     ASSERT_EQ(S_OK, Tool_GetRelativeRT(&settings, tables));
     EXPECT_EQ(std::tuple(0.25, 1.5, 0.75),
               std::tuple(first.entries()[0].dRelativeRT, second.entries()[1].dRelativeRT,
@@ -672,7 +662,7 @@ TEST(RelativeRetentionTime, ReferencePeakZeroTimesFixedTimesMarkedPeaksAndRefusa
     EXPECT_FALSE(MarkedWithoutRrt(third.entries()[1]));
     PeakTable table({LCPeak(84000, 0, 0), LCPeak(21000, 0, 0)});
     OVS_PEAKTABLE* only[OVS_RRT_TABLES] = {table.get()};
-    OVS_RELATIVERT_SETTINGS fixed = kRrtSettings;
+    OVS_RELATIVERT_SETTINGS fixed = settings;
     fixed.bRefIsFixedTime = fixed.bZeroTimeUsed = fixed.wZeroTimeMode = 1;
     std::tie(fixed.fRefTime, fixed.fZeroTime) = std::pair(0.7f, 0.35f); // 42000 and 21000 ms
     ASSERT_EQ(S_OK, Tool_GetRelativeRT(&fixed, only));
