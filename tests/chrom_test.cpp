@@ -307,8 +307,8 @@ TEST(TimeTable, KeepsTheExtremesOfEveryGroupPassByPassAndRefusesOrderly) {
     std::vector<double> spikes(5000); // several rounds of reading, a group of two at the end
     std::tie(spikes[10], spikes[4500]) = std::pair(-1.0, 7.0);
     const std::tuple<std::vector<double>, DWORD, std::vector<double>> cases[] = {
-        {{0, 3, 1, 2, 0}, 5, {0, 1, 2, 3, 4}},
-        {{0, 3, 1, 2, 0}, 4, {0, 1, 2, 4}},
+        {{0, 3, 1, 1, 0}, 5, {0, 1, 2, 3, 4}},
+        {{0, 3, 1, 1, 0}, 4, {0, 1, 2, 4}},
         {{1, 0, -0.0, 0, -0.0, -0.0, 0, 0, -0.0, 1}, 4, {0, 1, 5, 9}},
         {{9, nan, 1, 2, 0, 1, nan, 3, 0, 9}, 5, {0, 1, 7, 8, 9}},
         {{9, nan, 1, 2, 0, 1, nan, 3, 0, 9}, 4, {0, 1, 9}},
