@@ -1,5 +1,3 @@
-// The report of the processes that hold a file open, through Wine's Restart Manager and through the
-// stand-in's, which names the holders it is told to.
 #include "test_support.h"
 
 #include "ovstooldbgreport.h"
@@ -76,8 +74,7 @@ TEST_F(FileLockReport, HoldersAsTheRestartManagerListsThem) {
         {self + "," + other, checked + "\nLock process : (" + self + ") " + ExecutablePath() +
                                  "\nLock process : (" + other + ") " + ExecutablePath()},
         {other + "!", checked + "\nLock process : Holder application " + other},
-        {"1,2,3,4,5,6,7,8,9,10," + self, "Fail to check file lock process: " + m_file},
-    };
+        {"1,2,3,4,5,6,7,8,9,10," + self, "Fail to check file lock process: " + m_file}};
     const std::string bin = ExecutableFolder();
     char path[32768];
     GetEnvironmentVariableA("PATH", path, sizeof path);
