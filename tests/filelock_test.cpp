@@ -5,8 +5,6 @@
 #include "unique_resource.h"
 
 #include <optional>
-#include <string>
-#include <vector>
 
 using namespace ovs::test;
 
@@ -29,8 +27,8 @@ const ChildMode waitMode("wait", [](const std::vector<std::string>&) {
     return 0;
 });
 
-std::string Logged(const std::string& message) {
-    return "    [strLogMessage] = [" + message + "]";
+bool Logged(const std::string& report, const std::string& message) {
+    return report.find("    [strLogMessage] = [" + message + "]") != std::string::npos;
 }
 
 class FileLockReport : public RegistryTest {
@@ -54,14 +52,13 @@ protected:
     ovs::unique_hfile m_held;
 };
 
+// Wine's service succeeds without a session key and lists no holder even for a held file.
 TEST_F(FileLockReport, WinesRestartManagerGivesTheFailureMessage) {
     const ChildResult child = RunChild("lockreport", {m_file, "", "<null>"});
-    ASSERT_TRUE(child.finished);
-    ASSERT_EQ(0u, child.exitCode);
+    ASSERT_TRUE(child.finished && child.exitCode == 0);
     const std::string report = ReadFileText(m_report->reportFile());
-    // Wine's service succeeds without a session key and lists no holder even for a held file.
-    EXPECT_NE(std::string::npos, report.find(Logged("Fail to check file lock process: " + m_file))) << report;
-    EXPECT_NE(std::string::npos, report.find(Logged("Fail to check file lock process: ")));
+    EXPECT_TRUE(Logged(report, "Fail to check file lock process: " + m_file)) << report;
+    EXPECT_TRUE(Logged(report, "Fail to check file lock process: "));
     EXPECT_EQ(std::string::npos, report.find("Check locked file"));
 }
 
@@ -77,8 +74,7 @@ TEST_F(FileLockReport, HoldersAsTheRestartManagerListsThem) {
         {self + "," + other, checked + "\nLock process : (" + self + ") " + ExecutablePath() +
                                  "\nLock process : (" + other + ") " + ExecutablePath()},
         {other + "!", checked + "\nLock process : Holder application " + other},
-        {"1,2,3,4,5,6,7,8,9,10," + self, "Fail to check file lock process: " + m_file},
-    };
+        {"1,2,3,4,5,6,7,8,9,10," + self, "Fail to check file lock process: " + m_file}};
     const std::string bin = ExecutableFolder();
     char path[32768];
     GetEnvironmentVariableA("PATH", path, sizeof path);
@@ -87,7 +83,7 @@ TEST_F(FileLockReport, HoldersAsTheRestartManagerListsThem) {
                                            {{"PATH", bin + ";" + path}, {"OVS_RSTRTMGR_HOLDERS", holders}});
         EXPECT_TRUE(run.finished && run.exitCode == 0) << holders;
         const std::string report = m_report->debugFolder() + "\\DbgReport_OVSLockReportHost_Inst_001.log";
-        EXPECT_NE(std::string::npos, ReadFileText(report).find(Logged(message))) << holders;
+        EXPECT_TRUE(Logged(ReadFileText(report), message)) << holders;
         DeleteFileA(report.c_str());
     }
     TerminateProcess(waiter.get(), 0);
