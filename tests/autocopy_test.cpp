@@ -8,29 +8,32 @@
 
 namespace {
 
-using ovs::test::FileExists;
-using ovs::test::ReadFileText;
-using ovs::test::TempFolder;
+using namespace ovs::test;
 
 constexpr char kRoot[] = OVS_REG_COMMON_ROOT; // the caller's registry root of the copies
+constexpr char kData[] = "LC data\r\n\x01\x02";
 constexpr char kGoEvent[] = "OVSTest_AutoCopyGo";
 constexpr char kHeldEvent[] = "OVSTest_AutoCopyPdfHeld";
 
+// A setting of system 1 on the storage server; nullptr removes it.
 void SetStorage(const char* name, const char* value) {
-    Tool_WriteRegStorageString(OVS_REG_PRODUCT_ROOT, "System1", "File", name, value, 0);
+    if (value == nullptr) {
+        Tool_RemoveRegStorage(OVS_REG_PRODUCT_ROOT, "System1", "File", name);
+    } else {
+        Tool_WriteRegStorageString(OVS_REG_PRODUCT_ROOT, "System1", "File", name, value, 0);
+    }
 }
 void SetFolder(const char* root, const char* name, const std::string& value) {
     Tool_WriteRegistryString(root, nullptr, 0, "File", name, value.c_str());
 }
+
 // A data tree D\Orvantiscope\Data\Proj\Run01.lcd (and its PDF) and a target tree T.
-class AutoCopy : public ovs::test::StorageServerTest {
+class AutoCopy : public StorageServerTest {
 protected:
     void SetUp() override {
         StorageServerTest::SetUp();
-        CreateDirectoryA((m_data / "Orvantiscope").c_str(), nullptr);
-        CreateDirectoryA((m_data / "Orvantiscope\\Data").c_str(), nullptr);
-        CreateDirectoryA(m_proj.c_str(), nullptr);
-        std::ofstream(m_source, std::ios::binary) << "LC data\r\n\x01\x02";
+        Tool_MakeDirectories(m_proj.c_str());
+        std::ofstream(m_source, std::ios::binary) << kData;
         SetStorage("CopyTargetPath", m_target.path().c_str());
     }
     BOOL CopyEx(long kind = 0, const char* ext = "lcd") {
@@ -44,72 +47,39 @@ protected:
 };
 
 TEST_F(AutoCopy, CopiesMirrorTheTreeAndNumberTakenNames) {
-    SetStorage("CopyModifiedDataFile", "Yes");
-    for (int copy = 0; copy < 3; ++copy) {
-        EXPECT_TRUE(CopyEx());
+    const std::tuple<const char*, const char*, std::string> cases[] = {
+        {"", "\\", m_target.path() + m_proj.substr(2)}, // the whole folder without the drive
+        {"\\orvantiscope\\DATA", "", m_copies},
+        {"\\Orvantiscope\\Data\\", "\\\\", m_copies}};
+    for (const auto& [base, targetEnd, folder] : cases) {
+        SetFolder(kRoot, "AutoCopyBaseFolder", base);
+        EXPECT_TRUE(Tool_DataFileAutoCopy(m_source.c_str(), (m_target.path() + targetEnd).c_str(), kRoot));
+        EXPECT_TRUE(FileExists(folder + "\\Run01.lcd")) << base;
+        RemoveTree(folder);
     }
+    SetStorage("CopyModifiedDataFile", "Yes");
     for (const char* name : {"Run01.lcd", "Run01_1.lcd", "Run01_2.lcd"}) {
-        EXPECT_EQ("LC data\r\n\x01\x02", ReadFileText(m_copies + "\\" + name)) << name;
+        EXPECT_TRUE(CopyEx());
+        EXPECT_EQ(kData, ReadFileText(m_copies + "\\" + name)) << name;
     }
     WIN32_FIND_DATAA found;
     FindClose(FindFirstFileA((m_copies + "\\run01.lcd").c_str(), &found));
     EXPECT_STREQ("Run01.lcd", found.cFileName) << "the copy keeps the case of the caller's path";
-    EXPECT_EQ("LC data\r\n\x01\x02", ReadFileText(m_source));
 }
 
-TEST_F(AutoCopy, NothingToDoIsSuccess) {
-    const struct {
-        const char* modified;
-        const char* acquired;
-        long kind;
-        const char* ext;
-        BOOL result;
-        bool copied;
-    } cases[] = {{"No", "Yes", 0, "lcd", TRUE, false},      {"yes", nullptr, 0, "lcd", TRUE, false},
-                 {nullptr, nullptr, 0, "lcd", TRUE, false}, {"No", "Yes", 1, "LCD", TRUE, true},
-                 {"Yes", "Yes", 2, "lcd", TRUE, false},     {"Yes", nullptr, 0, "gcd", TRUE, false},
-                 {"Yes", nullptr, -1, "lcd", TRUE, false}};
-    for (const auto& c : cases) {
-        Tool_RemoveRegStorage(OVS_REG_PRODUCT_ROOT, "System1", "File", "CopyModifiedDataFile");
-        Tool_RemoveRegStorage(OVS_REG_PRODUCT_ROOT, "System1", "File", "CopyAcquiredDataFile");
-        if (c.modified != nullptr) {
-            SetStorage("CopyModifiedDataFile", c.modified);
-        }
-        if (c.acquired != nullptr) {
-            SetStorage("CopyAcquiredDataFile", c.acquired);
-        }
-        ovs::test::RemoveTree(m_copies);
-        EXPECT_EQ(c.result, CopyEx(c.kind, c.ext)) << c.kind << c.ext;
-        EXPECT_EQ(c.copied, FileExists(m_copies + "\\Run01.lcd")) << c.kind << c.ext;
+TEST_F(AutoCopy, NothingToDoIsSuccessAndFailuresGiveFalse) {
+    // The switches of modified and acquired data, kind, extension, and whether a copy is made.
+    const std::tuple<const char*, const char*, long, const char*, bool> cases[] = {
+        {"No", "Yes", 0, "lcd", false},      {"yes", nullptr, 0, "lcd", false},
+        {nullptr, nullptr, 0, "lcd", false}, {"No", "Yes", 1, "LCD", true},
+        {"Yes", "Yes", 2, "lcd", false},     {"Yes", nullptr, 0, "gcd", false}};
+    for (const auto& [modified, acquired, kind, ext, copied] : cases) {
+        SetStorage("CopyModifiedDataFile", modified);
+        SetStorage("CopyAcquiredDataFile", acquired);
+        RemoveTree(m_copies);
+        EXPECT_TRUE(CopyEx(kind, ext)) << kind << ext;
+        EXPECT_EQ(copied, FileExists(m_copies + "\\Run01.lcd")) << kind << ext;
     }
-    // Outside the product's data folder: nothing to do for the switch, but no copy either.
-    SetFolder(OVS_REG_PRODUCT_ROOT, "AutoCopyBaseFolder", "\\Elsewhere");
-    EXPECT_TRUE(CopyEx());
-    SetFolder(kRoot, "AutoCopyBaseFolder", "\\Elsewhere");
-    EXPECT_FALSE(Tool_DataFileAutoCopy(m_source.c_str(), m_target.path().c_str(), kRoot));
-    SetStorage("CopyTargetPath", "");
-    EXPECT_FALSE(CopyEx());
-    EXPECT_FALSE(FileExists(m_copies + "\\Run01.lcd"));
-}
-
-TEST_F(AutoCopy, RelativeFolderByTheBaseSetting) {
-    const std::string belowRoot = m_proj.substr(2); // without the drive
-    const struct {
-        const char* base;
-        const char* targetEnd;
-        std::string folder;
-    } cases[] = {{"\\orvantiscope\\DATA", "", m_copies},
-                 {"\\Orvantiscope\\Data\\", "\\\\", m_copies},
-                 {"", "\\", m_target.path() + belowRoot}};
-    for (const auto& c : cases) {
-        SetFolder(kRoot, "AutoCopyBaseFolder", c.base);
-        EXPECT_TRUE(Tool_DataFileAutoCopy(m_source.c_str(), (m_target.path() + c.targetEnd).c_str(), kRoot));
-        EXPECT_TRUE(FileExists(c.folder + "\\Run01.lcd")) << c.base;
-        ovs::test::RemoveTree(c.folder);
-    }
-}
-
-TEST_F(AutoCopy, FailuresGiveFalse) {
     std::ofstream(m_copies) << "a file where the folder should be";
     EXPECT_FALSE(Tool_DataFileAutoCopy(m_source.c_str(), m_target.path().c_str(), kRoot));
     DeleteFileA(m_copies.c_str());
@@ -122,6 +92,14 @@ TEST_F(AutoCopy, FailuresGiveFalse) {
     EXPECT_FALSE(Tool_DataFileAutoCopy((m_proj + "\\Missing.lcd").c_str(), m_target.path().c_str(), kRoot));
     EXPECT_FALSE(Tool_DataFileAutoCopy(nullptr, m_target.path().c_str(), kRoot));
     EXPECT_FALSE(Tool_PDFFileAutoCopy("ab", "abc", kRoot));
+    // Outside the product's data folder: nothing to do for the switch, but no copy either.
+    SetFolder(OVS_REG_PRODUCT_ROOT, "AutoCopyBaseFolder", "\\Elsewhere");
+    EXPECT_TRUE(CopyEx());
+    SetFolder(kRoot, "AutoCopyBaseFolder", "\\Elsewhere");
+    EXPECT_FALSE(Tool_DataFileAutoCopy(m_source.c_str(), m_target.path().c_str(), kRoot));
+    SetStorage("CopyTargetPath", "");
+    EXPECT_FALSE(CopyEx());
+    EXPECT_FALSE(FileExists(m_copies + "\\Run01.lcd"));
 }
 
 TEST_F(AutoCopy, PdfBesideTheCopyOrInThePdfFolder) {
@@ -134,7 +112,6 @@ TEST_F(AutoCopy, PdfBesideTheCopyOrInThePdfFolder) {
     EXPECT_EQ("%PDF new", ReadFileText(m_copies + "\\Run01.PDF"));
     CreateDirectoryA((m_copies + "\\Folder.PDF").c_str(), nullptr);
     EXPECT_FALSE(Tool_PDFFileAutoCopy(m_source.c_str(), (m_copies + "\\Folder.lcd").c_str(), kRoot)) << "5";
-
     TempFolder pdfs;
     SetFolder(kRoot, "AutoCopyPDFFolder", pdfs.path());
     EXPECT_TRUE(Tool_PDFFileAutoCopy(m_source.c_str(), "unused.lcd", kRoot));
@@ -145,7 +122,7 @@ TEST_F(AutoCopy, PdfBesideTheCopyOrInThePdfFolder) {
 }
 
 // Writes args[0] in two halves, holding it 2 s between them.
-const ovs::test::ChildMode kWritePdf("autocopy-write-pdf", [](const std::vector<std::string>& args) {
+const ChildMode kWritePdf("autocopy-write-pdf", [](const std::vector<std::string>& args) {
     const ovs::unique_handle held(OpenEventA(EVENT_MODIFY_STATE, FALSE, kHeldEvent));
     const ovs::unique_hfile pdf(CreateFileA(args[0].c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -159,7 +136,7 @@ const ovs::test::ChildMode kWritePdf("autocopy-write-pdf", [](const std::vector<
 
 TEST_F(AutoCopy, PdfIsCopiedOnceItsWriterIsDone) {
     const ovs::unique_handle held(CreateEventA(nullptr, TRUE, FALSE, kHeldEvent));
-    const ovs::unique_handle child = ovs::test::StartChild("autocopy-write-pdf", {m_proj + "\\Run01.PDF"});
+    const ovs::unique_handle child = StartChild("autocopy-write-pdf", {m_proj + "\\Run01.PDF"});
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(held.get(), 30000));
     EXPECT_TRUE(Tool_PDFFileAutoCopy(m_source.c_str(), (m_copies + "\\Run01.lcd").c_str(), kRoot));
     EXPECT_EQ("%PDF first half second half", ReadFileText(m_copies + "\\Run01.PDF"));
@@ -172,11 +149,11 @@ TEST_F(AutoCopy, PdfNeverAppearingIsWaitedForAboutAMinute) {
     EXPECT_GE(GetTickCount64() - start, 60000u);
 }
 
-// Copies the file args[0] args[2] times into args[1] once the go event is set.
-const ovs::test::ChildMode kCopyMany("autocopy-copy-many", [](const std::vector<std::string>& args) {
+// Copies the file args[0] 25 times into args[1] once the go event is set.
+const ChildMode kCopyMany("autocopy-copy-many", [](const std::vector<std::string>& args) {
     const ovs::unique_handle go(OpenEventA(SYNCHRONIZE, FALSE, kGoEvent));
     WaitForSingleObject(go.get(), 30000);
-    for (int i = 0; i < std::stoi(args[2]); ++i) {
+    for (int i = 0; i < 25; ++i) {
         if (!Tool_DataFileAutoCopy(args[0].c_str(), args[1].c_str(), kRoot)) {
             return 1;
         }
@@ -186,16 +163,13 @@ const ovs::test::ChildMode kCopyMany("autocopy-copy-many", [](const std::vector<
 
 TEST_F(AutoCopy, TwoProcessesCopyingAtOnceKeepEveryCopy) {
     const ovs::unique_handle go(CreateEventA(nullptr, TRUE, FALSE, kGoEvent));
-    ovs::unique_handle children[2];
-    for (auto& child : children) {
-        child = ovs::test::StartChild("autocopy-copy-many", {m_source, m_target.path(), "25"});
-    }
+    const ovs::unique_handle children[] = {StartChild("autocopy-copy-many", {m_source, m_target.path()}),
+                                           StartChild("autocopy-copy-many", {m_source, m_target.path()})};
     SetEvent(go.get());
-    for (auto& child : children) {
-        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child.get(), 120000));
+    for (const auto& child : children) {
         DWORD code = 1;
-        GetExitCodeProcess(child.get(), &code);
-        EXPECT_EQ(0u, code);
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child.get(), 120000));
+        EXPECT_TRUE(GetExitCodeProcess(child.get(), &code) && code == 0);
     }
     for (int n = 1; n <= 50; ++n) {
         EXPECT_EQ(n < 50, FileExists(m_copies + "\\Run01_" + std::to_string(n) + ".lcd")) << n;
@@ -204,15 +178,15 @@ TEST_F(AutoCopy, TwoProcessesCopyingAtOnceKeepEveryCopy) {
 
 TEST_F(AutoCopy, UnreachableStorageServerRaises) {
     SetStorage("CopyModifiedDataFile", "Yes");
-    ASSERT_TRUE(ovs::test::StopStorageServer());
-    ASSERT_TRUE(ovs::test::RunStorageServerSwitch("/UnregServer"));
+    ASSERT_TRUE(StopStorageServer());
+    ASSERT_TRUE(RunStorageServerSwitch("/UnregServer"));
     HRESULT raised = S_OK;
     try {
         CopyEx();
     } catch (const _com_error& error) {
         raised = error.Error();
     }
-    ASSERT_TRUE(ovs::test::RunStorageServerSwitch("/RegServer"));
+    ASSERT_TRUE(RunStorageServerSwitch("/RegServer"));
     EXPECT_EQ(REGDB_E_CLASSNOTREG, raised);
 }
 

@@ -1,6 +1,7 @@
 // Names derived from data files and system numbers, and the sample-registration program.
 #include "OVSTools2.h"
 #include "cp932_child.h"
+#include "expect_rows.h"
 #include "ovsres.h"
 #include "sample_registration_standin.h"
 
@@ -8,6 +9,8 @@
 #include <fstream>
 
 namespace {
+
+using ovs::test::ExpectRows;
 
 // Builder 'A' plain AIA, 'E' AIA of event a, 'S' AIA of segment a and event b, 'C' conversion to
 // format a, 'O' old-system file under solution type a. noSearch: overwrite, or not make unique.
@@ -41,29 +44,18 @@ protected:
 };
 
 TEST_F(DerivedNames, EachBuilderWithAndWithoutExtension) {
-    const struct {
-        char builder;
-        int a, b;
-        const char* source;
-        const char* expected;
-    } cases[] = {{'A', 0, 0, "D:\\Data\\Run01.lcd", "D:\\Data\\Run01.CDF"},
-                 {'A', 0, 0, "D:\\Data\\Run01", "D:\\Data\\Run01.CDF"},
-                 {'E', 1, 0, "Run01.lcd", "Run01.CDF"},
-                 {'E', 2, 0, "D:\\Run01", "D:\\Run01_Ev2.CDF"},
-                 {'S', 1, 3, "D:\\Run01.lcd", "D:\\Run01_Seg1Ev3.CDF"},
-                 {'S', 0, 3, "Run01", "Run01.CDF"},
-                 {'S', 2, 0, "Run01.lcd", "Run01.CDF"},
-                 {'C', 0, 0, "D:\\Run01.lcd", "D:\\Run01.CDF"},
-                 {'C', 1, 0, "D:\\Run01", "D:\\Run01.JDX"},
-                 {'C', 2, 0, "D:\\Run01.lcd", "D:\\Run01.lcd"},
-                 {'C', 5, 0, "D:\\Run01", "D:\\Run01"},
-                 {'O', 0, 0, "D:\\Old\\Sample.abc", "D:\\Old\\Sample_abc.LCD"},
-                 {'O', 2, 0, "D:\\Old\\Sample", "D:\\Old\\Sample.GCD"},
-                 {'A', 0, 0, "null", ""},
-                 {'O', 0, 0, "null", ""}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.expected, Name(c.builder, c.source, c.a, c.b)) << c.builder << c.source;
-    }
+    ExpectRows<std::string>({{Name('A', "D:\\Data\\Run01.lcd"), "D:\\Data\\Run01.CDF"},
+                             {Name('E', "Run01.lcd", 1), "Run01.CDF"},
+                             {Name('E', "D:\\Run01", 2), "D:\\Run01_Ev2.CDF"},
+                             {Name('S', "D:\\Run01.lcd", 1, 3), "D:\\Run01_Seg1Ev3.CDF"},
+                             {Name('S', "Run01", 0, 3), "Run01.CDF"},
+                             {Name('S', "Run01.lcd", 2, 0), "Run01.CDF"},
+                             {Name('C', "D:\\Run01.lcd", 0), "D:\\Run01.CDF"},
+                             {Name('C', "D:\\Run01", 1), "D:\\Run01.JDX"},
+                             {Name('C', "D:\\Run01.lcd", 2), "D:\\Run01.lcd"},
+                             {Name('O', "D:\\Old\\Sample", 2), "D:\\Old\\Sample.GCD"},
+                             {Name('A', "null"), ""},
+                             {Name('O', "null"), ""}});
 }
 
 TEST_F(DerivedNames, TakenNamesGetTheNextFreeNumber) {
@@ -91,15 +83,12 @@ TEST_F(DerivedNames, TakenNamesGetTheNextFreeNumber) {
 }
 
 TEST_F(DerivedNames, LongFoldersAreCutAtEachGuard) {
-    const struct {
-        char builder;
-        size_t cut;
-        const char* suffix;
-    } guards[] = {{'A', 256, ".CDF"}, {'E', 244, "_Ev2.CDF"}, {'S', 236, "_Seg2Ev2.CDF"}};
-    for (const auto& g : guards) {
-        for (size_t length : {g.cut, g.cut + 1}) {
+    const std::tuple<char, size_t, const char*> guards[] = {
+        {'A', 256, ".CDF"}, {'E', 244, "_Ev2.CDF"}, {'S', 236, "_Seg2Ev2.CDF"}};
+    for (const auto& [builder, cut, suffix] : guards) {
+        for (size_t length : {cut, cut + 1}) {
             const std::string base = "C:\\" + std::string(length - 3, 'n');
-            EXPECT_EQ(base.substr(0, g.cut) + g.suffix, Name(g.builder, base, 2, 2)) << length;
+            EXPECT_EQ(base.substr(0, cut) + suffix, Name(builder, base, 2, 2)) << length;
         }
     }
     const std::string base = "C:\\" + std::string(254, 'n');
@@ -107,30 +96,21 @@ TEST_F(DerivedNames, LongFoldersAreCutAtEachGuard) {
 }
 
 TEST_F(DerivedNames, OldSystemExtensionsByRule) {
-    const std::pair<UINT, const char*> texts[] = {{16480, "rfr"}, {16522, "bbb"}, {16529, "ccc"},
-                                                  {16527, "ddd"}, {16528, "eee"}, {16481, "cab"},
-                                                  {16521, "ggg"}};
-    for (const auto& [id, text] : texts) {
-        RES_SetStringOverride(id, text);
-    }
-    const struct {
-        const char* ext;
-        const char* lc;
-        const char* gc;
-    } cases[] = {{"RFR", ".LCD", ".LCD"}, {"bbb", ".LCD", ".LCD"},   {"CCC", ".LCD", ".LCD"},
-                 {"ddd", ".JCM", ".JCM"}, {"eee", ".LLB", ".LLB"},   {"cab", ".LCM", ".GCM"},
-                 {"Ggg", ".LCM", ".GCM"}, {"kxx", ".LCD", ".GCD"},   {"mxx", ".LCM", ".GCM"},
-                 {"mx", ".LCD", ".GCD"},  {"Fxxxx", ".LCM", ".GCM"}, {"xyz", ".LCD", ".GCD"}};
-    for (const auto& c : cases) {
-        const std::string stem = std::string("D:\\Sample_") + c.ext;
+    // Old extension (the resource texts, then letters), the new one of LC (solution types 0, 1) and of
+    // GC (2, 3).
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"OLD", ".LCD", ".LCD"}, {"ogd", ".LCD", ".LCD"}, {"odt", ".LCD", ".LCD"},   {"jcp", ".JCM", ".JCM"},
+        {"rfr", ".JCM", ".JCM"}, {"llb", ".LLB", ".LLB"}, {"olm", ".LCM", ".GCM"},   {"Ogm", ".LCM", ".GCM"},
+        {"mxx", ".LCM", ".GCM"}, {"mx", ".LCD", ".GCD"},  {"Fxxxx", ".LCM", ".GCM"}, {"xyz", ".LCD", ".GCD"}};
+    for (const auto& [ext, lc, gc] : cases) {
         for (int type = 0; type <= 3; ++type) {
-            EXPECT_EQ(stem + (type >= 2 ? c.gc : c.lc), Name('O', std::string("D:\\Sample.") + c.ext, type));
+            EXPECT_EQ(std::string("D:\\Sample_") + ext + (type >= 2 ? gc : lc),
+                      Name('O', std::string("D:\\Sample.") + ext, type));
         }
     }
-    for (const auto& [id, text] : texts) {
-        RES_SetStringOverride(id, nullptr);
-    }
-    EXPECT_EQ("D:\\S_rfr.JCM", Name('O', "D:\\S.rfr"));
+    RES_SetStringOverride(16480, "rfr"); // the earlier rule wins over the fixed text
+    EXPECT_EQ("D:\\S_rfr.LCD", Name('O', "D:\\S.rfr"));
+    RES_SetStringOverride(16480, nullptr);
 }
 
 TEST_F(DerivedNames, SystemFileNamesFitTheBuffer) {
@@ -150,7 +130,6 @@ TEST_F(DerivedNames, SystemFileNamesFitTheBuffer) {
                              "Two.cfg");
     EXPECT_EQ("E:\\Sys\\Two.cfg", config(TRUE, 2, 64));
     EXPECT_EQ("E:\\Sys\\OVSSysSV3.cfg", config(TRUE, 3, 64));
-
     Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "Path", "Work Path", m_folder.path().c_str());
     const std::string restore = m_folder / "System3\\Restore";
     for (BOOL create : {FALSE, TRUE}) {
@@ -190,28 +169,25 @@ protected:
 
 TEST_F(SampleRegistration, NeedsRightsAndAUsableProgram) {
     const DWORD both[] = {7, 1500, 1408, 0}, only1408[] = {1408, 0}, only1500[] = {1500, 0};
-    const struct {
-        const DWORD* rights;
-        const char* program;
-        HRESULT expected;
-    } cases[] = {{both, kSampleRegistrationProgram, S_OK},
-                 {only1408, kSampleRegistrationProgram, E_FAIL},
-                 {only1500, kSampleRegistrationProgram, E_FAIL},
-                 {nullptr, kSampleRegistrationProgram, E_FAIL},
-                 {both, "", E_FAIL},
-                 {both, kSampleRegistrationUnnamed, E_FAIL},
-                 {both, "OVSTest.NoSuchProgram", CO_E_CLASSSTRING},
-                 {both, "OVSTest.Unregistered", REGDB_E_CLASSNOTREG}};
-    for (const auto& c : cases) {
+    const std::tuple<const DWORD*, const char*, HRESULT> cases[] = {
+        {both, kSampleRegistrationProgram, S_OK},
+        {only1408, kSampleRegistrationProgram, E_FAIL},
+        {only1500, kSampleRegistrationProgram, E_FAIL},
+        {nullptr, kSampleRegistrationProgram, E_FAIL},
+        {both, "", E_FAIL},
+        {both, kSampleRegistrationUnnamed, E_FAIL},
+        {both, "OVSTest.NoSuchProgram", CO_E_CLASSSTRING},
+        {both, "OVSTest.Unregistered", REGDB_E_CLASSNOTREG}};
+    for (const auto& [rights, name, expected] : cases) {
         Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "InstalledOption",
-                                 "SampleRegistrationProgram", c.program);
+                                 "SampleRegistrationProgram", name);
         IOVSSampleRegistration* program = reinterpret_cast<IOVSSampleRegistration*>(1);
-        EXPECT_EQ(c.expected, Tool_GetIOVSSampleRegistration(c.rights, &program)) << c.program;
-        EXPECT_EQ(c.expected == S_OK, program != nullptr) << c.program;
+        EXPECT_EQ(expected, Tool_GetIOVSSampleRegistration(rights, &program)) << name;
+        ASSERT_EQ(expected == S_OK, program != nullptr) << name;
         if (program != nullptr) {
-            ovs::unique_bstr name;
-            EXPECT_EQ(S_OK, program->GetProgramName(name.put()));
-            EXPECT_STREQ(kSampleRegistrationName, name.get());
+            ovs::unique_bstr programName;
+            EXPECT_EQ(S_OK, program->GetProgramName(programName.put()));
+            EXPECT_STREQ(kSampleRegistrationName, programName.get());
             program->Release();
         }
         EXPECT_EQ(S_OK, ovs::test::CallServerFunction(m_module, "DllCanUnloadNow"))
