@@ -1,15 +1,12 @@
-// Names that do not collide (incremented and numbered names, names stamped with a fixed clock,
-// scratch names) and the temporary folder of a process. Every process starts with an empty folder
-// slot and reads its name settings once, so those cases run in child processes of their own.
+// Names that do not collide (incremented, numbered, stamped with a fixed clock, scratch names) and the
+// temporary folder of a process. Every process starts with an empty folder slot and reads its name
+// settings once, so those cases run in child processes of their own.
+#include "OVSTools2.h"
 #include "cp932_child.h"
 #include "file_helpers.h"
 #include "guarded_buffer.h"
 #include "paths_report.h"
 #include "../ovstoolfunctions/local_clock.h"
-#include "ovsreg.h"
-#include "ovstoolpaths.h"
-#include "ovstooltemppath.h"
-#include "ovstooluniquenames.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -115,8 +112,8 @@ void Store(const std::string& folder) {
                              folder.c_str());
 }
 
-// Scratch names in the process folder, which is empty.
-void CheckTempNames(ChildChecks& check, const std::string& folder) {
+// Scratch names in the process folder, which is empty, with the retry limit given.
+void CheckTempNames(ChildChecks& check, const std::string& folder, int retryLimit) {
     char suffix[32];
     std::snprintf(suffix, sizeof suffix, "-%lu.lcd", GetCurrentProcessId());
     char name[MAX_PATH];
@@ -134,24 +131,31 @@ void CheckTempNames(ChildChecks& check, const std::string& folder) {
     GuardedBuffer small(10);
     check(28, Tool_GenerateTempFileName("tmp", "lcd", small.data(), small.size()) == FALSE && small.intact());
     check(29, FolderEntries(folder).empty() && Tool_GenerateTempFileName("tmp", "lcd", nullptr, 10) == FALSE);
+    // Every candidate taken (its extension "x\.." names the folder it is in): retries up to the limit.
+    check(17, !Tool_GenerateTempFileName("tmp", "x\\..", name, sizeof name) && FolderEntries(folder).empty());
+    check(18, ReportCount("File Already exists [") == retryLimit &&
+                  ReportCount("The retry exceeded the upper bound.") == 1);
 }
 
-// args: base folder ("" for none in the registry), and the folder of a parent process that must stay
-// as it is. Without the second, runs a second process of this mode while its own folder holds files.
+// args: base folder ("" for none in the registry, and no retry limit; else a limit of 3), and the
+// folder of a parent process that must stay as it is. Without the second, runs a second process of
+// this mode while its own folder holds files.
 const ChildMode kSwitch("temp-switch", [](const std::vector<std::string>& args) {
     ChildChecks check;
+    PathsReportFile();
     const std::string base = args.at(0);
     Store(base);
-    // Before the switch the base folder serves, and deleting does nothing.
+    if (!base.empty()) {
+        Tool_WriteRegistryInt(OVS_REG_PRODUCT_ROOT, OVS_REG_CURRENT_VERSION, 0, "File", "GenTmpNameMaxCount",
+                              3);
+    }
+    // Before the switch the base folder serves.
     const std::string expected = base.empty() ? PlatformTempPath() : base;
     char buffer[MAX_PATH];
     CString text;
     check(0, ProcessTempPath() == expected && Tool_GetProcessTempPathString(text) == 1);
     check(1, Tool_GetProcessTempPath(buffer, sizeof buffer) == static_cast<int>(expected.size()) &&
                  expected == buffer);
-    MakeFile(expected + "\\keep.txt");
-    Tool_DeleteProcessTempPath();
-    check(2, DeleteFileA((expected + "\\keep.txt").c_str()));
 
     Tool_SwitchToProcessTempPath();
     const std::string folder = ProcessTempPath();
@@ -170,7 +174,7 @@ const ChildMode kSwitch("temp-switch", [](const std::vector<std::string>& args) 
     check(8, folder == exact.text() && exact.intact());
     check(9, Tool_GetProcessTempPath(tooShort.data(), tooShort.size()) == 0 && tooShort.intact());
     check(10, tooShort.text().empty() && Tool_GetProcessTempPath(nullptr, 10) == 0);
-    CheckTempNames(check, folder);
+    CheckTempNames(check, folder, base.empty() ? 10 : 3);
 
     MakeFile(folder + "\\scratch.tmp");
     CreateDirectoryA((folder + "\\sub").c_str(), nullptr);
@@ -204,26 +208,6 @@ const ChildMode kLongBase("temp-long-base", [](const std::vector<std::string>& a
     return check.result();
 });
 
-// args: base folder, retry limit to store ("-" for none), retries expected. Every candidate is
-// taken: its extension "x\.." names the folder it is in.
-const ChildMode kTakenNames("temp-names-taken", [](const std::vector<std::string>& args) {
-    ChildChecks check;
-    PathsReportFile();
-    Store(args.at(0));
-    if (args.at(1) != "-") {
-        Tool_WriteRegistryInt(OVS_REG_PRODUCT_ROOT, OVS_REG_CURRENT_VERSION, 0, "File", "GenTmpNameMaxCount",
-                              std::atoi(args.at(1).c_str()));
-    }
-    Tool_SwitchToProcessTempPath();
-    char name[MAX_PATH];
-    check(0, Tool_GenerateTempFileName("tmp", "x\\..", name, sizeof name) == FALSE);
-    check(1, ReportCount("File Already exists [") == std::atoi(args.at(2).c_str()));
-    check(3, ReportCount("The retry exceeded the upper bound.") == 1);
-    check(4, FolderEntries(ProcessTempPath()).empty());
-    Tool_DeleteProcessTempPath();
-    return check.result();
-});
-
 class TempFolders : public RegistryTest {
 protected:
     static void ExpectChild(const std::string& mode, const std::vector<std::string>& args) {
@@ -234,20 +218,18 @@ protected:
     TempFolder m_base;
 };
 
-TEST_F(TempFolders, SwitchCreatesAndDeleteRemovesTheFolderOfEachProcess) {
+TEST_F(TempFolders, SwitchCreatesAndDeleteRemovesTheFolderOfEachProcessAndNamesRetryToTheLimit) {
     ExpectChild("temp-switch", {m_base.path()});
     ExpectChild("temp-switch", {""}); // the platform's folder ends with "\"
 }
 
-TEST_F(TempFolders, LongBaseIsNeverRemovedAndTakenNamesStopAtTheRetryLimit) {
+TEST_F(TempFolders, LongBaseFolderIsSharedAndNeverRemoved) {
     std::string base = m_base / std::string(120, 'w');
     CreateDirectoryA(base.c_str(), nullptr);
     base += "\\" + std::string(250 - base.size() - 1, 'v'); // + "\Cache_<pid>_<ticks>" passes 259
     ASSERT_TRUE(CreateDirectoryA(base.c_str(), nullptr));
     ExpectChild("temp-long-base", {base});
     EXPECT_TRUE(IsFolder(base));
-    ExpectChild("temp-names-taken", {m_base.path(), "-", "10"});
-    ExpectChild("temp-names-taken", {m_base.path(), "3", "3"});
 }
 
 } // namespace
