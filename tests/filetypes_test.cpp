@@ -286,22 +286,16 @@ TEST_F(FileSettingsTest, CreatedHeadersFollowTheSettings) {
 std::string Name(char builder, const std::string& source, int a = 0, int b = 0, BOOL noSearch = FALSE) {
     const char* path = source == "null" ? nullptr : source.c_str();
     CString name;
-    switch (builder) {
-        case 'A':
-            Tool_GetAIAFileNameFromDataFileName(path, name, noSearch);
-            break;
-        case 'E':
-            Tool_GetAIAFileNameFromDataFileNameByEvent(path, name, noSearch, short(a));
-            break;
-        case 'S':
-            Tool_GetAIAFileNameFromDataFileNameSegEv(path, name, noSearch, short(a), short(b));
-            break;
-        case 'C':
-            Tool_GetConvertFileNameFromDataFileName(path, name, noSearch, short(a));
-            break;
-        default:
-            Tool_GetOVSsolutionFileNameFromOldSystemFileName(path, a, name, !noSearch);
-            break;
+    if (builder == 'A') {
+        Tool_GetAIAFileNameFromDataFileName(path, name, noSearch);
+    } else if (builder == 'E') {
+        Tool_GetAIAFileNameFromDataFileNameByEvent(path, name, noSearch, short(a));
+    } else if (builder == 'S') {
+        Tool_GetAIAFileNameFromDataFileNameSegEv(path, name, noSearch, short(a), short(b));
+    } else if (builder == 'C') {
+        Tool_GetConvertFileNameFromDataFileName(path, name, noSearch, short(a));
+    } else {
+        Tool_GetOVSsolutionFileNameFromOldSystemFileName(path, a, name, !noSearch);
     }
     return name.GetString();
 }
@@ -351,8 +345,7 @@ TEST_F(DerivedNames, EachBuilderLongFoldersAndOldSystemExtensions) {
 TEST_F(DerivedNames, TakenNamesGetTheNextFreeNumber) {
     TempFolder folder;
     const auto touch = [&folder](const std::string& name) { std::ofstream(folder / name) << "x"; };
-    const std::string source = folder / "Run01.lcd";
-    const std::string base = folder / "Run01";
+    const std::string source = folder / "Run01.lcd", base = folder / "Run01";
     touch("Run01.CDF");
     EXPECT_EQ(base + "~01.CDF", Name('A', source));
     EXPECT_EQ(base + ".CDF", Name('A', source, 0, 0, TRUE)) << "overwrite: untouched";
@@ -453,9 +446,6 @@ void SetStorage(const char* name, const char* value) {
         Tool_WriteRegStorageString(OVS_REG_PRODUCT_ROOT, "System1", "File", name, value, 0);
     }
 }
-void SetFolder(const char* root, const char* name, const std::string& value) {
-    Tool_WriteRegistryString(root, nullptr, 0, "File", name, value.c_str());
-}
 
 // A data tree D\Orvantiscope\Data\Proj\Run01.lcd (and its PDF) and a target tree T.
 class AutoCopy : public StorageServerTest {
@@ -466,11 +456,7 @@ protected:
         std::ofstream(m_source, std::ios::binary) << kData;
         SetStorage("CopyTargetPath", m_target.path().c_str());
     }
-    BOOL CopyEx(long kind = 0, const char* ext = "lcd") {
-        return Tool_DataFileAutoCopyEx(m_source.c_str(), ext, kRoot, 1, kind);
-    }
-    TempFolder m_data;
-    TempFolder m_target;
+    TempFolder m_data, m_target;
     const std::string m_proj = m_data / "Orvantiscope\\Data\\Proj";
     const std::string m_source = m_proj + "\\Run01.lcd";
     const std::string m_copies = m_target / "Proj";
@@ -482,14 +468,14 @@ TEST_F(AutoCopy, CopiesMirrorTheTreeNumberTakenNamesAndFollowTheSwitches) {
         {"\\orvantiscope\\DATA", "", m_copies},
         {"\\Orvantiscope\\Data\\", "\\\\", m_copies}};
     for (const auto& [base, targetEnd, folder] : bases) {
-        SetFolder(kRoot, "AutoCopyBaseFolder", base);
+        Tool_WriteRegistryString(kRoot, nullptr, 0, "File", "AutoCopyBaseFolder", base);
         EXPECT_TRUE(Tool_DataFileAutoCopy(m_source.c_str(), (m_target.path() + targetEnd).c_str(), kRoot));
         EXPECT_TRUE(FileExists(folder + "\\Run01.lcd")) << base;
         RemoveTree(folder);
     }
     SetStorage("CopyModifiedDataFile", "Yes");
     for (const char* name : {"Run01.lcd", "Run01_1.lcd", "Run01_2.lcd"}) {
-        EXPECT_TRUE(CopyEx());
+        EXPECT_TRUE(Tool_DataFileAutoCopyEx(m_source.c_str(), "lcd", kRoot, 1, 0));
         EXPECT_EQ(kData, ReadFileText(m_copies + "\\" + name)) << name;
     }
     WIN32_FIND_DATAA found;
@@ -504,7 +490,7 @@ TEST_F(AutoCopy, CopiesMirrorTheTreeNumberTakenNamesAndFollowTheSwitches) {
         SetStorage("CopyModifiedDataFile", modified);
         SetStorage("CopyAcquiredDataFile", acquired);
         RemoveTree(m_copies);
-        EXPECT_TRUE(CopyEx(kind, ext)) << kind << ext;
+        EXPECT_TRUE(Tool_DataFileAutoCopyEx(m_source.c_str(), ext, kRoot, 1, kind)) << kind << ext;
         EXPECT_EQ(copied, FileExists(m_copies + "\\Run01.lcd")) << kind << ext;
     }
     std::ofstream(m_copies) << "a file where the folder should be";
@@ -514,12 +500,12 @@ TEST_F(AutoCopy, CopiesMirrorTheTreeNumberTakenNamesAndFollowTheSwitches) {
     EXPECT_FALSE(Tool_DataFileAutoCopy(nullptr, m_target.path().c_str(), kRoot));
     EXPECT_FALSE(Tool_PDFFileAutoCopy("ab", "abc", kRoot));
     // Outside the product's data folder: nothing to do for the switch, but no copy either.
-    SetFolder(OVS_REG_PRODUCT_ROOT, "AutoCopyBaseFolder", "\\Elsewhere");
-    EXPECT_TRUE(CopyEx());
-    SetFolder(kRoot, "AutoCopyBaseFolder", "\\Elsewhere");
+    Tool_WriteRegistryString(OVS_REG_PRODUCT_ROOT, nullptr, 0, "File", "AutoCopyBaseFolder", "\\Elsewhere");
+    EXPECT_TRUE(Tool_DataFileAutoCopyEx(m_source.c_str(), "lcd", kRoot, 1, 0));
+    Tool_WriteRegistryString(kRoot, nullptr, 0, "File", "AutoCopyBaseFolder", "\\Elsewhere");
     EXPECT_FALSE(Tool_DataFileAutoCopy(m_source.c_str(), m_target.path().c_str(), kRoot));
     SetStorage("CopyTargetPath", "");
-    EXPECT_FALSE(CopyEx());
+    EXPECT_FALSE(Tool_DataFileAutoCopyEx(m_source.c_str(), "lcd", kRoot, 1, 0));
     EXPECT_FALSE(FileExists(m_copies + "\\Run01.lcd"));
 }
 
@@ -543,9 +529,7 @@ TEST_F(AutoCopy, PdfIsCopiedOnceItsWriterIsDoneBesideTheCopyOrInThePdfFolder) {
     EXPECT_TRUE(Tool_PDFFileAutoCopy(m_source.c_str(), (m_copies + "\\Run01.lcd").c_str(), kRoot));
     EXPECT_EQ("%PDF first half second half", ReadFileText(m_copies + "\\Run01.PDF"));
     WaitForSingleObject(child.get(), 30000);
-    std::ofstream(m_proj + "\\Run01.PDF", std::ios::binary) << "%PDF new";
-    CreateDirectoryA(m_copies.c_str(), nullptr);
-    std::ofstream(m_copies + "\\Run01.PDF") << "older";
+    std::ofstream(m_proj + "\\Run01.PDF", std::ios::binary) << "%PDF new"; // the copy above is overwritten
     EXPECT_TRUE(Tool_PDFFileAutoCopy(m_source.c_str(), (m_copies + "\\Run01_1.lcd").c_str(), kRoot));
     EXPECT_EQ("%PDF new", ReadFileText(m_copies + "\\Run01_1.PDF"));
     EXPECT_TRUE(Tool_PDFFileAutoCopy(m_source.c_str(), (m_copies + "\\Run01.lcd").c_str(), kRoot));
@@ -553,11 +537,11 @@ TEST_F(AutoCopy, PdfIsCopiedOnceItsWriterIsDoneBesideTheCopyOrInThePdfFolder) {
     CreateDirectoryA((m_copies + "\\Folder.PDF").c_str(), nullptr);
     EXPECT_FALSE(Tool_PDFFileAutoCopy(m_source.c_str(), (m_copies + "\\Folder.lcd").c_str(), kRoot)) << "5";
     TempFolder pdfs;
-    SetFolder(kRoot, "AutoCopyPDFFolder", pdfs.path());
+    Tool_WriteRegistryString(kRoot, nullptr, 0, "File", "AutoCopyPDFFolder", pdfs.path().c_str());
     EXPECT_TRUE(Tool_PDFFileAutoCopy(m_source.c_str(), "unused.lcd", kRoot));
     EXPECT_EQ("%PDF new", ReadFileText(pdfs / "Proj\\Run01.PDF"));
     std::ofstream(pdfs / "Blocked") << "a file where the folder should be";
-    SetFolder(kRoot, "AutoCopyPDFFolder", pdfs / "Blocked");
+    Tool_WriteRegistryString(kRoot, nullptr, 0, "File", "AutoCopyPDFFolder", (pdfs / "Blocked").c_str());
     EXPECT_FALSE(Tool_PDFFileAutoCopy(m_source.c_str(), "unused.lcd", kRoot));
 }
 
@@ -571,12 +555,11 @@ TEST_F(AutoCopy, PdfNeverAppearingIsWaitedForAboutAMinute) {
 const ChildMode kCopyMany("autocopy-copy-many", [](const std::vector<std::string>& args) {
     const ovs::unique_handle go(OpenEventA(SYNCHRONIZE, FALSE, kGoEvent));
     WaitForSingleObject(go.get(), 30000);
+    int failures = 0;
     for (int i = 0; i < 25; ++i) {
-        if (!Tool_DataFileAutoCopy(args[0].c_str(), args[1].c_str(), kRoot)) {
-            return 1;
-        }
+        failures += Tool_DataFileAutoCopy(args[0].c_str(), args[1].c_str(), kRoot) ? 0 : 1;
     }
-    return 0;
+    return failures;
 });
 
 TEST_F(AutoCopy, TwoProcessesCopyingAtOnceKeepEveryCopy) {
