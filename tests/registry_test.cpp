@@ -1,6 +1,5 @@
-// Registry settings of the machine and of the current user, the failures the debug report tells, the
-// current user's policy cache with the writers that fill it from policy and settings objects, and the
-// registry storage client against the out-of-process storage server stand-in.
+// Registry settings of the machine and of the current user with the failures the debug report tells, the
+// policy cache and its writers, and the storage client against the out-of-process storage server stand-in.
 #include "test_support.h"
 #include "cp932_child.h"
 #include "current_user_raw.h"
@@ -38,12 +37,11 @@ const HKEY kMachine = HKEY_LOCAL_MACHINE;
 // "<type>:<bytes>" of a value as the hive holds it, read past the library, or "missing".
 std::string Hive(HKEY hive, const std::string& keyPath, LPCSTR valueName) {
     DWORD type = 0;
-    std::string bytes(4096, '\0');
-    DWORD size = static_cast<DWORD>(bytes.size());
-    return RegGetValueA(hive, keyPath.c_str(), valueName, RRF_RT_ANY | RRF_NOEXPAND, &type, bytes.data(),
-                        &size) == ERROR_SUCCESS
-               ? std::to_string(type) + ":" + bytes.substr(0, size)
-               : "missing";
+    DWORD size = 4096;
+    std::string bytes(size, '\0');
+    const LSTATUS status =
+        RegGetValueA(hive, keyPath.c_str(), valueName, RRF_RT_ANY | RRF_NOEXPAND, &type, bytes.data(), &size);
+    return status == ERROR_SUCCESS ? std::to_string(type) + ":" + bytes.substr(0, size) : "missing";
 }
 
 // A current-user value as a number (a DWORD) or as a text without its terminator, or "missing".
@@ -66,117 +64,82 @@ int ReadInt(LPCSTR keyPath, LPCSTR subKey, LPCSTR valueName) {
     return Tool_GetRegCurrentUserInt(keyPath, subKey, valueName, -12345);
 }
 
-// The plain machine family and the current-user family share one read and write algorithm.
-struct Family {
-    const char* name;
-    HKEY hive;
-    HKEY otherHive;
-    decltype(&Tool_GetRegString) getString;
-    decltype(&Tool_GetRegInt) getInt;
-    decltype(&Tool_GetRegCurrentUserBinary) getBinary; // below kKey\kSub only
-    decltype(&Tool_WriteRegString) writeString;
-    decltype(&Tool_WriteRegInt) writeInt;
-    decltype(&Tool_WriteRegBinary) writeBinary;
-};
-
-const Family kFamilies[] = {
-    {"machine", HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, Tool_GetRegString, Tool_GetRegInt,
-     [](LPCSTR, LPCSTR, LPCSTR name, const void* fallback, DWORD fallbackSize, void* buffer, DWORD size) {
-         return Tool_GetRegistryBinary("SOFTWARE\\VELDORAN", "Settings", 0, kSub, name, fallback,
-                                       fallbackSize, buffer, size);
-     },
-     Tool_WriteRegString, Tool_WriteRegInt, Tool_WriteRegBinary},
-    {"current user", HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, Tool_GetRegCurrentUserString,
-     Tool_GetRegCurrentUserInt, Tool_GetRegCurrentUserBinary, Tool_WriteRegCurrentUserString,
-     Tool_WriteRegCurrentUserInt, Tool_WriteRegCurrentUserBinary}};
-
-void ResetBothHives() {
-    ResetProductRegistry();
-    ResetCurrentUserTree();
+// A machine value below kKey\kSub, read through the system-aware call with "Settings" as its version key.
+DWORD GetBinary(LPCSTR name, const void* fallback, DWORD fallbackSize, void* buffer, DWORD size) {
+    return Tool_GetRegistryBinary("SOFTWARE\\VELDORAN", "Settings", 0, kSub, name, fallback, fallbackSize,
+                                  buffer, size);
 }
 
-TEST_F(BothHivesTest, ValuesAreTypedInTheirOwnHiveReadWholeOrCutAndMissingOrOtherTypesGiveTheDefault) {
+TEST_F(BothHivesTest, ValuesAreTypedInTheirHiveReadWholeOrCutAndMissingOrOtherTypesGiveTheDefault) {
     // Buffer size, text length, result: fits, exactly fills, cut.
     const std::tuple<DWORD, int, int> cuts[] = {{8, 6, 6},  {8, 7, 7}, {8, 8, 7},
                                                 {8, 20, 7}, {1, 5, 0}, {2, 1, 1}};
     const std::pair<LPCSTR, LPCSTR> missing[] = {
-        {"SOFTWARE\\VELDORAN\\Absent", "Value"}, {kKey, "Value"}, {kKey, "InOtherHive"}, {nullptr, "Text"}};
+        {"SOFTWARE\\VELDORAN\\Absent", "Value"}, {kKey, "Value"}, {nullptr, "Text"}};
     const std::pair<DWORD, std::vector<BYTE>> types[] = {
         {REG_SZ, {'1', '2', 0}},   {REG_DWORD, {12, 0, 0, 0}},  {REG_BINARY, {1, 2, 3, 4, 5, 6, 7, 8}},
         {REG_EXPAND_SZ, {'a', 0}}, {REG_MULTI_SZ, {'a', 0, 0}}, {REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}}};
     const BYTE block[6] = {0, 0xFF, 0x10, 0, 5, 6};
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ResetBothHives();
-        EXPECT_FALSE(f.writeString(nullptr, kSub, "V", "t"));
-        EXPECT_FALSE(f.writeString(kKey, kSub, "V", nullptr));
-        EXPECT_FALSE(f.writeBinary(kKey, kSub, "V", nullptr, 4));
-        EXPECT_FALSE(RawUserKeyExists(kKeySub, f.hive));
-        ASSERT_TRUE(f.writeString(kKey, kSub, "Text", "value text"));
-        ASSERT_TRUE(f.writeInt(kKey, kSub, "Neg", -123456));
-        ASSERT_TRUE(f.writeBinary(kKey, kSub, "Bin", block, 4));
-        ASSERT_TRUE(f.writeBinary(kKey, kSub, "None", nullptr, 0));
-        EXPECT_EQ("1:value text\0|4:\xC0\x1D\xFE\xFF|3:\0\xFF\x10\0|3:|missing"s,
-                  Hive(f.hive, kKeySub, "Text") + "|" + Hive(f.hive, kKeySub, "Neg") + "|" +
-                      Hive(f.hive, kKeySub, "Bin") + "|" + Hive(f.hive, kKeySub, "None") + "|" +
-                      Hive(f.otherHive, kKeySub, "Text"));
-        // An absent or empty subkey names the key.
-        char buffer[32];
-        ASSERT_TRUE(f.writeString(kKey, nullptr, "", "t"));
-        ASSERT_TRUE(f.writeInt(kKey, "", "EmptySub", 5));
-        EXPECT_EQ("1:t\0"s, Hive(f.hive, kKey, ""));
-        EXPECT_EQ(1, f.getString(kKey, "", "", "d", buffer, sizeof buffer));
-        EXPECT_EQ(5, f.getInt(kKey, nullptr, "EmptySub", -1));
-        for (const auto& [size, length, expected] : cuts) {
-            SCOPED_TRACE(std::to_string(length) + " in " + std::to_string(size));
-            const std::string text = std::string("0123456789abcdefghij").substr(0, length);
-            ASSERT_TRUE(f.writeString(kKey, kSub, "T", text.c_str()));
-            std::vector<char> out(size + 4, '#');
-            EXPECT_EQ(expected, f.getString(kKey, kSub, "T", "dflt", out.data(), size));
-            // Nothing is written past the buffer; the stored size counts the terminator.
-            EXPECT_EQ(text.substr(0, expected) + "#", std::string(out.data()) + out[size]);
-            EXPECT_EQ(length + 1, f.getString(kKey, kSub, "T", "d", out.data(), 0));
-        }
-        ASSERT_TRUE(f.writeBinary(kKey, kSub, "Bin", block, 6));
-        BYTE read[8];
-        std::memset(read, 0xEE, sizeof read);
-        EXPECT_EQ(4u, f.getBinary(kKey, kSub, "Bin", nullptr, 0, read, 4));
-        EXPECT_EQ(6u, f.getBinary(kKey, kSub, "Bin", nullptr, 0, nullptr, 0));
-        // A default is copied, at most the buffer's size; with none the buffer stays as it was.
-        EXPECT_EQ(0u, f.getBinary(kKey, kSub, "Missing", block, 5, nullptr, 0));
-        EXPECT_EQ(3u, f.getBinary(kKey, kSub, "Missing", block, 5, read, 3));
-        EXPECT_EQ(0u, f.getBinary(kKey, kSub, "Missing", block, 0, read + 4, 4));
-        EXPECT_EQ("\0\xFF\x10\0\xEE"s, std::string(read, read + 5));
+    EXPECT_FALSE(Tool_WriteRegString(nullptr, kSub, "V", "t"));
+    EXPECT_FALSE(Tool_WriteRegString(kKey, kSub, "V", nullptr));
+    EXPECT_FALSE(Tool_WriteRegBinary(kKey, kSub, "V", nullptr, 4));
+    EXPECT_FALSE(RawUserKeyExists(kKeySub, kMachine));
+    ASSERT_TRUE(Tool_WriteRegString(kKey, kSub, "Text", "value text"));
+    ASSERT_TRUE(Tool_WriteRegInt(kKey, kSub, "Neg", -123456));
+    ASSERT_TRUE(Tool_WriteRegBinary(kKey, kSub, "Bin", block, 4));
+    ASSERT_TRUE(Tool_WriteRegBinary(kKey, kSub, "None", nullptr, 0));
+    EXPECT_EQ("1:value text\0|4:\xC0\x1D\xFE\xFF|3:\0\xFF\x10\0|3:|missing"s,
+              Hive(kMachine, kKeySub, "Text") + "|" + Hive(kMachine, kKeySub, "Neg") + "|" +
+                  Hive(kMachine, kKeySub, "Bin") + "|" + Hive(kMachine, kKeySub, "None") + "|" +
+                  Hive(HKEY_CURRENT_USER, kKeySub, "Text"));
+    char buffer[32];
+    for (const auto& [size, length, expected] : cuts) {
+        SCOPED_TRACE(std::to_string(length) + " in " + std::to_string(size));
+        const std::string text = std::string("0123456789abcdefghij").substr(0, length);
+        ASSERT_TRUE(Tool_WriteRegString(kKey, kSub, "T", text.c_str()));
+        std::vector<char> out(size + 4, '#');
+        EXPECT_EQ(expected, Tool_GetRegString(kKey, kSub, "T", "dflt", out.data(), size));
+        // Nothing is written past the buffer; the stored size counts the terminator.
+        EXPECT_EQ(text.substr(0, expected) + "#", std::string(out.data()) + out[size]);
+        EXPECT_EQ(length + 1, Tool_GetRegString(kKey, kSub, "T", "d", out.data(), 0));
+    }
+    ASSERT_TRUE(Tool_WriteRegBinary(kKey, kSub, "Bin", block, 6));
+    BYTE read[8];
+    std::memset(read, 0xEE, sizeof read);
+    EXPECT_EQ(4u, GetBinary("Bin", nullptr, 0, read, 4));
+    EXPECT_EQ(6u, GetBinary("Bin", nullptr, 0, nullptr, 0));
+    // A default is copied, at most the buffer's size; with none the buffer stays as it was.
+    EXPECT_EQ(0u, GetBinary("Missing", block, 5, nullptr, 0));
+    EXPECT_EQ(3u, GetBinary("Missing", block, 5, read, 3));
+    EXPECT_EQ(0u, GetBinary("Missing", block, 0, read + 4, 4));
+    EXPECT_EQ("\0\xFF\x10\0\xEE"s, std::string(read, read + 5));
 
-        ASSERT_TRUE(RawUserSet(kKeySub, "InOtherHive", REG_SZ, "y", 2, f.otherHive));
-        for (const auto& [keyPath, valueName] : missing) {
-            SCOPED_TRACE((keyPath ? keyPath : "(null)") + " "s + valueName);
-            std::memset(buffer, '#', sizeof buffer);
-            EXPECT_EQ(4, f.getString(keyPath, kSub, valueName, "abcdefgh", buffer, 5));
-            EXPECT_EQ("abcd\0#"s, std::string(buffer, 6));
-            EXPECT_EQ(4, f.getString(keyPath, kSub, valueName, "abcd", buffer, 5));
-            EXPECT_EQ(0, f.getString(keyPath, kSub, valueName, nullptr, buffer, sizeof buffer));
-            EXPECT_STREQ("", buffer);
-            EXPECT_EQ(-42, f.getInt(keyPath, kSub, valueName, -42));
-            EXPECT_EQ(0, f.getString(keyPath, kSub, valueName, "default", nullptr, 16)) << "no stored size";
-        }
-        // Each read expects one type; a value of any other type counts as missing.
-        for (const auto& [type, bytes] : types) {
-            SCOPED_TRACE("type " + std::to_string(type));
-            ASSERT_TRUE(RawUserSet(kKeySub, "V", type, bytes.data(), DWORD(bytes.size()), f.hive));
-            EXPECT_EQ(type == REG_SZ ? 2 : 1, f.getString(kKey, kSub, "V", "d", buffer, sizeof buffer));
-            EXPECT_EQ(type == REG_SZ ? 3 : 0, f.getString(kKey, kSub, "V", "d", nullptr, 0));
-            EXPECT_EQ(type == REG_DWORD ? 12 : 31, f.getInt(kKey, kSub, "V", 31));
-            std::memset(read, 0, sizeof read);
-            EXPECT_EQ(type == REG_BINARY ? 4u : 2u, f.getBinary(kKey, kSub, "V", block + 4, 2, read, 4));
-            EXPECT_EQ(type == REG_BINARY ? 1 : 5, read[0]);
-        }
+    for (const auto& [keyPath, valueName] : missing) {
+        SCOPED_TRACE((keyPath ? keyPath : "(null)") + " "s + valueName);
+        std::memset(buffer, '#', sizeof buffer);
+        EXPECT_EQ(4, Tool_GetRegString(keyPath, kSub, valueName, "abcdefgh", buffer, 5));
+        EXPECT_EQ("abcd\0#"s, std::string(buffer, 6));
+        EXPECT_EQ(4, Tool_GetRegString(keyPath, kSub, valueName, "abcd", buffer, 5));
+        EXPECT_EQ(0, Tool_GetRegString(keyPath, kSub, valueName, nullptr, buffer, sizeof buffer));
+        EXPECT_STREQ("", buffer);
+        EXPECT_EQ(-42, Tool_GetRegInt(keyPath, kSub, valueName, -42));
+        EXPECT_EQ(0, Tool_GetRegString(keyPath, kSub, valueName, "default", nullptr, 16)) << "no stored size";
+    }
+    // Each read expects one type; a value of any other type counts as missing.
+    for (const auto& [type, bytes] : types) {
+        SCOPED_TRACE("type " + std::to_string(type));
+        ASSERT_TRUE(RawUserSet(kKeySub, "V", type, bytes.data(), DWORD(bytes.size()), kMachine));
+        EXPECT_EQ(type == REG_SZ ? 2 : 1, Tool_GetRegString(kKey, kSub, "V", "d", buffer, sizeof buffer));
+        EXPECT_EQ(type == REG_SZ ? 3 : 0, Tool_GetRegString(kKey, kSub, "V", "d", nullptr, 0));
+        EXPECT_EQ(type == REG_DWORD ? 12 : 31, Tool_GetRegInt(kKey, kSub, "V", 31));
+        std::memset(read, 0, sizeof read);
+        EXPECT_EQ(type == REG_BINARY ? 4u : 2u, GetBinary("V", block + 4, 2, read, 4));
+        EXPECT_EQ(type == REG_BINARY ? 1 : 5, read[0]);
     }
 }
 
 TEST_F(BothHivesTest, KeyPathsOver255AreRefusedAndSystemAwareCallsUseTheComposedKeyPath) {
-    // Both families check the length in one step: a key path of 255 characters is used, a longer one
-    // (or one that a subkey makes longer) is refused before the hive is touched.
+    // Both families check the length in one step, after adding the subkey, before touching the hive.
     const std::string full = "SOFTWARE\\VELDORAN\\" + std::string(237, 'k');
     const std::string over = full + "k";
     EXPECT_TRUE(Tool_WriteRegInt(full.c_str(), nullptr, "V", 1));
@@ -207,16 +170,14 @@ TEST_F(BothHivesTest, KeyPathsOver255AreRefusedAndSystemAwareCallsUseTheComposed
     for (const auto& [version, system, sub, below] : cases) {
         SCOPED_TRACE(below);
         const std::string path = kRoot + std::string(below);
-        char user[300];
         EXPECT_EQ(int(std::strlen(below)) + 1,
                   Tool_GetRegistryKeyName("A", version, system, sub, buffer, 300));
-        Tool_GetRegistryCurrentUserKeyName("A", version, short(system), sub, user, 300);
-        EXPECT_EQ("A"s + below + "|A" + below, buffer + "|"s + user);
+        EXPECT_EQ("A"s + below, buffer);
         ASSERT_TRUE(Tool_WriteRegistryString(kRoot, version, system, sub, "Text", "t"));
         ASSERT_TRUE(Tool_WriteRegistryBinary(kRoot, version, system, sub, "Bin", block, 3));
         EXPECT_EQ("1:t\0|3:\x01\x02\x03"s, Hive(kMachine, path, "Text") + "|" + Hive(kMachine, path, "Bin"));
         EXPECT_EQ(3u, Tool_GetRegistryBinary(kRoot, version, system, sub, "Bin", nullptr, 0, nullptr, 0));
-        EXPECT_EQ(1, Tool_GetRegistryString(kRoot, version, system, sub, "Text", "d", user, 300));
+        EXPECT_EQ(1, Tool_GetRegistryString(kRoot, version, system, sub, "Text", "d", buffer, 300));
         // The delete always keeps the subkey's place; an absent subkey leaves "\" at the end.
         EXPECT_TRUE(Tool_DeleteRegistryValue(kRoot, version, system, sub, "Text"));
         EXPECT_EQ("missing", Hive(kMachine, path, "Text"));
@@ -241,6 +202,7 @@ TEST_F(BothHivesTest, PlainCallsDoublesStatusesCommonStringsAndThePcid) {
     EXPECT_EQ("A\\Cu\0#"s, std::string(buffer, 6));
     EXPECT_EQ(32, Tool_GetRegistryKeyName("A", nullptr, 2147483647, nullptr, buffer, sizeof buffer));
     EXPECT_STREQ("A\\CurrentVersion\\SYSTEM214748364", buffer);
+    EXPECT_EQ(16, Tool_GetRegistryCurrentUserKeyName("A", nullptr, -1, nullptr, buffer, sizeof buffer));
     const BYTE one[10] = {0, 0, 0, 0, 0, 0, 0xF0, 0x3F, 0xAA, 0xAA}; // 1.0, little-endian, and more bytes
     ASSERT_TRUE(Tool_WriteRegBinary(kKey, nullptr, "One", one, sizeof one));
     EXPECT_EQ(1.0, Tool_GetRegDouble(kKey, nullptr, "One", 7.0));
@@ -288,8 +250,7 @@ bool SetKeySecurity(HKEY key, LPCSTR sddl) {
                        descriptor) == ERROR_SUCCESS;
 }
 
-// Fails the open, the create and the query once each, then reads and deletes missing keys and values;
-// the exit code is the query's status.
+// Fails open, create and query once each, then reads missing keys and values; exits with the query's status.
 const ChildMode kDeniedAccess("registry-denied-access", [](const std::vector<std::string>&) {
     Tool_WriteRegistryString(kRoot, nullptr, 0, "DeniedOpen", "V", "x");
     Tool_WriteRegistryString(kRoot, nullptr, 0, "DeniedQuery", "V", "x");
@@ -348,13 +309,13 @@ TEST_F(BothHivesTest, ListedTriplesAreCachedNotStoredAndNearMissesReachTheHive) 
     const BYTE block[4] = {1, 0, 0, 0};
     ASSERT_TRUE(Tool_WriteRegCurrentUserBinary(kRoot, "Option", "UseMail", block, sizeof block));
     EXPECT_FALSE(RawUserKeyExists(kCurrentUserTree));
-    // The cache keeps the characters without a terminator.
+    // The cache keeps the characters without a terminator; a text shorter than a number reads as the
+    // default; binary reads never ask the cache.
     EXPECT_EQ("3:Yes 2:Ye 0: 0:", ReadText(kRoot, "AuditTrail", "BatchSetting") + " " +
                                       ReadText(kRoot, "AuditTrail", "BatchSetting", 3) + " " +
                                       ReadText(kRoot, "AuditTrail", "BatchSetting", 1) + " " +
                                       ReadText(kRoot, "Report", "HeaderDataStatus"));
     EXPECT_EQ(3, Tool_GetRegCurrentUserString(kRoot, "AuditTrail", "BatchSetting", "dflt", nullptr, 0));
-    // A cached text shorter than a number gives the default; binary reads never ask the cache.
     BYTE buffer[4];
     EXPECT_EQ((std::vector<int>{-70000, -12345, 1, 1}),
               (std::vector<int>{
@@ -365,13 +326,11 @@ TEST_F(BothHivesTest, ListedTriplesAreCachedNotStoredAndNearMissesReachTheHive) 
     const std::string lowerRoot = "software\\veldoran\\orvantiscope\\orvantiscope2";
     const std::string composed = kRoot + "\\AuditTrail"s;
     const std::string trailing = kRoot + "\\"s;
+    constexpr char kSetting[] = "ConfigSetting";
     const std::tuple<const char*, const char*, const char*> nearMisses[] = {
-        {lowerRoot.c_str(), "AuditTrail", "ConfigSetting"},
-        {kRoot, "audittrail", "ConfigSetting"},
-        {kRoot, "AuditTrail", "configsetting"},
-        {composed.c_str(), nullptr, "ConfigSetting"},
-        {trailing.c_str(), "AuditTrail", "ConfigSetting"},
-        {kRoot, "Report", "ConfigSetting"}};
+        {lowerRoot.c_str(), "AuditTrail", kSetting}, {kRoot, "audittrail", kSetting},
+        {kRoot, "AuditTrail", "configsetting"},      {composed.c_str(), nullptr, kSetting},
+        {trailing.c_str(), "AuditTrail", kSetting},  {kRoot, "Report", kSetting}};
     for (const auto& [keyPath, subKey, valueName] : nearMisses) {
         const std::string text = keyPath + "|"s + (subKey ? subKey : "(null)") + "|" + valueName;
         SCOPED_TRACE(text);
@@ -380,6 +339,23 @@ TEST_F(BothHivesTest, ListedTriplesAreCachedNotStoredAndNearMissesReachTheHive) 
         EXPECT_EQ(text, HiveText(kRoot + "\\"s + (subKey ? subKey : "AuditTrail"), valueName));
         EXPECT_EQ(std::to_string(text.size()) + ":" + text, ReadText(keyPath, subKey, valueName, 200));
     }
+    // Not listed: the current user's hive only; no key path, text or data: refused, or the default.
+    const BYTE bytes[3] = {1, 2, 3};
+    ASSERT_TRUE(Tool_WriteRegCurrentUserBinary(kKey, nullptr, "Bin", bytes, 3));
+    ASSERT_TRUE(Tool_WriteRegCurrentUserInt(kKey, "", "Int", -5));
+    EXPECT_EQ("3:\x01\x02\x03|missing"s,
+              Hive(HKEY_CURRENT_USER, kKey, "Bin") + "|" + Hive(kMachine, kKey, "Bin"));
+    EXPECT_FALSE(Tool_WriteRegCurrentUserString(nullptr, kSub, "V", "t") ||
+                 Tool_WriteRegCurrentUserString(kKey, kSub, "V", nullptr) ||
+                 Tool_WriteRegCurrentUserBinary(kKey, kSub, "V", nullptr, 4));
+    EXPECT_FALSE(RawUserKeyExists(kKeySub));
+    EXPECT_EQ("-5 3 4:dflt -12345 2 4:dflt",
+              std::to_string(ReadInt(kKey, nullptr, "Int")) + " " +
+                  std::to_string(Tool_GetRegCurrentUserBinary(kKey, "", "Bin", nullptr, 0, nullptr, 0)) +
+                  " " + ReadText(nullptr, kSub, "V") + " " + std::to_string(ReadInt(nullptr, kSub, "V")) +
+                  " " +
+                  std::to_string(Tool_GetRegCurrentUserBinary(nullptr, kSub, "V", bytes, 2, buffer, 4)) +
+                  " " + ReadText(kKey, "", "Int"));
 }
 
 // How a test object fails a call: by its HRESULT or by its status; other calls answer S_OK and 0.
@@ -508,8 +484,7 @@ std::string Stored(const PolicyRow& row) {
 
 // Runs the policy writer with every policy at `value` and the one numbered `failing` failing.
 void ExpectPolicyRun(LONG value, LONG failing = 0, Failure how = {}) {
-    SCOPED_TRACE(std::to_string(value) + " failing " + std::to_string(failing) + " by " +
-                 std::to_string(how.first));
+    SCOPED_TRACE("all " + std::to_string(value) + ", failing " + std::to_string(failing));
     TestPolicy policy;
     policy.allValues = value;
     policy.failures[failing] = how;
@@ -542,9 +517,8 @@ TEST_F(BothHivesTest, EveryPolicyIsReadOnceInOrderAndWrittenByItsRuleOrItsDefaul
     EXPECT_TRUE(policy.calls.empty() && settings.calls.empty());
 }
 
-// In a fresh process: listed triples give the caller's default until written, whatever the hive
-// holds; a root that differs only in letter case writes to the hive and leaves the cache empty, but
-// the common-root rows ignore the caller's root and are cached all the same.
+// In a fresh process: listed triples give the default until written, whatever the hive holds; a root
+// differing in letter case writes to the hive, but the common-root rows are cached all the same.
 const ChildMode kFreshProcess("policy-fresh-process", [](const std::vector<std::string>&) {
     char buffer[16] = "#";
     const bool fresh =
@@ -575,8 +549,7 @@ const LONG kFormatNumbers[] = {1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1
                                1049, 1050, 1051, 1052, 1053, 1101, 1102, 1103, 1104, 1105, 1106, 1107};
 
 TEST_F(BothHivesTest, FormatsAreReadInOrderAndStoredAsFourNumbersModesAsTextsOrInts) {
-    // Other kinds are fixed; untouched outputs give the starting values. The modes: the two texts and
-    // the switch are "0" or "1", the last mode is the number given.
+    // Other kinds become 1, untouched outputs keep their starting values; all modes but the last are 0 or 1.
     const std::tuple<std::optional<DataFormatAnswer>, const char*, std::optional<LONG>, const char*> cases[] =
         {{{{3, 4, 5, 2}}, "3,0,5,2", 0, "0 0 0 0"},   {{{2, 3, 8, 3}}, "2,3,8,3", 5, "1 1 1 5"},
          {{{1, 2, 0, 1}}, "1,2,0,1", -2, "1 1 1 -2"}, {{{4, 2, 3, 1}}, "1,2,3,1", std::nullopt, "1 1 1 1"},
@@ -628,18 +601,12 @@ constexpr long kCommonScope = 0x40;
 constexpr long kPerSystem = 0x10;
 constexpr char kStore[] = "Storage";
 
-// A value through the property interface: the result and word B; an int is read into `value` unless
-// a buffer is given.
-struct PropertyRead {
-    HRESULT result;
-    int value;
-    DWORD wordB;
-};
-PropertyRead ReadProperty(long scope, long system, const char* name, void* buffer = nullptr, DWORD size = 0) {
-    PropertyRead read = {E_FAIL, 0, 0};
-    read.result = Tool_GetProperty(buffer != nullptr ? buffer : &read.value, buffer != nullptr ? size : 4,
-                                   &read.wordB, scope, -1, 0, system, 1, kRoot, kStore, name, nullptr);
-    return read;
+// The result and the int of a value read through the property interface.
+std::pair<HRESULT, int> ReadProperty(long scope, long system, const char* name) {
+    int value = 0;
+    const HRESULT result =
+        Tool_GetProperty(&value, 4, nullptr, scope, -1, 0, system, 1, kRoot, kStore, name, nullptr);
+    return {result, value};
 }
 
 TEST_F(StorageServerTest, SystemNamesSelectTheScopeAndValuesComeBackAsWritten) {
@@ -651,11 +618,9 @@ TEST_F(StorageServerTest, SystemNamesSelectTheScopeAndValuesComeBackAsWritten) {
         SCOPED_TRACE(systemName ? systemName : "(null)");
         const std::string name = "V" + std::to_string(++written);
         ASSERT_TRUE(Tool_WriteRegStorageInt(kRoot, systemName, kStore, name.c_str(), written, 0));
-        const PropertyRead read = ReadProperty(scope, systemIndex, name.c_str());
+        EXPECT_EQ(std::pair(S_OK, written), ReadProperty(scope, systemIndex, name.c_str()));
         // The same name in the other scope is a different value.
-        EXPECT_EQ(std::tuple(S_OK, written, kAbsent),
-                  std::tuple(read.result, read.value,
-                             ReadProperty(scope, systemIndex == 3 ? -1 : 3, name.c_str()).result));
+        EXPECT_EQ(kAbsent, ReadProperty(scope, systemIndex == 3 ? -1 : 3, name.c_str()).first);
     }
 
     ASSERT_TRUE(Tool_WriteRegStorageString(kRoot, "System2", kStore, "Text", "Säule 7", 0));
@@ -667,22 +632,15 @@ TEST_F(StorageServerTest, SystemNamesSelectTheScopeAndValuesComeBackAsWritten) {
     EXPECT_STREQ("Säule 7", text);
     EXPECT_EQ(-123456, Tool_GetRegStorageInt2(kRoot, "System2", kStore, "Int", 5, 0, 7));
     BYTE read[8] = {};
-    EXPECT_TRUE(Tool_GetRegStorageBinary2(kRoot, "System2", kStore, "Block", nullptr, 0, read, 8, 0, TRUE));
+    EXPECT_TRUE(Tool_GetRegStorageBinary(kRoot, "System2", kStore, "Block", nullptr, 0, read, 8, 0));
     EXPECT_EQ(0, std::memcmp(block, read, sizeof block));
 
     // Absent, or in a buffer too small: the default, cut to the buffer; no default: FALSE.
     EXPECT_EQ(5, Tool_GetRegStorageInt(kRoot, "System1", kStore, "Int", 5, 0));
     char small[4] = {'x', 'x', 'x', 'x'};
-    EXPECT_TRUE(
-        Tool_GetRegStorageString(kRoot, "System2", kStore, "Text", "default", small, sizeof small, 0));
+    EXPECT_TRUE(Tool_GetRegStorageString(kRoot, "System2", kStore, "Text", "default", small, 4, 0));
     EXPECT_STREQ("def", small);
     EXPECT_FALSE(Tool_GetRegStorageString(kRoot, nullptr, kStore, "Text", nullptr, text, sizeof text, 0));
-    const BYTE fallback[] = {9, 8, 7, 6};
-    BYTE two[2] = {};
-    EXPECT_TRUE(
-        Tool_GetRegStorageBinary(kRoot, nullptr, kStore, "Block", fallback, sizeof fallback, two, 2, 0));
-    EXPECT_EQ(0, std::memcmp(fallback, two, 2));
-    EXPECT_FALSE(Tool_GetRegStorageBinary(kRoot, nullptr, kStore, "Block", nullptr, 0, two, 2, 0));
 
     // Removal, then the property pair of the common scope.
     EXPECT_TRUE(Tool_RemoveRegStorage(kRoot, "System2", kStore, "Int"));
@@ -695,8 +653,7 @@ TEST_F(StorageServerTest, SystemNamesSelectTheScopeAndValuesComeBackAsWritten) {
     EXPECT_EQ(factor, back);
 }
 
-// Opens the report and makes the server answer busy twice to a read, then once each to a write, a
-// removal and a converting read; exits with the value read.
+// The server answers busy twice to a read, once each to a write, a removal and a converting read.
 ChildMode busyMode("regstorage-busy", [](const std::vector<std::string>&) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     if (!Tool_InitDbgReportEx(1, OVS_DBGMASK_TMG, 0, 0x01000000, 0, 3, "B", "A") ||
@@ -722,22 +679,21 @@ TEST_F(StorageServerTest, RegistryValuesMoveIntoTheStorageAndBusyStorageIsWaited
                                                      text, sizeof text, &converted, 0));
     EXPECT_STREQ("C18", text);
     EXPECT_TRUE(converted);
-    char stored[64];
-    const PropertyRead read = ReadProperty(kPerSystem, 2, "Column", stored, sizeof stored);
-    EXPECT_EQ(std::pair(S_OK, DWORD(sizeof stored)), std::pair(read.result, read.wordB));
+    DWORD stored = 0;
+    EXPECT_EQ(S_OK, Tool_GetProperty(text, sizeof text, &stored, kPerSystem, -1, 0, 2, 1, kRoot, kStore,
+                                     "Column", nullptr));
+    EXPECT_EQ(sizeof text, stored);
     EXPECT_EQ(4, Tool_GetRegStorageStringAutoConvert(kRoot, nullptr, nullptr, 0, kStore, "Nowhere", "none",
                                                      text, sizeof text, &converted, 0));
     EXPECT_FALSE(converted);
-    EXPECT_EQ(kAbsent, ReadProperty(kCommonScope, -1, "Nowhere").result);
     Tool_WriteRegistryInt(kRoot, nullptr, 0, kStore, "Flow", 250);
     EXPECT_EQ(250,
               Tool_GetRegStorageIntAutoConvert(kRoot, nullptr, nullptr, 0, kStore, "Flow", 1, nullptr, 0));
-    EXPECT_EQ(250, ReadProperty(kCommonScope, -1, "Flow").value);
+    EXPECT_EQ(250, ReadProperty(kCommonScope, -1, "Flow").second);
     EXPECT_EQ(
         0, Tool_GetRegStorageIntAutoConvert(kRoot, nullptr, nullptr, 0, nullptr, "Flow", 1, &converted, 0));
 
-    // ImportReg (the system name is the registry's version key): a differing registry value wins and
-    // leaves the registry; an equal one stays.
+    // ImportReg (system name = version key): a differing registry value wins and leaves; an equal one stays.
     Tool_WriteRegistryInt(kRoot, "System5", 0, kStore, "Runs", 5);
     ASSERT_TRUE(Tool_WriteRegStorageInt(kRoot, "System5", kStore, "Runs", 3, 0));
     for (int pass = 0; pass < 2; ++pass) {
@@ -784,8 +740,7 @@ TEST_F(StorageServerTest, UnreachableServersRaiseComErrors) {
     EXPECT_EQ(CO_E_NOTINITIALIZED, raised) << "a thread without COM";
 
     // Not registered (and not running); a removal without a value name never asks for the server.
-    ASSERT_TRUE(StopStorageServer());
-    ASSERT_TRUE(RunStorageServerSwitch("/UnregServer"));
+    ASSERT_TRUE(StopStorageServer() && RunStorageServerSwitch("/UnregServer"));
     EXPECT_EQ(REGDB_E_CLASSNOTREG, RaisedBy(readInt));
     EXPECT_EQ(S_OK, RaisedBy([] { EXPECT_FALSE(Tool_RemoveRegStorage(kRoot, nullptr, kStore, nullptr)); }));
     ASSERT_TRUE(RunStorageServerSwitch("/RegServer"));
