@@ -1,4 +1,7 @@
+// Language and extension modules, the platform's version, the binaries' version resources, and the
+// installed products and solution types.
 #include "test_support.h"
+#include "current_user_raw.h"
 #include "locale_child.h"
 #include "ovstoolmodule.h"
 #include "ovstooldbgreport.h"
@@ -6,9 +9,12 @@
 #include "ovsreg.h"
 
 #include <afxwin.h>
+#include <ovstoolfiletypes.h>
+#include <ovstoolproducts.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 
 using namespace ovs::test;
 
@@ -91,10 +97,10 @@ TEST_F(ModuleTest, ModuleInTheUsersLocale) {
             WriteProgramFolder(c.programFolder);
         }
         const ChildResult result = RunChildInLocale(c.locale, "module-locale", c.args);
-        EXPECT_TRUE(result.finished);
-        EXPECT_EQ(0u, result.exitCode) << c.locale
-                                       << " (1: decimal point, 2: thousands separator, "
-                                          "4: language, 8: handle not set, 10: other module)";
+        EXPECT_TRUE(result.finished && result.exitCode == 0)
+            << c.locale << " " << result.exitCode
+            << " (1: decimal point, 2: thousands separator, 4: language, 8: handle not set, 10: other "
+               "module)";
     }
 }
 
@@ -146,13 +152,8 @@ TEST_F(ModuleTest, LanguageAndExtensionModulesFromTheProgramFolder) {
     const std::string module = ExecutableFolder() + "\\ENU_" + kBaseName + ".DLL";
     const std::string path = folder / (CurrentLanguage() + "_" + kBaseName + ".DLL");
     ASSERT_TRUE(CopyFileA(module.c_str(), path.c_str(), FALSE));
-    const struct {
-        const char* root;
-        const char* folderEnd;
-        const char* base;
-        const char* useSystem; // the "UseSystemLanguage" text, null for none
-        bool loads;
-    } cases[] = {
+    // Root, end of the folder written, base name, the "UseSystemLanguage" text (null: none), loaded.
+    const std::tuple<const char*, const char*, const char*, const char*, bool> cases[] = {
         {OVS_REG_PRODUCT_ROOT, "", kBaseName, nullptr, true},
         {OVS_REG_PRODUCT_ROOT, "\\", kBaseName, nullptr, true},      // no second separator
         {"SOFTWARE\\VELDORAN\\Other", "", kBaseName, nullptr, true}, // read below the caller's root
@@ -163,18 +164,18 @@ TEST_F(ModuleTest, LanguageAndExtensionModulesFromTheProgramFolder) {
         {OVS_REG_PRODUCT_ROOT, "", kBaseName, "dword", true}, // not text: as if missing
     };
     constexpr char kLanguageKey[] = OVS_REG_COMMON_ROOT "\\Language";
-    for (const auto& c : cases) {
+    for (const auto& [root, folderEnd, base, useSystem, loads] : cases) {
+        SCOPED_TRACE(std::string(root) + " " + base + " " + (useSystem ? useSystem : ""));
         ResetProductRegistry();
-        if (c.useSystem != nullptr && std::string(c.useSystem) == "dword") {
+        if (useSystem != nullptr && std::string(useSystem) == "dword") {
             ASSERT_TRUE(Tool_WriteRegInt(kLanguageKey, nullptr, "UseSystemLanguage", 0));
-        } else if (c.useSystem != nullptr) {
-            ASSERT_TRUE(Tool_WriteRegString(kLanguageKey, nullptr, "UseSystemLanguage", c.useSystem));
+        } else if (useSystem != nullptr) {
+            ASSERT_TRUE(Tool_WriteRegString(kLanguageKey, nullptr, "UseSystemLanguage", useSystem));
         }
-        WriteProgramFolder(folder.path() + c.folderEnd, c.root);
+        WriteProgramFolder(folder.path() + folderEnd, root);
         HINSTANCE language = kUnset;
-        EXPECT_EQ(S_OK, Tool_LoadLanguageDll(c.base, &language, c.root));
-        EXPECT_EQ(c.loads, language != nullptr)
-            << c.root << " " << c.base << " " << (c.useSystem ? c.useSystem : "");
+        EXPECT_EQ(S_OK, Tool_LoadLanguageDll(base, &language, root));
+        EXPECT_EQ(loads, language != nullptr);
         if (language != nullptr && language != kUnset) {
             EXPECT_TRUE(LoadedFrom(language, path));
             EXPECT_EQ("English", ModuleText(language));
@@ -194,13 +195,11 @@ TEST_F(ModuleTest, LanguageAndExtensionModulesFromTheProgramFolder) {
     char previous[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, previous);
     SetCurrentDirectoryA(folder.path().c_str());
-    const std::string defaultFolder = "\\Program Files\\Orvantiscope";
-    CreateDirectoryA(defaultFolder.c_str(), nullptr);
-    const std::string inDefault = defaultFolder + "\\OVSTestExtension.dll";
-    EXPECT_TRUE(CopyFileA(module.c_str(), inDefault.c_str(), FALSE));
+    CreateDirectoryA("\\Program Files\\Orvantiscope", nullptr);
+    EXPECT_TRUE(CopyFileA(module.c_str(), "\\Program Files\\Orvantiscope\\OVSTestExtension.dll", FALSE));
     EXPECT_TRUE(ovs::unique_hmodule(Tool_LoadExtendedDLL("OVSTestExtension.dll", OVS_REG_PRODUCT_ROOT)));
-    DeleteFileA(inDefault.c_str());
-    RemoveDirectoryA(defaultFolder.c_str());
+    DeleteFileA("\\Program Files\\Orvantiscope\\OVSTestExtension.dll");
+    RemoveDirectoryA("\\Program Files\\Orvantiscope");
     SetCurrentDirectoryA(previous);
 
     WriteProgramFolder(folder.path());
@@ -215,20 +214,20 @@ TEST_F(ModuleTest, LanguageAndExtensionModulesFromTheProgramFolder) {
         << "not the executable's";
 }
 
-// args: expected major and minor version, and the expected answers of the two thresholds (0 or 1).
+// args: the expected "major.minor" version, and the expected answers of the two thresholds (0 or 1).
 ChildMode versionMode("module-version-thresholds", [](const std::vector<std::string>& args) {
     OSVERSIONINFOEXW info;
     std::memset(&info, 0xCC, sizeof info);
     DWORD build = 0;
-    if (args.size() != 4 || Tool_GetOSVersion(&info) != S_OK || Tool_GetOSVersion(nullptr) != E_FAIL) {
+    if (args.size() != 3 || Tool_GetOSVersion(&info) != S_OK || Tool_GetOSVersion(nullptr) != E_FAIL) {
         return 0x100;
     }
     const std::string version =
         std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion);
-    int failures = info.dwOSVersionInfoSize == 284 && version == args[0] + "." + args[1] ? 0 : 1;
+    int failures = info.dwOSVersionInfoSize == 284 && version == args[0] ? 0 : 1;
     failures |=
-        (Tool_IsWin10orLater(&build) != FALSE) == (args[2] == "1") && build == info.dwBuildNumber ? 0 : 2;
-    return failures | ((Tool_IsWin7orLater() != FALSE) == (args[3] == "1") ? 0 : 4);
+        (Tool_IsWin10orLater(&build) != FALSE) == (args[1] == "1") && build == info.dwBuildNumber ? 0 : 2;
+    return failures | ((Tool_IsWin7orLater() != FALSE) == (args[2] == "1") ? 0 : 4);
 });
 
 TEST(PlatformVersion, ThresholdsAnswerForTheReportedVersion) {
@@ -237,15 +236,136 @@ TEST(PlatformVersion, ThresholdsAnswerForTheReportedVersion) {
     }
     const std::string key = "Software\\Wine\\AppDefaults\\" + ExecutableBaseName() + ".exe";
     for (const std::vector<std::string>& c : std::vector<std::vector<std::string>>{
-             {"vista", "6", "0", "0", "0"}, {"win7", "6", "1", "0", "1"}, {"win10", "10", "0", "1", "1"}}) {
+             {"vista", "6.0", "0", "0"}, {"win7", "6.1", "0", "1"}, {"win10", "10.0", "1", "1"}}) {
         ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Version", REG_SZ,
                                                  c[0].c_str(), static_cast<DWORD>(c[0].size() + 1)));
         const ChildResult result = RunChild("module-version-thresholds", {c.begin() + 1, c.end()});
-        EXPECT_TRUE(result.finished);
-        EXPECT_EQ(0u, result.exitCode)
-            << c[0] << " (1: version record, 2: Windows 10 answer, 4: Windows 7 answer)";
+        EXPECT_TRUE(result.finished && result.exitCode == 0)
+            << c[0] << " " << result.exitCode
+            << " (1: version record, 2: Windows 10 answer, 4: Windows 7 answer)";
     }
     RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
 }
+
+// The binaries' version resources name the product, the project's version and their own file.
+TEST(VersionInfo, EachBinaryNamesTheProductItsVersionAndItsFile) {
+    for (const auto& [fileName, fileType] : {std::pair<std::string, DWORD>{"OVSTools2.dll", VFT_DLL},
+                                             {"OVSDataFile.dll", VFT_DLL},
+                                             {"ovsdemo.exe", VFT_APP}}) {
+        SCOPED_TRACE(fileName);
+        const std::string path = ExecutableFolder() + "\\" + fileName;
+        DWORD ignored = 0;
+        std::vector<BYTE> block(GetFileVersionInfoSizeA(path.c_str(), &ignored));
+        ASSERT_TRUE(!block.empty() &&
+                    GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+        const DWORD version = DWORD{OVS_VERSION_MAJOR} << 16 | OVS_VERSION_MINOR;
+        EXPECT_EQ(
+            (std::vector<DWORD>{0xFEEF04BD, version, DWORD{OVS_VERSION_PATCH} << 16, version, fileType}),
+            (std::vector<DWORD>{fixed->dwSignature, fixed->dwFileVersionMS, fixed->dwFileVersionLS,
+                                fixed->dwProductVersionMS, fixed->dwFileType}));
+        const auto text = [&block](const char* name) {
+            char* value = nullptr;
+            UINT size = 0;
+            const std::string query = std::string("\\StringFileInfo\\040904B0\\") + name;
+            return VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &size) &&
+                           value
+                       ? std::string(value)
+                       : std::string();
+        };
+        EXPECT_EQ("OVSTools2 " OVS_VERSION ".0 " OVS_VERSION ".0 " + fileName,
+                  text("ProductName") + " " + text("FileVersion") + " " + text("ProductVersion") + " " +
+                      text("OriginalFilename"));
+        EXPECT_NE("", text("FileDescription"));
+    }
+}
+
+// Installed products and solution types: the product list lives once per process, so cases run in
+// children.
+constexpr char kMachineKey[] =
+    "SOFTWARE\\VELDORAN\\Orvantiscope\\Orvantiscope2\\CurrentVersion\\InstalledProduct";
+constexpr char kUserKey[] = "SOFTWARE\\VELDORAN\\Orvantiscope\\Orvantiscope2\\InstalledProduct";
+
+// Entries "name=number" (double word) or "name:text" (string value; "*n" is n letters).
+void WriteMachineEntries(const std::string& entries) {
+    std::istringstream words(entries);
+    for (std::string word; words >> word;) {
+        const size_t at = word.find_first_of("=:");
+        const std::string name = word.substr(0, at), data = word.substr(at + 1);
+        const DWORD number = word[at] == '=' ? std::stoul(data) : 0;
+        const std::string text = data[0] == '*' ? std::string(std::stoul(data.substr(1)), 'x') : data;
+        ASSERT_TRUE(word[at] == '='
+                        ? RawUserSet(kMachineKey, name.c_str(), REG_DWORD, &number, 4, HKEY_LOCAL_MACHINE)
+                        : RawUserSet(kMachineKey, name.c_str(), REG_SZ, text.c_str(), DWORD(text.size() + 1),
+                                     HKEY_LOCAL_MACHINE));
+    }
+}
+
+// The child's answer in its exit code: mask (low 16 bits), filter type, application and default
+// solution types (each + 1, 4 bits) and the extension type.
+DWORD Pack(DWORD mask, int filter, long app, long def, int extensionType) {
+    return (mask & 0xFFFF) | (static_cast<DWORD>(filter) << 16) | (static_cast<DWORD>(app + 1) << 20) |
+           (static_cast<DWORD>(def + 1) << 24) | (static_cast<DWORD>(extensionType) << 28);
+}
+
+const ChildMode kSelectMode("products-select", [](const std::vector<std::string>& args) {
+    const DWORD mask = Tool_GetInstalledProduct();
+    Tool_SetAppSolutionType(std::stol(args.at(0)));
+    return static_cast<int>(Pack(mask, Tool_GetFileFilterType(), Tool_GetAppSolutionType(0),
+                                 Tool_GetDefaultSolutionType(), Tool_GetFileExtensionType()));
+});
+
+using ProductsTest = BothHivesTest;
+
+TEST_F(ProductsTest, MaskSelectionListFilledOnceAndGpcInstalledUnlessZeroOrBelow) {
+    // Product cache (0: none), requested, mask, filter, solution type (application and default alike).
+    const std::tuple<const char*, DWORD, long, DWORD, int, long> cases[] = {
+        {"LC=1 GC=1", 0, -1, 0x11, 2, 0},
+        {"LCVXMS=1", 0, -1, 0x100, 0, 1},
+        {"GC=1", 0, 0, 0x10, 0, -1}, // no row matches LC
+        {"GC=1", 0, 2, 0x10, 1, 2},
+        {"GCVXMS=1 GC=1", 0, -1, 0x410, 1, 3},
+        {"LC:1 Notes:*3000 GC=1", 0, -1, 0x10, 1, 2}, // text entries, even long ones, are ignored
+        {"LC=0 PDA=1", 0, -1, 0x2, 0, 0},
+        {"lczetrams=5 agilentlc=1", 0, -1, 0x201, 0, 1},
+        {"LC=1", 0x400, -1, 0x400, 1, 3}, // the user's cache overrides
+        {"", 0, -1, 0, 0, -1},
+        {"LC=1", 0, 7, 0x1, 0, -1}};
+    for (const auto& [machine, productCache, requested, mask, filter, solution] : cases) {
+        SCOPED_TRACE(machine);
+        ResetProductRegistry();
+        ResetCurrentUserTree();
+        WriteMachineEntries(machine);
+        if (productCache != 0) {
+            ASSERT_TRUE(RawUserSetInt(kUserKey, "ProductCache", productCache));
+        }
+        const auto result = RunChild("products-select", {std::to_string(requested)});
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(Pack(mask, filter, solution, solution, solution >= 2 ? 1 : 0), result.exitCode);
+    }
+    ResetProductRegistry();
+    const auto result = RunChild("products-stale");
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(0u, result.exitCode);
+
+    EXPECT_TRUE(Tool_IsGPCInstalled());
+    for (const auto& [value, expected] :
+         {std::pair{0xFFFFFFFFu, TRUE}, {1u, TRUE}, {0u, FALSE}, {0xFFFFFFFEu, FALSE}}) {
+        ASSERT_TRUE(RawUserSetInt(kUserKey, "GPC", value));
+        EXPECT_EQ(expected, Tool_IsGPCInstalled()) << value;
+    }
+}
+
+// The list is filled while empty and never refreshed; a computed 0 is not kept.
+const ChildMode kStaleMode("products-stale", [](const std::vector<std::string>&) {
+    const DWORD before = Tool_GetInstalledProduct();
+    WriteMachineEntries("LC=1");
+    const DWORD filled = Tool_GetInstalledProduct();
+    WriteMachineEntries("GC=1");
+    Tool_ClearInstalledProductCache();
+    return before == 0 && filled == 0x1 && Tool_GetInstalledProduct() == 0x1 ? 0 : 1;
+});
 
 } // namespace
