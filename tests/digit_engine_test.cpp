@@ -1,35 +1,16 @@
-// The digit engine's fast path against its exact algorithm on chosen and on millions of random values:
-// every text and result must be identical.
+// The digit engine's fast path against its exact algorithm on values near rounding boundaries and at the
+// ends of its range, in every kind, digit count and rounding mode: every text and result must be identical.
 #include "digit_engine.h"
 #include "test_support.h"
 
 #include <cmath>
-#include <cstdint>
 #include <cstring>
-#include <random>
 
 namespace {
 
 using namespace ovs::numbers;
 
-// Even draws lie near rounding boundaries: decimal numbers of few digits, some plus a decimal half,
-// moved by up to two doubles. Odd draws spread over the whole range that the fast path takes.
-double RandomValue(std::mt19937_64& random, bool nearBoundary) {
-    std::uniform_int_distribution<int> digits(1, 9), scale(-12, 12), neighbour(-2, 2);
-    const int count = digits(random);
-    double value = std::pow(10.0, std::uniform_real_distribution<double>(-16.0, 19.0)(random));
-    if (nearBoundary) {
-        value = static_cast<double>(random() % static_cast<uint64_t>(std::pow(10.0, count))) *
-                std::pow(10.0, scale(random) - count);
-        value += random() % 2 != 0 ? 5 * std::pow(10.0, scale(random) - count - 1) : 0.0;
-        for (int step = neighbour(random); step != 0; step += step > 0 ? -1 : 1) {
-            value = std::nextafter(value, step > 0 ? HUGE_VAL : -HUGE_VAL);
-        }
-    }
-    return random() % 2 != 0 ? -value : value;
-}
-
-TEST(DigitEngineFastPath, EqualToExactOnChosenAndRandomValues) {
+TEST(DigitEngineFastPath, EqualToExactOnChosenValues) {
     EXPECT_TRUE(RuntimeGivesExactDigits()) << "without exact digits the fast path stays off";
     long handled = 0, differences = 0;
     auto check = [&](WORD kind, WORD decimals, WORD significant, int mode, double value) {
@@ -63,16 +44,8 @@ TEST(DigitEngineFastPath, EqualToExactOnChosenAndRandomValues) {
             }
         }
     }
-    std::mt19937_64 random(20261206);
-    constexpr long kDraws = 8000000;
-    handled = 0;
-    for (long i = 0; i < kDraws; ++i) {
-        const double value = RandomValue(random, i % 2 == 0);
-        check(kinds[random() % 5], static_cast<WORD>(random() % 16), static_cast<WORD>(random() % 16),
-              static_cast<int>(random() % 5), value);
-    }
     EXPECT_EQ(0, differences);
-    EXPECT_GT(handled, kDraws * 8 / 10) << "the fast path should take most values";
+    EXPECT_GT(handled, 20000) << "the fast path should take most values";
 }
 
 } // namespace
