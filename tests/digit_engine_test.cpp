@@ -3,7 +3,6 @@
 #include "digit_engine.h"
 #include "test_support.h"
 
-#include <cmath>
 #include <cstring>
 
 namespace {
@@ -22,9 +21,8 @@ TEST(DigitEngineFastPath, EqualToExactOnChosenValues) {
             (FormatDigitsExact(format, mode, value, '.', exact) != (result == FastResult::Done) ||
              std::strcmp(fast.text, exact.text) != 0) &&
             ++differences <= 5) {
-            ADD_FAILURE() << "kind " << kind << " dec " << decimals << " sig " << significant << " mode "
-                          << mode << " value " << value << ": fast [" << fast.text << "] exact ["
-                          << exact.text << "]";
+            ADD_FAILURE() << kind << " " << decimals << " " << significant << " " << mode << " " << value
+                          << ": fast [" << fast.text << "] exact [" << exact.text << "]";
         }
     };
     const WORD kinds[] = {1, 2, 3, 4, 10};

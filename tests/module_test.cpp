@@ -1,18 +1,15 @@
-// Language and extension modules, the platform's version, the binaries' version resources, and the
-// installed products and solution types.
+// Language and extension modules, platform and binary versions, installed products and solution types.
 #include "test_support.h"
 #include "current_user_raw.h"
 #include "locale_child.h"
 #include "ovstoolmodule.h"
 #include "ovstooldbgreport.h"
-#include "ovstoolseparators.h"
 #include "ovsreg.h"
 
 #include <afxwin.h>
 #include <ovstoolfiletypes.h>
 #include <ovstoolproducts.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <sstream>
 
@@ -47,29 +44,27 @@ void WriteProgramFolder(const std::string& folder, const char* root = OVS_REG_PR
     ASSERT_TRUE(Tool_WriteRegistryString(root, nullptr, 0, "Path", "Prog Path", folder.c_str()));
 }
 
-class ModuleTest : public RegistryTest {};
+using ModuleTest = RegistryTest;
 
-// args: decimal point, thousands separator, language abbreviation, string 1 of the language module
-// loaded ("-" for none), and "app" for a host with an application object or "none". There is no
-// "Prog Path". Modules named without a folder are looked for only in the system folder here, so that a
-// module found beside the executable must have been named with that folder.
+// args: language abbreviation, string 1 of the language module loaded ("-" for none), and "app" for a host
+// with an application object or "none". There is no "Prog Path". Modules named without a folder are looked
+// for only in the system folder here, so that a module found beside the executable must have been named with
+// that folder.
 int RunLocale(const std::vector<std::string>& args) {
-    if (args.size() != 5 || !SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    if (args.size() != 3 || !SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
         return 0x100;
     }
     std::optional<CWinApp> app;
-    if (args[4] == "app") {
+    if (args[2] == "app") {
         app.emplace("Host");
     }
-    const int failures = (Tool_GetStringDecimalPoint() == args[0].c_str() ? 0 : 0x01) |
-                         (Tool_GetStringThousandsSep() == args[1].c_str() ? 0 : 0x02) |
-                         (CurrentLanguage() == args[2] ? 0 : 0x04);
+    const int failures = CurrentLanguage() == args[0] ? 0 : 0x04;
     HINSTANCE module = kUnset;
     if (Tool_LoadLanguageDll(kBaseName, &module, OVS_REG_PRODUCT_ROOT) != S_OK || module == kUnset) {
         return failures | 0x08;
     }
-    const std::string beside = ExecutableFolder() + "\\" + args[2] + "_" + kBaseName + ".DLL";
-    const bool other = (module == nullptr ? "-" : ModuleText(module)) != args[3] ||
+    const std::string beside = ExecutableFolder() + "\\" + args[0] + "_" + kBaseName + ".DLL";
+    const bool other = (module == nullptr ? "-" : ModuleText(module)) != args[1] ||
                        (module != nullptr && !LoadedFrom(module, beside));
     Tool_FreeLanguageDll(module);
     return failures | (other ? 0x10 : 0);
@@ -86,10 +81,10 @@ TEST_F(ModuleTest, ModuleInTheUsersLocale) {
         std::vector<std::string> args;
         const char* programFolder; // the "Prog Path" written first, or null for none
     } cases[] = {
-        {"de_DE.UTF-8", {",", ".", "DEU", "Deutsch", "app"}, nullptr},
-        {"en_US.UTF-8", {".", ",", "ENU", "English", "app"}, ""},
-        {"C.UTF-8", {".", ",", "ENU", "-", "none"}, nullptr},    // no folder without an application object
-        {"ja_JP.UTF-8", {".", ",", "JPN", "-", "app"}, nullptr}, // no module for the language
+        {"de_DE.UTF-8", {"DEU", "Deutsch", "app"}, nullptr},
+        {"en_US.UTF-8", {"ENU", "English", "app"}, ""},
+        {"C.UTF-8", {"ENU", "-", "none"}, nullptr},    // no folder without an application object
+        {"ja_JP.UTF-8", {"JPN", "-", "app"}, nullptr}, // no module for the language
     };
     for (const auto& c : cases) {
         ResetProductRegistry();
@@ -98,16 +93,14 @@ TEST_F(ModuleTest, ModuleInTheUsersLocale) {
         }
         const ChildResult result = RunChildInLocale(c.locale, "module-locale", c.args);
         EXPECT_TRUE(result.finished && result.exitCode == 0)
-            << c.locale << " " << result.exitCode
-            << " (1: point, 2: separator, 4: language, 8: handle, 10: module)";
+            << c.locale << " " << result.exitCode << " (4: language, 8: handle, 10: module)";
     }
 }
 
-// args: the level mask of the report. Missing arguments of the language module are refused first.
+// A report of errors only. Missing arguments of the language module are refused first.
 ChildMode reportUntilEndMode("module-report-until-end", [](const std::vector<std::string>& args) {
     HINSTANCE module = nullptr;
-    if (args.size() != 1 ||
-        !Tool_InitDbgReportEx(1, std::strtoul(args[0].c_str(), nullptr, 16), 0, 0x01000000, 0, 3, "B", "A") ||
+    if (!args.empty() || !Tool_InitDbgReportEx(1, OVS_DBGMASK_ERR, 0, 0x01000000, 0, 3, "B", "A") ||
         Tool_LoadLanguageDll(nullptr, &module, OVS_REG_PRODUCT_ROOT) != E_INVALIDARG ||
         Tool_LoadLanguageDll(kBaseName, nullptr, OVS_REG_PRODUCT_ROOT) != E_INVALIDARG) {
         return 1;
@@ -118,7 +111,7 @@ ChildMode reportUntilEndMode("module-report-until-end", [](const std::vector<std
 
 TEST_F(ModuleTest, EndWritesItsBannerAndInvalidArgumentsAreReported) {
     ReportFolder folder;
-    const ChildResult result = RunChild("module-report-until-end", {"1"});
+    const ChildResult result = RunChild("module-report-until-end");
     ASSERT_TRUE(result.finished && result.exitCode == 0) << result.exitCode;
     const std::string report = ReadFileText(folder.reportFile("001"));
     std::vector<std::string> messages; // the message field, after the last tab
@@ -148,8 +141,7 @@ TEST_F(ModuleTest, LanguageAndExtensionModulesFromTheProgramFolder) {
         {"SOFTWARE\\VELDORAN\\Other", "", kBaseName, nullptr, true}, // read below the caller's root
         {OVS_REG_PRODUCT_ROOT, "", "NoSuchBase", nullptr, false},
         {OVS_REG_PRODUCT_ROOT, "", kBaseName, "Yesss", true}, // three characters are read
-        {OVS_REG_PRODUCT_ROOT, "", kBaseName, "yes", false},
-        {OVS_REG_PRODUCT_ROOT, "", kBaseName, "Ye", false},
+        {OVS_REG_PRODUCT_ROOT, "", kBaseName, "yes", false},  // case counts
         {OVS_REG_PRODUCT_ROOT, "", kBaseName, "dword", true}, // not text: as if missing
     };
     constexpr char kLanguageKey[] = OVS_REG_COMMON_ROOT "\\Language";
@@ -174,13 +166,12 @@ TEST_F(ModuleTest, LanguageAndExtensionModulesFromTheProgramFolder) {
     Tool_FreeLanguageDll(nullptr);
     EXPECT_TRUE(DeleteFileA(path.c_str())) << "every module was freed";
     HINSTANCE language = kUnset;
-    EXPECT_EQ(S_OK, Tool_LoadLanguageDll(kBaseName, &language, nullptr)) << "a null root is no error";
-    EXPECT_NE(kUnset, language);
+    EXPECT_TRUE(Tool_LoadLanguageDll(kBaseName, &language, nullptr) == S_OK && language != kUnset)
+        << "null root";
     Tool_FreeLanguageDll(language);
 
     ResetProductRegistry();
-    // Without "Prog Path": "\Program Files\Orvantiscope" on the current drive (that of the temporary
-    // folder here); the module beside the executable is not taken.
+    // Without "Prog Path": "\Program Files\Orvantiscope" on the current (temporary folder's) drive.
     char previous[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, previous);
     SetCurrentDirectoryA(folder.path().c_str());
@@ -196,10 +187,10 @@ TEST_F(ModuleTest, LanguageAndExtensionModulesFromTheProgramFolder) {
     ASSERT_TRUE(CopyFileA(module.c_str(), extension.c_str(), FALSE));
     ovs::unique_hmodule loaded(Tool_LoadExtendedDLL("Extension.dll", OVS_REG_PRODUCT_ROOT));
     EXPECT_TRUE(loaded && LoadedFrom(loaded.get(), extension));
-    EXPECT_EQ(nullptr, Tool_LoadExtendedDLL(nullptr, OVS_REG_PRODUCT_ROOT));
-    EXPECT_EQ(nullptr, Tool_LoadExtendedDLL("Extension.dll", nullptr));
-    EXPECT_EQ(nullptr, Tool_LoadExtendedDLL("ENU_OVSTestRes.DLL", OVS_REG_PRODUCT_ROOT))
-        << "not the executable's";
+    EXPECT_FALSE(Tool_LoadExtendedDLL(nullptr, OVS_REG_PRODUCT_ROOT) ||
+                 Tool_LoadExtendedDLL("Extension.dll", nullptr) ||
+                 Tool_LoadExtendedDLL("ENU_OVSTestRes.DLL", OVS_REG_PRODUCT_ROOT))
+        << "none, and not the executable's";
 }
 
 // The version as the child sees it, major * 100 + minor, with the answers for Windows 10 in bit 16 and
@@ -233,28 +224,26 @@ TEST(PlatformVersion, ThresholdsAnswerForTheReportedVersion) {
 
 // The binaries' version resources name the product, the project's version and their own file.
 TEST(VersionInfo, EachBinaryNamesTheProductItsVersionAndItsFile) {
-    for (const auto& [fileName, fileType] : {std::pair<std::string, DWORD>{"OVSTools2.dll", VFT_DLL},
-                                             {"OVSDataFile.dll", VFT_DLL},
-                                             {"ovsdemo.exe", VFT_APP}}) {
+    for (const auto& [fileName, fileType] :
+         {std::pair<std::string, DWORD>{"OVSTools2.dll", VFT_DLL}, {"ovsdemo.exe", VFT_APP}}) {
         SCOPED_TRACE(fileName);
         const std::string path = ExecutableFolder() + "\\" + fileName;
         DWORD ignored = 0;
         std::vector<BYTE> block(GetFileVersionInfoSizeA(path.c_str(), &ignored));
-        ASSERT_TRUE(!block.empty() &&
-                    GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
         VS_FIXEDFILEINFO* fixed = nullptr;
         UINT length = 0;
-        ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+        ASSERT_TRUE(!block.empty() &&
+                    GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) &&
+                    VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
         const DWORD version = DWORD{OVS_VERSION_MAJOR} << 16 | OVS_VERSION_MINOR;
         EXPECT_EQ(
             (std::vector<DWORD>{0xFEEF04BD, version, DWORD{OVS_VERSION_PATCH} << 16, version, fileType}),
             (std::vector<DWORD>{fixed->dwSignature, fixed->dwFileVersionMS, fixed->dwFileVersionLS,
                                 fixed->dwProductVersionMS, fixed->dwFileType}));
-        const auto text = [&block](const char* name) {
+        const auto text = [&](const char* name) {
             char* value = nullptr;
-            UINT size = 0;
             const std::string query = std::string("\\StringFileInfo\\040904B0\\") + name;
-            return VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &size) &&
+            return VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &length) &&
                            value
                        ? std::string(value)
                        : std::string();
@@ -266,8 +255,7 @@ TEST(VersionInfo, EachBinaryNamesTheProductItsVersionAndItsFile) {
     }
 }
 
-// Installed products and solution types: the product list lives once per process, so cases run in
-// children.
+// The product list lives once per process, so product cases run in children.
 constexpr char kMachineKey[] =
     "SOFTWARE\\VELDORAN\\Orvantiscope\\Orvantiscope2\\CurrentVersion\\InstalledProduct";
 constexpr char kUserKey[] = "SOFTWARE\\VELDORAN\\Orvantiscope\\Orvantiscope2\\InstalledProduct";
@@ -287,8 +275,7 @@ void WriteMachineEntries(const std::string& entries) {
     }
 }
 
-// The child's answer in its exit code: mask (low 16 bits), filter type, application and default
-// solution types (each + 1, 4 bits) and the extension type.
+// The child's exit code: mask (16 bits), filter, application and default solution types + 1, extension type.
 DWORD Pack(DWORD mask, int filter, long app, long def, int extensionType) {
     return (mask & 0xFFFF) | (static_cast<DWORD>(filter) << 16) | (static_cast<DWORD>(app + 1) << 20) |
            (static_cast<DWORD>(def + 1) << 24) | (static_cast<DWORD>(extensionType) << 28);
