@@ -54,12 +54,10 @@ TEST(VariantText, NameAndValueOfEachKind) {
         void (*set)(VARIANT&);
         std::string text;
     } cases[] = {
-        {VT_EMPTY, [](VARIANT&) {}, "VT_EMPTY"},
         {VT_R8, [](VARIANT& v) { v.dblVal = -2.25; }, "VT_R8 -2.25"},
         {VT_DATE, [](VARIANT& v) { v.date = 45000.5; },
          "VT_DATE " + std::string(COleDateTime(45000.5).Format())},
         {VT_BSTR, [](VARIANT& v) { v.bstrVal = SysAllocString(L"Peak 1"); }, "VT_BSTR Peak 1"},
-        {VT_BSTR, [](VARIANT& v) { v.bstrVal = SysAllocString(L""); }, "VT_BSTR "},
         {VT_BOOL, [](VARIANT& v) { v.boolVal = VARIANT_TRUE; }, "VT_BOOL -1"}, // the number, not "True"
         {VT_DECIMAL, [](VARIANT& v) { v.decVal.scale = 1, v.decVal.Lo64 = 15; }, "VT_DECIMAL, 1.5"},
         {VT_I4 | VT_BYREF, [](VARIANT& v) { v.plVal = &referenced; }, "VT_I4 7"}, // named by its low bits
@@ -83,20 +81,18 @@ TEST(VariantText, NameAndValueOfEachKind) {
     for (VARTYPE index = 0; index <= 21; ++index) {
         VARIANT array = Make(static_cast<VARTYPE>(VT_ARRAY | index));
         array.parray = nullptr;
-        EXPECT_EQ(std::string("VT_ARRAY (") + names[index] + ")", ovs::VariantText(array))
-            << "index " << index;
+        EXPECT_EQ(std::string("VT_ARRAY (") + names[index] + ")", ovs::VariantText(array)) << index;
     }
     // Index 15 has no variant form: copying it fails, thrown out of the report as the framework's OLE
     // exception.
-    HRESULT thrown = S_OK;
     const VARIANT unnamed = Make(15);
     try {
         Tool_DbgReportVariant("unnamed.cpp", 1, OVS_DBG_ERR, "%s", &unnamed);
+        ADD_FAILURE() << "nothing thrown";
     } catch (COleException* caught) {
-        thrown = caught->m_sc;
+        EXPECT_EQ(DISP_E_BADVARTYPE, caught->m_sc);
         caught->Delete();
     }
-    EXPECT_EQ(DISP_E_BADVARTYPE, thrown);
 }
 
 TEST(DbgReportVariant, UpToThreeVariantsInOrderAtTheCallersLineAndLevel) {
