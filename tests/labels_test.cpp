@@ -1,7 +1,7 @@
-// Report texts: coded results and labels against the resource text module as the oracle, in English
-// and in a code page 932 process; ICF settings documents as text through the platform's real XML
-// parser, in both text widths, on threads with and without COM; the tag picker; default sample types
-// through the sample-type component stand-in.
+// The resource text module (every number in English and, in a code page 932 process, in Japanese;
+// unknown numbers, overrides) and the report texts: coded results and labels against it as the
+// oracle; ICF settings documents as text through the platform's real XML parser, in both text widths,
+// on threads with and without COM; the tag picker; default sample types through the component stand-in.
 #include "OVSTools2.h"
 #include "cp932_child.h"
 #include "expect_rows.h"
@@ -14,6 +14,7 @@
 
 #include <cstring>
 #include <limits>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,12 +24,67 @@ using ovs::test::ExpectRows;
 namespace {
 
 // The resource text of a number; 0 is no text.
-std::string Text(UINT id) {
-    CString text;
-    if (id != 0) {
-        RES_LoadString(id, text, 1);
+std::string Text(UINT id, UINT option = 1) {
+    CString text("left over");
+    const int length = RES_LoadString(id, text, option);
+    EXPECT_EQ(text.GetLength(), length) << id;
+    return std::string(text.GetString(), text.GetLength());
+}
+
+// The file extensions by text number; they serve every language.
+const UINT kExtensionIds[] = {16694, 16391, 16398, 16405, 16404, 16406, 16385, 16386, 16401, 16388, 16387,
+                              16499, 16390, 16525, 16414, 16400, 16502, 16507, 16509, 16672, 16512, 16681,
+                              16684, 16685, 16415, 16480, 16481, 16521, 16522, 16527, 16528, 16529};
+constexpr char kExtensions[] = "msq cal gcd gcm gcb gcr lcd lcm lcq lcb lcr lct lcc plt rpt opt pdf lsc gsc "
+                               "lcp gct sbt sca scb clb old olm ogm ogd jcp llb odt";
+
+// Texts of their own in Japanese (UTF-8, the source's own coding).
+const struct {
+    UINT id;
+    const char* english;
+    const char* japanese;
+} kTranslated[] = {
+    {339, "Arial,9", "ＭＳ Ｐゴシック,9"},
+    {0x407C, "LC System Check Files (*.lsc)|*.lsc||", "LC システムチェック ファイル (*.lsc)|*.lsc||"},
+    {0x407F, "GC System Check Files (*.gsc)|*.gsc||", "GC システムチェック ファイル (*.gsc)|*.gsc||"}};
+
+// Every text in the user's language: English, or Japanese in code page 932.
+void ExpectEveryText(bool japanese) {
+    std::istringstream extensions(kExtensions);
+    for (UINT id : kExtensionIds) {
+        std::string extension;
+        extensions >> extension;
+        EXPECT_EQ(extension, Text(id)) << id;
     }
-    return text.GetString();
+    for (const auto& t : kTranslated) {
+        WCHAR wide[256] = {};
+        MultiByteToWideChar(CP_UTF8, 0, t.japanese, -1, wide, 256);
+        char narrow[512] = {};
+        WideCharToMultiByte(932, 0, wide, -1, narrow, sizeof(narrow), nullptr, nullptr);
+        EXPECT_EQ(japanese ? narrow : t.english, Text(t.id)) << t.id;
+    }
+}
+
+TEST(ResourceTexts, EveryNumberHasItsEnglishTextUnknownNumbersNoneAndOverridesAreKept) {
+    if (PRIMARYLANGID(GetUserDefaultUILanguage()) != LANG_JAPANESE) {
+        ExpectEveryText(false);
+    }
+    for (UINT option : {0u, 2u, 0xFFFFFFFFu}) {
+        EXPECT_EQ(Text(339, 1), Text(339, option)) << option;
+    }
+    const std::string before = Text(16385);
+    RES_SetStringOverride(16385, "xyz");
+    RES_SetStringOverride(7, "new");
+    ExpectRows<std::string>({{Text(1), ""}, {Text(0xFFFFFFFF), ""}, {Text(16385), "xyz"}, {Text(7), "new"}});
+    RES_SetStringOverride(16385, nullptr);
+    RES_SetStringOverride(7, nullptr);
+    ExpectRows<std::string>({{Text(16385), before}, {Text(7), ""}});
+}
+
+TEST(DbcsResourceTexts, JapaneseTextsInCodePage932WithEnglishFallback) {
+    OVS_REQUIRE_CODE_PAGE_932();
+    ASSERT_EQ(LANG_JAPANESE, PRIMARYLANGID(GetUserDefaultUILanguage()));
+    ExpectEveryText(true);
 }
 
 // "attribute:text" of a batch action or target code.
@@ -131,19 +187,6 @@ TEST(Labels, EveryCodeOfEveryTableAndTheCodesAroundThem) {
     RES_SetStringOverride(8436, nullptr);
 }
 
-// In code page 932 the texts are the Japanese ones, as double-byte text.
-TEST(DbcsLabels, JapaneseTextsInCodePage932) {
-    OVS_REQUIRE_CODE_PAGE_932();
-    const std::string judgement = Judgement(0, 0x28, 0, 0.0);
-    EXPECT_EQ(Text(1206) + ";" + Text(1207), judgement);
-    EXPECT_TRUE(IsDBCSLeadByte(static_cast<BYTE>(judgement.at(0)))) << judgement;
-    const CString function = Tool_GetFunctionString(1);
-    EXPECT_TRUE(IsDBCSLeadByte(static_cast<BYTE>(function[0]))) << function.GetString();
-    EXPECT_EQ(',', Delimiter("x" + Text(8436) + ","));
-}
-
-// ---- ICF settings documents as text, the tag picker ------------------------------------------------
-
 // The narrow and the wide text of one (ASCII) document, the wide one brought back to bytes.
 std::string Texts(const std::string& xml) {
     CString narrow("left over");
@@ -220,8 +263,15 @@ TEST(IcfText, DocumentsBecomeTheirLinesInBothWidthsOnlyWithCom) {
     EXPECT_EQ("|", withoutCom) << "a thread without COM gets empty texts";
 }
 
-TEST(DbcsIcfText, NarrowTextIsInCodePage932) {
+// In code page 932 the texts are the Japanese ones, and ICF text is narrowed to double-byte text.
+TEST(DbcsLabels, JapaneseTextsAndIcfTextInCodePage932) {
     OVS_REQUIRE_CODE_PAGE_932();
+    const std::string judgement = Judgement(0, 0x28, 0, 0.0);
+    EXPECT_EQ(Text(1206) + ";" + Text(1207), judgement);
+    EXPECT_TRUE(IsDBCSLeadByte(static_cast<BYTE>(judgement.at(0)))) << judgement;
+    const CString function = Tool_GetFunctionString(1);
+    EXPECT_TRUE(IsDBCSLeadByte(static_cast<BYTE>(function[0]))) << function.GetString();
+    EXPECT_EQ(',', Delimiter("x" + Text(8436) + ","));
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     const std::string pump = "\x83\x7c\x83\x93\x83\x76"; // "ポンプ" (pump)
     CString text;
@@ -254,8 +304,6 @@ TEST(PickupElement, TagsByOccurrence) {
     // clang-format on
 }
 
-// ---- Default sample types ---------------------------------------------------------------------------
-
 // "found:name" (the name up to its terminator, or "untouched"), as long as the buffer is zero-filled
 // behind the name and nothing is written past its size.
 std::string SampleTypeName(WORD code, DWORD size, LONG selector) {
@@ -273,14 +321,14 @@ TEST(SampleTypes, NamesAndTheWholeListInTaskMemoryFailuresAndAMissingComponent) 
     const auto counters = reinterpret_cast<SampleTypeCountersFn>(
         reinterpret_cast<void*>(GetProcAddress(module, "SampleTypeCounters")));
     ASSERT_NE(nullptr, counters);
-    const auto created = [counters] {
-        SampleTypeCounts counts = {};
-        counters(&counts);
-        return counts.created;
+    const auto counts = [counters] {
+        SampleTypeCounts now = {};
+        counters(&now);
+        return now;
     };
     ASSERT_EQ(S_OK, ovs::test::CallServerFunction(module, "DllRegisterServer"));
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    const LONG before = created();
+    const LONG before = counts().created;
     // clang-format off
     ExpectRows<std::string>({
         {SampleTypeName(1, 40, 0), "1:Standard"}, // the first of two records with the code
@@ -296,8 +344,7 @@ TEST(SampleTypes, NamesAndTheWholeListInTaskMemoryFailuresAndAMissingComponent) 
     char name[8];
     EXPECT_FALSE(Tool_GetDefaultSampleTypeName(1, nullptr, 8, 0));
     EXPECT_FALSE(Tool_GetDefaultSampleTypeName(1, name, 0, 0));
-    EXPECT_EQ(before + 13, created()) << "one component for each name, none for bad arguments";
-
+    EXPECT_EQ(before + 13, counts().created) << "one component for each name, none for bad arguments";
     WORD count = 99;
     void* records = nullptr;
     ASSERT_TRUE(Tool_GetWholeDefaultSampleTypeInfo(&count, &records, 1));
@@ -325,9 +372,7 @@ TEST(SampleTypes, NamesAndTheWholeListInTaskMemoryFailuresAndAMissingComponent) 
         EXPECT_TRUE(count == 0 && records == nullptr) << failure;
     }
     SetEnvironmentVariableA("OVS_SAMPLETYPE_FAIL", nullptr);
-    SampleTypeCounts counts = {};
-    counters(&counts);
-    EXPECT_EQ(0, counts.liveObjects) << "every component released";
+    EXPECT_EQ(0, counts().liveObjects) << "every component released";
     CoUninitialize();
 }
 

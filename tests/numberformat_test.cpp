@@ -9,8 +9,8 @@
 #include "ovstoolseparators.h"
 #include "suite_child.h"
 #include "test_support.h"
-#include "unique_resource.h"
 
+#include <cmath>
 #include <cstring>
 #include <iomanip>
 #include <limits>
@@ -53,8 +53,6 @@ void ExpectFormats(const std::vector<FormatCase>& cases) {
     }
 }
 
-// ---- The digit engine --------------------------------------------------------------------------------
-
 // clang-format off
 const std::vector<FormatCase> kDigitCases = {
     // Fixed point: decimal halves that lie below the half in binary round up; ripples; signs.
@@ -92,12 +90,9 @@ const std::vector<FormatCase> kDigitCases = {
     {7, 2, 3, 1, 1.5, "FALSE "}, {6, 2, 3, 1, 1.5, "FALSE "}};
 // clang-format on
 
-TEST(DigitEngine, FormatsByTheRecordAndMode) {
+TEST(DigitEngine, FormatsByTheRecordAndModeRefusesBadRecordsAndKeepsAllDigits) {
     REQUIRE_PERIOD_AND_COMMA();
     ExpectFormats(kDigitCases);
-}
-
-TEST(DigitEngine, BadRecordsAndExtremeValues) {
     CString text = "caller's";
     const OVS_DATAFORMAT none{0, 2, 3, 0};
     EXPECT_FALSE(Tool_GenerateValueStringByDataFormat(&none, 1, 1.5, text));
@@ -115,18 +110,13 @@ TEST(DigitEngine, BadRecordsAndExtremeValues) {
                              {largest.substr(0, 74),
                               "17976931348623157081452742373170435679807056752584499659891747680315726078"},
                              {std::to_string(largest.size()), "340"}});
-    for (double value : {-1.7976931348623157e308, 4.9e-324, -2.2250738585072014e-308}) {
-        EXPECT_LT(Formatted({1, 30, 0, 1, value, ""}).size(), 372u);
-        EXPECT_NE("FALSE", Formatted({3, 0, 30, 1, value, ""}).substr(0, 5));
-    }
-    for (WORD kind : {1, 2, 3, 4, 5, 10}) { // some text, within the buffer
-        for (double value : {kInf, -kInf, kNaN}) {
-            EXPECT_LT(Formatted({kind, 2, 4, 1, value, ""}).size(), 372u);
+    for (double value : {-1.7976931348623157e308, 4.9e-324, -2.2250738585072014e-308, kInf, -kInf, kNaN}) {
+        for (WORD kind : {1, 2, 3, 4, 5, 10}) { // some text, within the buffer
+            EXPECT_LT(Formatted({kind, 30, 30, 1, value, ""}).size(), 372u) << kind << " " << value;
         }
+        EXPECT_TRUE(!std::isfinite(value) || Formatted({3, 0, 30, 1, value, ""}).substr(0, 5) != "FALSE") << value;
     }
 }
-
-// ---- The rounding switch and the rounding-printf engine ----------------------------------------------
 
 // clang-format off
 const std::vector<FormatCase> kRoundingPrintfCases = {
@@ -144,9 +134,13 @@ const std::vector<FormatCase> kRoundingPrintfCases = {
      "0.0000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"}};
 // clang-format on
 
-void ReadSomeDataFormat() {
-    OVS_DATAFORMAT read{};
-    Tool_GetRegDataFormat2("NumbersTestUnknownFormat", "1,2,0", &read);
+// The four fields read for a value name, as "kind,decimals,significant,fourth".
+std::string ReadFormat(const char* name, const char* fallback) {
+    OVS_DATAFORMAT format{9, 9, 9, 9};
+    const BOOL ok = Tool_GetRegDataFormat2(name, fallback, &format);
+    return std::string(ok ? "" : "FALSE ") + std::to_string(format.wKind) + "," +
+           std::to_string(format.wDecimals) + "," + std::to_string(format.wSignificantDigits) + "," +
+           std::to_string(format.wFourth);
 }
 
 // The suite "RoundModeChild" runs in a second process, told the switch that the test wrote.
@@ -156,9 +150,7 @@ const ChildMode kRoundModeChild("round-mode", [](const std::vector<std::string>&
     return RunSuitesInThisProcess("RoundModeChild*");
 });
 
-class RoundingSwitchTest : public RegistryTest {};
-
-TEST_F(RoundingSwitchTest, OnlySwitchOneSelectsTheRoundingPrintfEngineOncePerProcess) {
+TEST_F(RegistryTest, RoundingSwitchOneSelectsTheRoundingPrintfEngineOncePerProcess) {
     REQUIRE_PERIOD_AND_COMMA();
     for (int value : {1, 0, 2, -1}) {
         ASSERT_TRUE(Tool_WriteRegInt(OVS_REG_PRODUCT_ROOT, "DataFormat", "RoundMode", value));
@@ -173,52 +165,33 @@ TEST(RoundModeChild, TheFirstDataFormatReadPicksTheEngineForTheProcess) {
         GTEST_SKIP() << "runs in the child process";
     }
     ExpectFormats({{1, 2, 0, 1, 2.675, "2.68"}}); // before any data-format read: the digit engine
-    ReadSomeDataFormat();
+    ReadFormat("NumbersTestUnknownFormat", "1,2,0");
     if (g_roundMode != 1) {
         ExpectFormats({{1, 2, 0, 1, 2.675, "2.68"}});
         return;
     }
     ExpectFormats(kRoundingPrintfCases);
     Tool_WriteRegInt(OVS_REG_PRODUCT_ROOT, "DataFormat", "RoundMode", 0);
-    ReadSomeDataFormat();
+    ReadFormat("NumbersTestUnknownFormat", "1,2,0");
     ExpectFormats({{1, 2, 0, 1, 2.675, "2.67"}}); // still the rounding-printf engine
 }
 
-// ---- Reading the data format -------------------------------------------------------------------------
-
-// The four fields read for a value name, as "kind,decimals,significant,fourth".
-std::string ReadFormat(const char* name, const char* fallback) {
-    OVS_DATAFORMAT format{9, 9, 9, 9};
-    const BOOL ok = Tool_GetRegDataFormat2(name, fallback, &format);
-    return std::string(ok ? "" : "FALSE ") + std::to_string(format.wKind) + "," +
-           std::to_string(format.wDecimals) + "," + std::to_string(format.wSignificantDigits) + "," +
-           std::to_string(format.wFourth);
-}
-
-class DataFormatReadTest : public RegistryTest {};
-
-TEST_F(DataFormatReadTest, FieldsAreLeadingDigitTokensOfTheValueOrTheDefault) {
+TEST_F(RegistryTest, DataFormatFieldsAreLeadingDigitTokensOfTheValueOrTheDefault) {
     constexpr char kValue[] = "NumbersTestFormat"; // not one of the cached policy names
-    ovs::unique_hkey key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, OVS_REG_PRODUCT_ROOT "\\DataFormat", 0,
-                                             nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr));
-    RegDeleteValueA(key.get(), kValue);
-    EXPECT_EQ("0,0,0,0", ReadFormat(kValue, nullptr));
-    EXPECT_EQ("4,1,0,0", ReadFormat(kValue, "4,1"));
+    constexpr char kKey[] = OVS_REG_PRODUCT_ROOT "\\DataFormat";
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, kValue);
+    ExpectRows<std::string>({{ReadFormat(kValue, nullptr), "0,0,0,0"}, {ReadFormat(kValue, "4,1"), "4,1,0,0"}});
     for (const auto& [stored, fields] : {std::pair{"3,2,5,2", "3,2,5,2"}, {"1x,abc,7 ,12,99", "1,0,7,12"}}) {
-        RegSetValueExA(key.get(), kValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(stored),
-                       static_cast<DWORD>(std::strlen(stored) + 1));
+        RegSetKeyValueA(HKEY_CURRENT_USER, kKey, kValue, REG_SZ, stored, static_cast<DWORD>(std::strlen(stored) + 1));
         EXPECT_EQ(fields, ReadFormat(kValue, "1,0,0"));
     }
-    RegDeleteValueA(key.get(), kValue);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, kValue);
     // "Height%" is held by the policy cache: a write through the current-user family is what a read sees.
     EXPECT_EQ("1,2,0,1", ReadFormat("Height%", "1,2,0,1"));
     ASSERT_TRUE(Tool_WriteRegCurrentUserString(OVS_REG_PRODUCT_ROOT, "DataFormat", "Height%", "3,0,5,2"));
     EXPECT_EQ("3,0,5,2", ReadFormat("Height%", "1,2,0,1"));
     EXPECT_FALSE(Tool_GetRegDataFormat2("Area", "1,2,0", nullptr));
 }
-
-// ---- Value strings, rounded texts, decimal counts ----------------------------------------------------
 
 std::string ValueString(double value, int digits) {
     CString text = "unchanged";
@@ -239,31 +212,6 @@ std::string RoundOff(const char* given, int position) {
     return ok ? text.GetString() : (text == given ? "refused" : "changed but refused");
 }
 
-TEST(ValueText, PaddedRoundedAndCounted) {
-    REQUIRE_PERIOD_AND_COMMA();
-    // clang-format off
-    ExpectRows<std::string>({
-        {ValueString(1.5, 4), "1.500"}, {ValueString(0.5, 3), "0.500"}, {ValueString(-0.5, 3), "-0.500"},
-        {ValueString(-1.5, 4), "-1.500"}, {ValueString(1.25, 3), "1.25"}, {ValueString(1e20, 4), "1e+020"},
-        {ValueString(1.5, 40), ""}, {ValueString(1.5, -1), ""}, {Forf(1.5), "1.5"}, {Forf(3.14159265), "3.141593"},
-        {RoundOff("1.2345", 3), "1.23"}, {RoundOff("-1.235", 3), "-1.24"}, {RoundOff("  1.2355 ", 4), "1.236"},
-        {RoundOff("1.99", 2), "2.0"}, {RoundOff("12.5", 1), "13"}, {RoundOff("0.125", 3), "0.13"},
-        {RoundOff("1,234.5", 1), "refused"}, {RoundOff("12", 1), "refused"}, {RoundOff("1.2.3", 1), "refused"},
-        {RoundOff("1.2", 3), "refused"}, {RoundOff("1.25", 0), "refused"}, {RoundOff("", 1), "refused"},
-        {RoundOff("-", 1), "refused"}});
-    ExpectRows<int>({
-        {Tool_CalcNumOfDecimalsString("1.250000000000000e-02"), 4}, {Tool_CalcNumOfDecimalsString("1.000000000000000e+02"), 0},
-        {Tool_CalcNumOfDecimalsString("-1.250000000000000e-002"), 4}, {Tool_CalcNumOfDecimalsString("1.25e+01"), 1},
-        {Tool_CalcNumOfDecimalsString("12.5"), 0}, {Tool_CalcNumOfDecimalsString(nullptr), 0},
-        {Tool_CalcNumOfDecimalsDouble(0.1), 1}, {Tool_CalcNumOfDecimalsDouble(1e-20), 15},
-        {Tool_CalcNumOfDecimalsDouble(123.25), 2}, {Tool_CalcNumOfDecimalsDouble(1200.0), 0},
-        {Tool_CalcNumOfDecimalsFloat(0.5f), 1}, {Tool_CalcNumOfDecimalsFloat(1e-10f), 6}});
-    // clang-format on
-    EXPECT_TRUE(Forf(12.0) == "12.0" || Forf(12.0) == "12") << "never a bare point: " << Forf(12.0);
-}
-
-// ---- Digit grouping, notation, numeric texts, comparisons ----------------------------------------
-
 // The grouped text; a byte written past its terminator shows as "!".
 std::string Grouped(std::string text, int size = 64) {
     text.push_back('\0');
@@ -271,12 +219,6 @@ std::string Grouped(std::string text, int size = 64) {
     Tool_PutComma(text.data(), size);
     const size_t end = text.find('\0');
     return text.substr(0, end) + (text[end + 1] == '#' ? "" : "!");
-}
-
-std::string GroupedCString(const std::string& given) {
-    CString text = given.c_str();
-    Tool_PutCommaCString(text);
-    return text.GetString();
 }
 
 std::string GroupedDouble(double value, short digits) {
@@ -297,22 +239,29 @@ std::string Converted(void (*convert)(CString&), const char* given) {
     return text.GetString();
 }
 
-TEST(Grouping, FirstRunOfDigitsWithinTheBufferAndDigitCounts) {
+TEST(ValueText, PaddedRoundedCountedComparedNumericAndGrouped) {
     REQUIRE_PERIOD_AND_COMMA();
     // clang-format off
     ExpectRows<std::string>({
+        {ValueString(1.5, 4), "1.500"}, {ValueString(-0.5, 3), "-0.500"}, {ValueString(1.25, 3), "1.25"},
+        {ValueString(1e20, 4), "1e+020"}, {ValueString(1.5, 40), ""}, {ValueString(1.5, -1), ""}, {Forf(1.5), "1.5"},
+        {Forf(3.14159265), "3.141593"}, {RoundOff("1.2345", 3), "1.23"}, {RoundOff("-1.235", 3), "-1.24"},
+        {RoundOff("  1.2355 ", 4), "1.236"}, {RoundOff("1.99", 2), "2.0"}, {RoundOff("12.5", 1), "13"},
+        {RoundOff("0.125", 3), "0.13"}, {RoundOff("1,234.5", 1), "refused"}, {RoundOff("12", 1), "refused"},
+        {RoundOff("1.2.3", 1), "refused"}, {RoundOff("1.2", 3), "refused"}, {RoundOff("1.25", 0), "refused"},
+        {RoundOff("", 1), "refused"}, {RoundOff("-", 1), "refused"},
         // Only the first run of digits; the buffer's size counts the terminator, nothing is written past it.
         {Grouped("123"), "123"}, {Grouped("1234"), "1,234"}, {Grouped("-1234567.891"), "-1,234,567.891"},
         {Grouped(".12345"), ".12,345"}, {Grouped("abc"), "abc"}, {Grouped(""), ""}, {Grouped("123456"), "123,456"},
         {Grouped("x=12345 y=67890"), "x=12,345 y=67890"}, {Grouped("12 34567"), "12 34567"},
         {Grouped("1234567", 9), "1234567"}, {Grouped("1234567", 10), "1,234,567"},
-        {GroupedCString("-9876543.21"), "-9,876,543.21"}, {GroupedCString(std::string(1100, '1')), std::string(1100, '1')},
-        {GroupedCString(std::string(767, '1')).substr(1016), "11,111"}, // 767 + 255 separators + terminator = 1023
+        {Converted(&Tool_PutCommaCString, "-9876543.21"), "-9,876,543.21"},
+        {Converted(&Tool_PutCommaCString, std::string(1100, '1').c_str()), std::string(1100, '1')},
+        {Converted(&Tool_PutCommaCString, std::string(767, '1').c_str()).substr(1016), "11,111"}, // 767+255+1 = 1023
         {GroupedDouble(1234.5678, 7), "1,234.568"}, {GroupedDouble(0.0012345, 7), "0.0012345"},
         {GroupedDouble(123.456, 3), "123"}, {GroupedDouble(12345.6, 3), "12,345.0"}, {GroupedDouble(1.999, 3), "2.00"},
         {GroupedDouble(-9.9999, 3), "-10.0"}, {GroupedDouble(99.99996, 4), "100.0"},
-        {GroupedDouble(1234567.6, 0), "1,234,568"}, {GroupedDouble(-1234.5678, 7), "-1,234.568"},
-        {GroupedDouble(12.5, 3), "12.5"}, {GroupedDouble(0.0, 7), "0.0000000"},
+        {GroupedDouble(1234567.6, 0), "1,234,568"}, {GroupedDouble(12.5, 3), "12.5"}, {GroupedDouble(0.0, 7), "0.0000000"},
         {GroupedByRecord({1, 2, 0, 0}, 1234567.891), "1,234,567.89"}, {GroupedByRecord({1, 0, 0, 0}, -1234567.5), "-1,234,568"},
         {GroupedByRecord({2, 2, 0, 0}, 1234567.0), "1.23e+006"}, // an exponent is never grouped
         {GroupedByRecord({10, 2, 7, 0}, 1234567.0), "1,234,567"}, {GroupedByRecord({0, 2, 0, 0}, 1.0), "caller's"},
@@ -321,34 +270,32 @@ TEST(Grouping, FirstRunOfDigitsWithinTheBufferAndDigitCounts) {
         {Converted(&Tool_ReplaceMacroCaltureUS2Local, "x=1,234.5 a,b"), "x=1,234.5 a,b"},
         {Converted(&Tool_ReplacePeriod2DecimalPoint, "1.5,2"), "1.5,2"},
         {Converted(&Tool_ReplaceDecimalPoint2Period, "1.5,2"), "1.5,2"}});
-    // clang-format on
-    Tool_PutComma(nullptr, 10);
-    Tool_ReplacePeriod2DecimalPointLPTSTR(nullptr);
-    for (const char* numeric : {"12", " 12", "12.", "-", "+", "1e", "1e-", "-1.5e+3", ".5", "."}) {
-        EXPECT_TRUE(Tool_IsNumeric(numeric)) << "[" << numeric << "]";
-    }
-    for (const char* other : {"1 2", "12 ", "1,5", "abc", "12a", "", "1.2.3"}) {
-        EXPECT_FALSE(Tool_IsNumeric(other)) << "[" << other << "]";
-    }
-    EXPECT_FALSE(Tool_IsNumeric(nullptr));
-}
-
-TEST(Compare, AtTheToleranceInBothPrecisions) {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    // clang-format off
+    const auto decimals = &Tool_CalcNumOfDecimalsString;
     ExpectRows<int>({
+        {decimals("1.250000000000000e-02"), 4}, {decimals("1.000000000000000e+02"), 0},
+        {decimals("-1.250000000000000e-002"), 4}, {decimals("1.25e+01"), 1}, {decimals("12.5"), 0}, {decimals(nullptr), 0},
+        {Tool_CalcNumOfDecimalsDouble(0.1), 1}, {Tool_CalcNumOfDecimalsDouble(1e-20), 15},
+        {Tool_CalcNumOfDecimalsDouble(123.25), 2}, {Tool_CalcNumOfDecimalsDouble(1200.0), 0},
+        {Tool_CalcNumOfDecimalsFloat(0.5f), 1}, {Tool_CalcNumOfDecimalsFloat(1e-10f), 6},
         {Tool_CompareDouble(1.0004, 1.0, 2), 0}, {Tool_CompareDouble(1.0004, 1.0, 3), 1},
         {Tool_CompareDouble(1.0, 1.0011, 2), -1}, {Tool_CompareDouble(-5.0, -5.0, 0), 0},
         {Tool_CompareDouble(1.5, 1.0, 0), 1}, {Tool_CompareDouble(1.05, 1.0, 0), 0}, // tolerance 0.1
-        {Tool_CompareDouble(1.002, 1.0, 2), 1}, {Tool_CompareDouble(nan, 1.0, 2), 1}, {Tool_CompareDouble(1.0, nan, 2), 1},
+        {Tool_CompareDouble(1.002, 1.0, 2), 1}, {Tool_CompareDouble(kNaN, 1.0, 2), 1}, {Tool_CompareDouble(1.0, kNaN, 2), 1},
         {Tool_CompareFloat(1.0004f, 1.0f, 2), 0}, {Tool_CompareFloat(1.0004f, 1.0f, 3), 1},
         {Tool_CompareFloat(1.0f, 1.0011f, 2), -1}, {Tool_CompareFloat(std::numeric_limits<float>::quiet_NaN(), 1.0f, 2), 1},
-        {Tool_CompareFloat(16777216.0f, static_cast<float>(16777217.0), 6), 0}}); // not a float: both 16777216
+        {Tool_CompareFloat(16777216.0f, static_cast<float>(16777217.0), 6), 0}, // not a float: both 16777216
+        {Tool_IsNumeric("12"), 1}, {Tool_IsNumeric(" 12"), 1}, {Tool_IsNumeric("12."), 1}, {Tool_IsNumeric("-"), 1},
+        {Tool_IsNumeric("+"), 1}, {Tool_IsNumeric("1e"), 1}, {Tool_IsNumeric("1e-"), 1}, {Tool_IsNumeric("-1.5e+3"), 1},
+        {Tool_IsNumeric(".5"), 1}, {Tool_IsNumeric("."), 1}, {Tool_IsNumeric("1 2"), 0}, {Tool_IsNumeric("12 "), 0},
+        {Tool_IsNumeric("1,5"), 0}, {Tool_IsNumeric("abc"), 0}, {Tool_IsNumeric("12a"), 0}, {Tool_IsNumeric(""), 0},
+        {Tool_IsNumeric("1.2.3"), 0}, {Tool_IsNumeric(nullptr), 0}});
     // clang-format on
+    EXPECT_TRUE(Forf(12.0) == "12.0" || Forf(12.0) == "12") << "never a bare point: " << Forf(12.0);
+    Tool_PutComma(nullptr, 10);
+    Tool_ReplacePeriod2DecimalPointLPTSTR(nullptr);
 }
 
-// ---- A comma decimal point: the suites "CommaLocale*" again in a second process in a German locale --
-
+// A comma decimal point: the suite "CommaLocale*" in a second process in a German locale.
 const ChildMode kCommaChild("numbers-comma", [](const std::vector<std::string>&) {
     return Tool_GetStringDecimalPoint() == "," ? RunSuitesInThisProcess("CommaLocale*") : 3;
 });
@@ -361,7 +308,7 @@ TEST(InGermanLocale, CommaLocaleTestsPass) {
     EXPECT_TRUE(result.finished && result.exitCode == 0) << "3: not a comma decimal point; 1: a test failed";
 }
 
-TEST(CommaLocaleNumbers, UseTheLocalDecimalPoint) {
+TEST(CommaLocaleNumbers, UseTheLocalDecimalPointAndSwapPointAndSeparator) {
     if (Tool_GetStringDecimalPoint() != ",") {
         GTEST_SKIP() << "runs in the child process with a comma decimal point";
     }
@@ -371,19 +318,9 @@ TEST(CommaLocaleNumbers, UseTheLocalDecimalPoint) {
         {3, 0, 3, 1, 1234.5, "1,23e+003"}, {4, 0, 4, 1, 1.5, "1,5"}, {4, 0, 4, 1, 1.25e-7, "1,25e-007"},
         {4, 0, 3, 1, 2.0, "2"}, {10, 0, 2, 1, 0.0999, "0,10"}, {5, 0, 0, 1, 1234.5, "1234,5"},
         {2, 2, 0, 1, 0.0, "0,00e+000"}, {1, 2, 0, 2, 0.29, "0,29"}});
-    // clang-format on
-    ExpectRows<std::string>(
-        {{ValueString(1.5, 4), "1,500"}, {RoundOff("-1,235", 3), "-1,24"}, {RoundOff("1.5", 1), "refused"}});
-}
-
-TEST(CommaLocaleSeparators, SwapPointAndSeparator) {
-    if (Tool_GetStringDecimalPoint() != ",") {
-        GTEST_SKIP() << "runs in the child process with a comma decimal point";
-    }
-    EXPECT_STREQ(".", Tool_GetStringThousandsSep().GetString());
     const auto toUs = &Tool_ReplaceMacroCaltureLocal2US, toLocal = &Tool_ReplaceMacroCaltureUS2Local;
-    // clang-format off
     ExpectRows<std::string>({
+        {Tool_GetStringThousandsSep().GetString(), "."},
         {Converted(toUs, "1.234,5"), "1,234.5"}, {Converted(toLocal, "1,234.5"), "1.234,5"},
         {Converted(toUs, "x=3,5"), "x=3.5"}, {Converted(toLocal, "x=3.5"), "x=3,5"},
         {Converted(toUs, "12.345.678,9"), "12,345,678.9"}, {Converted(toLocal, "12,345,678.9"), "12.345.678,9"},
@@ -393,7 +330,8 @@ TEST(CommaLocaleSeparators, SwapPointAndSeparator) {
         {Converted(toUs, "a,b"), "a.b"}, // a lone decimal-point character starts a number
         {Converted(&Tool_ReplacePeriod2DecimalPoint, "1.5;2.5"), "1,5;2,5"},
         {Converted(&Tool_ReplaceDecimalPoint2Period, "1,5;2,5"), "1.5;2.5"},
-        {GroupedDouble(1234.5678, 7), "1.234,568"}, {GroupedByRecord({1, 2, 0, 0}, 1234567.891), "1.234.567,89"}});
+        {GroupedDouble(1234.5678, 7), "1.234,568"}, {GroupedByRecord({1, 2, 0, 0}, 1234567.891), "1.234.567,89"},
+        {ValueString(1.5, 4), "1,500"}, {RoundOff("-1,235", 3), "-1,24"}, {RoundOff("1.5", 1), "refused"}});
     // clang-format on
     char buffer[] = "1.5.";
     Tool_ReplacePeriod2DecimalPointLPTSTR(buffer);
