@@ -17,6 +17,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 using ovs::test::ExpectRows;
@@ -32,18 +33,14 @@ std::string Text(UINT id, UINT option = 1) {
 }
 
 // The file extensions by text number; they serve every language.
-const UINT kExtensionIds[] = {16694, 16391, 16398, 16405, 16404, 16406, 16385, 16386, 16401, 16388, 16387,
-                              16499, 16390, 16525, 16414, 16400, 16502, 16507, 16509, 16672, 16512, 16681,
-                              16684, 16685, 16415, 16480, 16481, 16521, 16522, 16527, 16528, 16529};
-constexpr char kExtensions[] = "msq cal gcd gcm gcb gcr lcd lcm lcq lcb lcr lct lcc plt rpt opt pdf lsc gsc "
-                               "lcp gct sbt sca scb clb old olm ogm ogd jcp llb odt";
+constexpr char kExtensions[] =
+    "16694 msq 16391 cal 16398 gcd 16405 gcm 16404 gcb 16406 gcr 16385 lcd 16386 lcm "
+    "16401 lcq 16388 lcb 16387 lcr 16499 lct 16390 lcc 16525 plt 16414 rpt 16400 opt "
+    "16502 pdf 16507 lsc 16509 gsc 16672 lcp 16512 gct 16681 sbt 16684 sca 16685 scb "
+    "16415 clb 16480 old 16481 olm 16521 ogm 16522 ogd 16527 jcp 16528 llb 16529 odt";
 
 // Texts of their own in Japanese (UTF-8, the source's own coding).
-const struct {
-    UINT id;
-    const char* english;
-    const char* japanese;
-} kTranslated[] = {
+const std::tuple<UINT, const char*, const char*> kTranslated[] = {
     {339, "Arial,9", "ＭＳ Ｐゴシック,9"},
     {0x407C, "LC System Check Files (*.lsc)|*.lsc||", "LC システムチェック ファイル (*.lsc)|*.lsc||"},
     {0x407F, "GC System Check Files (*.gsc)|*.gsc||", "GC システムチェック ファイル (*.gsc)|*.gsc||"}};
@@ -51,17 +48,16 @@ const struct {
 // Every text in the user's language: English, or Japanese in code page 932.
 void ExpectEveryText(bool japanese) {
     std::istringstream extensions(kExtensions);
-    for (UINT id : kExtensionIds) {
-        std::string extension;
-        extensions >> extension;
-        EXPECT_EQ(extension, Text(id)) << id;
+    UINT number = 0;
+    for (std::string extension; extensions >> number >> extension;) {
+        EXPECT_EQ(extension, Text(number)) << number;
     }
-    for (const auto& t : kTranslated) {
+    for (const auto& [id, english, utf8] : kTranslated) {
         WCHAR wide[256] = {};
-        MultiByteToWideChar(CP_UTF8, 0, t.japanese, -1, wide, 256);
+        MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 256);
         char narrow[512] = {};
         WideCharToMultiByte(932, 0, wide, -1, narrow, sizeof(narrow), nullptr, nullptr);
-        EXPECT_EQ(japanese ? narrow : t.english, Text(t.id)) << t.id;
+        EXPECT_EQ(japanese ? narrow : english, Text(id)) << id;
     }
 }
 
@@ -79,12 +75,6 @@ TEST(ResourceTexts, EveryNumberHasItsEnglishTextUnknownNumbersNoneAndOverridesAr
     RES_SetStringOverride(16385, nullptr);
     RES_SetStringOverride(7, nullptr);
     ExpectRows<std::string>({{Text(16385), before}, {Text(7), ""}});
-}
-
-TEST(DbcsResourceTexts, JapaneseTextsInCodePage932WithEnglishFallback) {
-    OVS_REQUIRE_CODE_PAGE_932();
-    ASSERT_EQ(LANG_JAPANESE, PRIMARYLANGID(GetUserDefaultUILanguage()));
-    ExpectEveryText(true);
 }
 
 // "attribute:text" of a batch action or target code.
@@ -263,9 +253,12 @@ TEST(IcfText, DocumentsBecomeTheirLinesInBothWidthsOnlyWithCom) {
     EXPECT_EQ("|", withoutCom) << "a thread without COM gets empty texts";
 }
 
-// In code page 932 the texts are the Japanese ones, and ICF text is narrowed to double-byte text.
+// In code page 932 the texts are the Japanese ones (the extensions stay), and ICF text is narrowed to
+// double-byte text.
 TEST(DbcsLabels, JapaneseTextsAndIcfTextInCodePage932) {
     OVS_REQUIRE_CODE_PAGE_932();
+    ASSERT_EQ(LANG_JAPANESE, PRIMARYLANGID(GetUserDefaultUILanguage()));
+    ExpectEveryText(true);
     const std::string judgement = Judgement(0, 0x28, 0, 0.0);
     EXPECT_EQ(Text(1206) + ";" + Text(1207), judgement);
     EXPECT_TRUE(IsDBCSLeadByte(static_cast<BYTE>(judgement.at(0)))) << judgement;

@@ -48,35 +48,34 @@ std::string Formatted(const FormatCase& c) {
 void ExpectFormats(const std::vector<FormatCase>& cases) {
     for (const FormatCase& c : cases) {
         EXPECT_EQ(c.text, Formatted(c))
-            << "kind " << c.kind << " decimals " << c.decimals << " significant " << c.significant << " mode "
-            << c.mode << " value " << std::setprecision(17) << c.value;
+            << "kind, decimals, significant, mode: " << c.kind << c.decimals << c.significant << c.mode
+            << " value " << std::setprecision(17) << c.value;
     }
 }
 
 // clang-format off
 const std::vector<FormatCase> kDigitCases = {
     // Fixed point: decimal halves that lie below the half in binary round up; ripples; signs.
-    {1, 2, 0, 1, 2.675, "2.68"}, {1, 2, 0, 1, 1.005, "1.01"}, {1, 2, 0, 1, 0.285, "0.29"},
-    {1, 2, 0, 1, 0.045, "0.05"}, {1, 2, 0, 1, 1.0049999, "1.00"}, {1, 2, 0, 1, -2.675, "-2.68"},
-    {1, 2, 0, 1, -0.004, "-0.00"}, {1, 2, 0, 1, -1e-20, "-0.00"}, {1, 2, 0, 1, 1e-20, "0.00"},
-    {1, 2, 0, 1, 9.996, "10.00"}, {1, 2, 0, 1, 99.996, "100.00"}, {1, 0, 0, 1, 2.5, "3"},
-    {1, 0, 0, 1, 0.5, "1"}, {1, 1, 0, 1, 0.05, "0.1"}, {1, 2, 0, 1, 0.0, "0.00"}, {1, 0, 0, 1, 0.0, "0"},
-    {1, 2, 0, 1, 1e20, "100000000000000000000.00"}, {1, 15, 0, 1, 0.5, "0.500000000000000"},
-    {1, 15, 0, 1, 0.9999999999999999, "1.000000000000000"}, {1, 31, 0, 1, 1.5, "FALSE "},
+    {1, 2, 0, 1, 2.675, "2.68"}, {1, 2, 0, 1, 1.005, "1.01"}, {1, 2, 0, 1, 0.285, "0.29"}, {1, 2, 0, 1, 0.045, "0.05"},
+    {1, 2, 0, 1, 1.0049999, "1.00"}, {1, 2, 0, 1, -2.675, "-2.68"}, {1, 2, 0, 1, -0.004, "-0.00"},
+    {1, 2, 0, 1, -1e-20, "-0.00"}, {1, 2, 0, 1, 1e-20, "0.00"}, {1, 2, 0, 1, 9.996, "10.00"},
+    {1, 2, 0, 1, 99.996, "100.00"}, {1, 0, 0, 1, 2.5, "3"}, {1, 0, 0, 1, 0.5, "1"}, {1, 1, 0, 1, 0.05, "0.1"},
+    {1, 2, 0, 1, 0.0, "0.00"}, {1, 0, 0, 1, 0.0, "0"}, {1, 2, 0, 1, 1e20, "100000000000000000000.00"},
+    {1, 15, 0, 1, 0.5, "0.500000000000000"}, {1, 15, 0, 1, 0.9999999999999999, "1.000000000000000"},
+    {1, 31, 0, 1, 1.5, "FALSE "},
     // Mode 2 truncates on the decimal scale, mode 3 goes up from a tenth, other modes truncate plainly.
-    {1, 2, 0, 2, 0.29, "0.29"}, {1, 2, 0, 2, 2.349, "2.34"}, {1, 2, 0, 2, -2.349, "-2.34"},
-    {1, 1, 0, 2, 0.3, "0.3"}, {1, 1, 0, 3, 2.32, "2.4"}, {1, 1, 0, 3, 2.31, "2.4"}, {1, 1, 0, 3, 2.305, "2.3"},
-    {1, 2, 0, 0, 2.679, "2.67"}, {1, 2, 0, 7, 0.29, "0.28"}, {3, 0, 3, 2, 1.239, "1.23"},
-    {3, 0, 3, 3, 1.2312, "1.24"},
+    {1, 2, 0, 2, 0.29, "0.29"}, {1, 2, 0, 2, 2.349, "2.34"}, {1, 2, 0, 2, -2.349, "-2.34"}, {1, 1, 0, 2, 0.3, "0.3"},
+    {1, 1, 0, 3, 2.32, "2.4"}, {1, 1, 0, 3, 2.31, "2.4"}, {1, 1, 0, 3, 2.305, "2.3"}, {1, 2, 0, 0, 2.679, "2.67"},
+    {1, 2, 0, 7, 0.29, "0.28"}, {3, 0, 3, 2, 1.239, "1.23"}, {3, 0, 3, 3, 1.2312, "1.24"},
     // Kind 2: exponent with three digits; width in the significant field.
     {2, 2, 0, 1, 1234.5, "1.23e+003"}, {2, 2, 0, 1, 9.996, "1.00e+001"}, {2, 0, 0, 1, 5.5, "6e+000"},
-    {2, 3, 0, 1, -0.00012345, "-1.235e-004"}, {2, 2, 0, 1, 1e-100, "1.00e-100"},
-    {2, 1, 0, 1, 1e300, "1.0e+300"}, {2, 2, 0, 1, 0.0, "0.00e+000"}, {2, 2, 12, 1, 0.0, "   0.00e+000"},
+    {2, 3, 0, 1, -0.00012345, "-1.235e-004"}, {2, 2, 0, 1, 1e-100, "1.00e-100"}, {2, 1, 0, 1, 1e300, "1.0e+300"},
+    {2, 2, 0, 1, 0.0, "0.00e+000"}, {2, 2, 12, 1, 0.0, "   0.00e+000"},
     // Kind 3: significant digits, an exponent from 1e-5 down and from 10^significant up.
-    {3, 0, 3, 1, 1234.5, "1.23e+003"}, {3, 0, 4, 1, 0.000123456, "0.0001235"},
-    {3, 0, 4, 1, -0.000123456, "-0.0001235"}, {3, 0, 2, 1, 9.96, "10"}, {3, 0, 3, 1, 99.96, "100"},
-    {3, 0, 3, 1, 0.00001, "1.00e-005"}, {3, 0, 3, 1, 0.0001, "0.000100"}, {3, 0, 3, 1, 1000.0, "1.00e+003"},
-    {3, 0, 3, 1, 999.0, "999"}, {3, 0, 4, 1, 1.5, "1.500"}, {3, 0, 3, 1, 0.0, "0"}, {3, 0, 0, 1, 1.5, "FALSE "},
+    {3, 0, 3, 1, 1234.5, "1.23e+003"}, {3, 0, 4, 1, 0.000123456, "0.0001235"}, {3, 0, 2, 1, 9.96, "10"},
+    {3, 0, 4, 1, -0.000123456, "-0.0001235"}, {3, 0, 3, 1, 99.96, "100"}, {3, 0, 3, 1, 0.00001, "1.00e-005"},
+    {3, 0, 3, 1, 0.0001, "0.000100"}, {3, 0, 3, 1, 1000.0, "1.00e+003"}, {3, 0, 3, 1, 999.0, "999"},
+    {3, 0, 4, 1, 1.5, "1.500"}, {3, 0, 3, 1, 0.0, "0"}, {3, 0, 0, 1, 1.5, "FALSE "},
     // Kind 4: as kind 3 with the fraction's trailing zeros and a bare point stripped.
     {4, 0, 3, 1, 100.0, "100"}, {4, 0, 4, 1, 120.0, "120"}, {4, 0, 4, 1, 1.5, "1.5"}, {4, 0, 3, 1, 2.0, "2"},
     {4, 0, 3, 1, 1000000.0, "1e+006"}, {4, 0, 4, 1, 1.25e-7, "1.25e-007"}, {4, 0, 3, 1, 0.00001, "1e-005"},
@@ -87,19 +86,15 @@ const std::vector<FormatCase> kDigitCases = {
     {5, 0, 0, 1, 0.0, "0"}, {10, 0, 3, 1, 123456.0, "123000"}, {10, 0, 2, 1, 9.99, "10"},
     {10, 0, 2, 1, 0.0999, "0.10"}, {10, 0, 2, 1, 1e-7, "0.00000010"}, {10, 0, 4, 1, 12.345678, "12.35"},
     {10, 0, 3, 1, -123456.0, "-123000"}, {10, 0, 3, 1, 0.0, "0"}, {10, 0, 0, 1, 1.5, "FALSE "},
-    {7, 2, 3, 1, 1.5, "FALSE "}, {6, 2, 3, 1, 1.5, "FALSE "}};
+    {7, 2, 3, 1, 1.5, "FALSE "}, {6, 2, 3, 1, 1.5, "FALSE "}, {0, 2, 3, 1, 1.5, "FALSE unchanged"}};
 // clang-format on
 
 TEST(DigitEngine, FormatsByTheRecordAndModeRefusesBadRecordsAndKeepsAllDigits) {
     REQUIRE_PERIOD_AND_COMMA();
     ExpectFormats(kDigitCases);
     CString text = "caller's";
-    const OVS_DATAFORMAT none{0, 2, 3, 0};
-    EXPECT_FALSE(Tool_GenerateValueStringByDataFormat(&none, 1, 1.5, text));
     EXPECT_FALSE(Tool_GenerateValueStringByDataFormat(nullptr, 1, 1.5, text));
     EXPECT_STREQ("caller's", text.GetString());
-    const std::string negativeZero = Formatted({1, 2, 0, 1, -0.0, ""});
-    EXPECT_TRUE(negativeZero == "0.00" || negativeZero == "-0.00") << negativeZero;
     // All integer digits are kept; thirty decimals fit.
     const std::string large = Formatted({1, 2, 0, 1, -1e300, ""}),
                       largest = Formatted({1, 30, 0, 1, 1.7976931348623157e308, ""});
@@ -110,11 +105,13 @@ TEST(DigitEngine, FormatsByTheRecordAndModeRefusesBadRecordsAndKeepsAllDigits) {
                              {largest.substr(0, 74),
                               "17976931348623157081452742373170435679807056752584499659891747680315726078"},
                              {std::to_string(largest.size()), "340"}});
-    for (double value : {-1.7976931348623157e308, 4.9e-324, -2.2250738585072014e-308, kInf, -kInf, kNaN}) {
+    for (double value :
+         {-1.7976931348623157e308, 4.9e-324, -2.2250738585072014e-308, -0.0, kInf, -kInf, kNaN}) {
         for (WORD kind : {1, 2, 3, 4, 5, 10}) { // some text, within the buffer
             EXPECT_LT(Formatted({kind, 30, 30, 1, value, ""}).size(), 372u) << kind << " " << value;
         }
-        EXPECT_TRUE(!std::isfinite(value) || Formatted({3, 0, 30, 1, value, ""}).substr(0, 5) != "FALSE") << value;
+        EXPECT_TRUE(!std::isfinite(value) || Formatted({3, 0, 30, 1, value, ""}).substr(0, 5) != "FALSE")
+            << value;
     }
 }
 
@@ -166,28 +163,27 @@ TEST(RoundModeChild, TheFirstDataFormatReadPicksTheEngineForTheProcess) {
     }
     ExpectFormats({{1, 2, 0, 1, 2.675, "2.68"}}); // before any data-format read: the digit engine
     ReadFormat("NumbersTestUnknownFormat", "1,2,0");
-    if (g_roundMode != 1) {
-        ExpectFormats({{1, 2, 0, 1, 2.675, "2.68"}});
-        return;
-    }
-    ExpectFormats(kRoundingPrintfCases);
-    Tool_WriteRegInt(OVS_REG_PRODUCT_ROOT, "DataFormat", "RoundMode", 0);
+    const bool rounding = g_roundMode == 1;
+    ExpectFormats(rounding ? kRoundingPrintfCases : std::vector<FormatCase>{{1, 2, 0, 1, 2.675, "2.68"}});
+    Tool_WriteRegInt(OVS_REG_PRODUCT_ROOT, "DataFormat", "RoundMode", rounding ? 0 : 1);
     ReadFormat("NumbersTestUnknownFormat", "1,2,0");
-    ExpectFormats({{1, 2, 0, 1, 2.675, "2.67"}}); // still the rounding-printf engine
+    ExpectFormats({{1, 2, 0, 1, 2.675, rounding ? "2.67" : "2.68"}}); // the engine stays for the process
 }
 
 TEST_F(RegistryTest, DataFormatFieldsAreLeadingDigitTokensOfTheValueOrTheDefault) {
     constexpr char kValue[] = "NumbersTestFormat"; // not one of the cached policy names
     constexpr char kKey[] = OVS_REG_PRODUCT_ROOT "\\DataFormat";
     RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, kValue);
-    ExpectRows<std::string>({{ReadFormat(kValue, nullptr), "0,0,0,0"}, {ReadFormat(kValue, "4,1"), "4,1,0,0"}});
+    // "Height%" is held by the policy cache: a write through the current-user family is what a read sees.
+    ExpectRows<std::string>({{ReadFormat(kValue, nullptr), "0,0,0,0"},
+                             {ReadFormat(kValue, "4,1"), "4,1,0,0"},
+                             {ReadFormat("Height%", "1,2,0,1"), "1,2,0,1"}});
     for (const auto& [stored, fields] : {std::pair{"3,2,5,2", "3,2,5,2"}, {"1x,abc,7 ,12,99", "1,0,7,12"}}) {
-        RegSetKeyValueA(HKEY_CURRENT_USER, kKey, kValue, REG_SZ, stored, static_cast<DWORD>(std::strlen(stored) + 1));
+        RegSetKeyValueA(HKEY_CURRENT_USER, kKey, kValue, REG_SZ, stored,
+                        static_cast<DWORD>(std::strlen(stored) + 1));
         EXPECT_EQ(fields, ReadFormat(kValue, "1,0,0"));
     }
     RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, kValue);
-    // "Height%" is held by the policy cache: a write through the current-user family is what a read sees.
-    EXPECT_EQ("1,2,0,1", ReadFormat("Height%", "1,2,0,1"));
     ASSERT_TRUE(Tool_WriteRegCurrentUserString(OVS_REG_PRODUCT_ROOT, "DataFormat", "Height%", "3,0,5,2"));
     EXPECT_EQ("3,0,5,2", ReadFormat("Height%", "1,2,0,1"));
     EXPECT_FALSE(Tool_GetRegDataFormat2("Area", "1,2,0", nullptr));
@@ -241,6 +237,9 @@ std::string Converted(void (*convert)(CString&), const char* given) {
 
 TEST(ValueText, PaddedRoundedCountedComparedNumericAndGrouped) {
     REQUIRE_PERIOD_AND_COMMA();
+    const auto decimals = &Tool_CalcNumOfDecimalsString;
+    const auto numeric = &Tool_IsNumeric;
+    const auto compare = &Tool_CompareDouble;
     // clang-format off
     ExpectRows<std::string>({
         {ValueString(1.5, 4), "1.500"}, {ValueString(-0.5, 3), "-0.500"}, {ValueString(1.25, 3), "1.25"},
@@ -260,35 +259,32 @@ TEST(ValueText, PaddedRoundedCountedComparedNumericAndGrouped) {
         {Converted(&Tool_PutCommaCString, std::string(767, '1').c_str()).substr(1016), "11,111"}, // 767+255+1 = 1023
         {GroupedDouble(1234.5678, 7), "1,234.568"}, {GroupedDouble(0.0012345, 7), "0.0012345"},
         {GroupedDouble(123.456, 3), "123"}, {GroupedDouble(12345.6, 3), "12,345.0"}, {GroupedDouble(1.999, 3), "2.00"},
-        {GroupedDouble(-9.9999, 3), "-10.0"}, {GroupedDouble(99.99996, 4), "100.0"},
-        {GroupedDouble(1234567.6, 0), "1,234,568"}, {GroupedDouble(12.5, 3), "12.5"}, {GroupedDouble(0.0, 7), "0.0000000"},
-        {GroupedByRecord({1, 2, 0, 0}, 1234567.891), "1,234,567.89"}, {GroupedByRecord({1, 0, 0, 0}, -1234567.5), "-1,234,568"},
+        {GroupedDouble(-9.9999, 3), "-10.0"}, {GroupedDouble(99.99996, 4), "100.0"}, {GroupedDouble(12.5, 3), "12.5"},
+        {GroupedDouble(1234567.6, 0), "1,234,568"}, {GroupedDouble(0.0, 7), "0.0000000"},
+        {GroupedByRecord({1, 2, 0, 0}, 1234567.891), "1,234,567.89"}, {GroupedByRecord({0, 2, 0, 0}, 1.0), "caller's"},
+        {GroupedByRecord({1, 0, 0, 0}, -1234567.5), "-1,234,568"}, {GroupedByRecord({10, 2, 7, 0}, 1234567.0), "1,234,567"},
         {GroupedByRecord({2, 2, 0, 0}, 1234567.0), "1.23e+006"}, // an exponent is never grouped
-        {GroupedByRecord({10, 2, 7, 0}, 1234567.0), "1,234,567"}, {GroupedByRecord({0, 2, 0, 0}, 1.0), "caller's"},
         // In a period locale notation changes nothing.
         {Converted(&Tool_ReplaceMacroCaltureLocal2US, "x=1,234.5 a,b"), "x=1,234.5 a,b"},
         {Converted(&Tool_ReplaceMacroCaltureUS2Local, "x=1,234.5 a,b"), "x=1,234.5 a,b"},
         {Converted(&Tool_ReplacePeriod2DecimalPoint, "1.5,2"), "1.5,2"},
         {Converted(&Tool_ReplaceDecimalPoint2Period, "1.5,2"), "1.5,2"}});
-    const auto decimals = &Tool_CalcNumOfDecimalsString;
     ExpectRows<int>({
-        {decimals("1.250000000000000e-02"), 4}, {decimals("1.000000000000000e+02"), 0},
-        {decimals("-1.250000000000000e-002"), 4}, {decimals("1.25e+01"), 1}, {decimals("12.5"), 0}, {decimals(nullptr), 0},
+        {decimals("1.250000000000000e-02"), 4}, {decimals("1.000000000000000e+02"), 0}, {decimals("12.5"), 0},
+        {decimals("-1.250000000000000e-002"), 4}, {decimals("1.25e+01"), 1}, {decimals(nullptr), 0},
         {Tool_CalcNumOfDecimalsDouble(0.1), 1}, {Tool_CalcNumOfDecimalsDouble(1e-20), 15},
         {Tool_CalcNumOfDecimalsDouble(123.25), 2}, {Tool_CalcNumOfDecimalsDouble(1200.0), 0},
         {Tool_CalcNumOfDecimalsFloat(0.5f), 1}, {Tool_CalcNumOfDecimalsFloat(1e-10f), 6},
-        {Tool_CompareDouble(1.0004, 1.0, 2), 0}, {Tool_CompareDouble(1.0004, 1.0, 3), 1},
-        {Tool_CompareDouble(1.0, 1.0011, 2), -1}, {Tool_CompareDouble(-5.0, -5.0, 0), 0},
-        {Tool_CompareDouble(1.5, 1.0, 0), 1}, {Tool_CompareDouble(1.05, 1.0, 0), 0}, // tolerance 0.1
-        {Tool_CompareDouble(1.002, 1.0, 2), 1}, {Tool_CompareDouble(kNaN, 1.0, 2), 1}, {Tool_CompareDouble(1.0, kNaN, 2), 1},
-        {Tool_CompareFloat(1.0004f, 1.0f, 2), 0}, {Tool_CompareFloat(1.0004f, 1.0f, 3), 1},
-        {Tool_CompareFloat(1.0f, 1.0011f, 2), -1}, {Tool_CompareFloat(std::numeric_limits<float>::quiet_NaN(), 1.0f, 2), 1},
+        {compare(1.0004, 1.0, 2), 0}, {compare(1.0004, 1.0, 3), 1}, {compare(1.0, 1.0011, 2), -1}, {compare(-5.0, -5.0, 0), 0},
+        {compare(1.5, 1.0, 0), 1}, {compare(1.05, 1.0, 0), 0}, {compare(1.002, 1.0, 2), 1}, {compare(kNaN, 1.0, 2), 1},
+        {compare(1.0, kNaN, 2), 1}, {Tool_CompareFloat(1.0004f, 1.0f, 2), 0}, {Tool_CompareFloat(1.0004f, 1.0f, 3), 1},
+        {Tool_CompareFloat(1.0f, 1.0011f, 2), -1},
+        {Tool_CompareFloat(std::numeric_limits<float>::quiet_NaN(), 1.0f, 2), 1},
         {Tool_CompareFloat(16777216.0f, static_cast<float>(16777217.0), 6), 0}, // not a float: both 16777216
-        {Tool_IsNumeric("12"), 1}, {Tool_IsNumeric(" 12"), 1}, {Tool_IsNumeric("12."), 1}, {Tool_IsNumeric("-"), 1},
-        {Tool_IsNumeric("+"), 1}, {Tool_IsNumeric("1e"), 1}, {Tool_IsNumeric("1e-"), 1}, {Tool_IsNumeric("-1.5e+3"), 1},
-        {Tool_IsNumeric(".5"), 1}, {Tool_IsNumeric("."), 1}, {Tool_IsNumeric("1 2"), 0}, {Tool_IsNumeric("12 "), 0},
-        {Tool_IsNumeric("1,5"), 0}, {Tool_IsNumeric("abc"), 0}, {Tool_IsNumeric("12a"), 0}, {Tool_IsNumeric(""), 0},
-        {Tool_IsNumeric("1.2.3"), 0}, {Tool_IsNumeric(nullptr), 0}});
+        {numeric("12"), 1}, {numeric(" 12"), 1}, {numeric("12."), 1}, {numeric("-"), 1}, {numeric("+"), 1},
+        {numeric("1e"), 1}, {numeric("1e-"), 1}, {numeric("-1.5e+3"), 1}, {numeric(".5"), 1}, {numeric("."), 1}, {numeric("1 2"), 0},
+        {numeric("12 "), 0}, {numeric("1,5"), 0}, {numeric("abc"), 0}, {numeric("12a"), 0}, {numeric(""), 0},
+        {numeric("1.2.3"), 0}, {numeric(nullptr), 0}});
     // clang-format on
     EXPECT_TRUE(Forf(12.0) == "12.0" || Forf(12.0) == "12") << "never a bare point: " << Forf(12.0);
     Tool_PutComma(nullptr, 10);
