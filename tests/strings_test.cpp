@@ -126,6 +126,8 @@ std::string Split(const char* text, char delimiter, CStringArray&& parts = CStri
 
 TEST(TextMatching, CaseInsensitiveSearchWildcardsAndSplitting) {
     const char text[] = "Hello World";
+    CStringArray earlier;
+    earlier.Add("x");
     // clang-format off
     ExpectRows<const char*>({{Tool_strcasestr(text, "wORLD"), text + 6}, {Tool_strcasestr(text, ""), text},
         {Tool_strcasestr(text, "HELLO WORLD"), text}, {Tool_strcasestr(text, "HELLO WORLD!"), nullptr},
@@ -139,6 +141,9 @@ TEST(TextMatching, CaseInsensitiveSearchWildcardsAndSplitting) {
         {"abc", "ABC", 0}, {"abc", "*d*", 0}, {"abc", "abcd*", 0}, {"abc", "??", 0}, {"", "**", 0}, {"", "?", 0},
         {"a", "a***", 0}, {"run01.lcm", "run*.lcd", 0}, {"", "a", 0}, {"ab", "a", 0},
         {"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", "*a*a*a*a*a*a*a*a*a*a*b", 0}, {nullptr, "*", 0}, {"a", nullptr, 0}};
+    ExpectRows<std::string>({{Split(",a,,b,", ','), "3:|a|b"}, {Split("x;y", ';'), "2:x|y"},
+        {Split("y", ';', std::move(earlier)), "2:x|y"}, // pieces are appended
+        {Split("", ','), "0:"}, {Split(nullptr, ','), "0:"}, {Split(",,,", ','), "1:"}});
     // clang-format on
     for (const auto& [text, pattern, matches] : patterns) {
         EXPECT_EQ(matches, Tool_CompareString(text, pattern))
@@ -150,13 +155,6 @@ TEST(TextMatching, CaseInsensitiveSearchWildcardsAndSplitting) {
     const std::string as(10000, 'a');
     EXPECT_FALSE(Tool_CompareString(as.c_str(), "*a*a*a*a*a*a*a*a*b"));
     EXPECT_TRUE(Tool_CompareString(as.c_str(), "*a*a*a*a*a*a*a*a*?"));
-    CStringArray earlier;
-    earlier.Add("x");
-    // clang-format off
-    ExpectRows<std::string>({{Split(",a,,b,", ','), "3:|a|b"}, {Split("x;y", ';'), "2:x|y"},
-        {Split("y", ';', std::move(earlier)), "2:x|y"}, // pieces are appended
-        {Split("", ','), "0:"}, {Split(nullptr, ','), "0:"}, {Split(",,,", ','), "1:"}});
-    // clang-format on
 }
 
 // "result: rows [first-last]" of a parse into a list that held the row 99.
@@ -181,8 +179,10 @@ std::string RowsText(std::initializer_list<WORD> list) {
     return text.GetString();
 }
 
-TEST(RowList, ReadsRowsOrTheErrorPositionAndWritesRuns) {
+TEST(RowList, ReadsRowsOrTheErrorPositionAndWritesRunsAndTheCheckSumAddsWholeWords) {
     const std::string all = ParseRows("1-65535");
+    const WORD words[] = {0xFFFF, 0x0002, 0x1234};
+    WORD sums[4] = {99, 99, 99, 5};
     // clang-format off
     ExpectRows<std::string>({
         {all.substr(0, 10), "65535: 1 2"}, {all.substr(all.size() - 15), "65535 [1-65535]"},
@@ -196,22 +196,16 @@ TEST(RowList, ReadsRowsOrTheErrorPositionAndWritesRuns) {
         {"1,,2", -3}, {"3-1", -3}, {"2-2", -3}, {"0", -1}, {"70000", -1}, {"65536", -1}, {"1,65536", -3}, {"0-5", -1},
         {"", -1}, {"   ", -1}, {",1", -1}, {"  ,1", -3}, {"1,", -2}, {"1, ", -2}, {"1-2-3", -4}, {"4-", -2}, {"-4", -1},
         {"1 2", -3}, {"1,a", -3}, {"1, ,2", -4}, {"12x", -3}, {"99999999999999999999", -1}, {nullptr, -1}};
+    // Whole words with wrap-around; an odd last byte is left out.
+    ExpectRows<DWORD>({{Tool_CheckSum(words, 5, &sums[0]), 2}, {sums[0], 0x0001}, {Tool_CheckSum(words, 6, &sums[1]), 3},
+        {sums[1], 0x1235}, {Tool_CheckSum(words, 1, &sums[2]), 0}, {sums[2], 0}, {Tool_CheckSum(words, 0, &sums[3]), 0},
+        {sums[3], 0}, {Tool_CheckSum(nullptr, 4, &sums[3]), 0}, {Tool_CheckSum(words, 4, nullptr), 0}});
     // clang-format on
     for (const auto& [text, position] : errors) {
         EXPECT_EQ(std::to_string(position) + ": [0-0]", ParseRows(text)) << (text ? text : "null");
     }
     CWordArray rows;
     EXPECT_EQ(2, Tool_GetSelectedRowsNumber("4,9", rows)) << "the bounds are optional";
-}
-
-TEST(CheckSum, AddsWholeWordsWithWrapAround) {
-    const WORD words[] = {0xFFFF, 0x0002, 0x1234};
-    WORD sums[4] = {99, 99, 99, 5};
-    // clang-format off
-    ExpectRows<DWORD>({{Tool_CheckSum(words, 5, &sums[0]), 2}, {sums[0], 0x0001}, {Tool_CheckSum(words, 6, &sums[1]), 3},
-        {sums[1], 0x1235}, {Tool_CheckSum(words, 1, &sums[2]), 0}, {sums[2], 0}, {Tool_CheckSum(words, 0, &sums[3]), 0},
-        {sums[3], 0}, {Tool_CheckSum(nullptr, 4, &sums[3]), 0}, {Tool_CheckSum(words, 4, nullptr), 0}});
-    // clang-format on
 }
 
 std::string Escaped(const std::string& text, void (*code)(const CString&, CString&)) {
@@ -288,57 +282,19 @@ std::pair<HRESULT, std::optional<Block>> Decode(const Units& units) {
     return {hr, SUCCEEDED(hr) && data != nullptr ? std::optional(Block(data, data + count)) : std::nullopt};
 }
 
-TEST(BstrPacking, BothFormsByTheirUnitsAndRoundTrips) {
+TEST(BstrPacking, BothFormsByTheirUnitsRoundTripsBadArgumentsAndDamagedText) {
     // Words 0x8000, 0x8800, 0xD800, 0xDFFF, 0x1234, 0x00FF: marks and surrogates escaped, the count 12 too.
     // Stream 01 00 00 00 FF: 40 bits in 3 units of 15 bits, each + 0x100; the byte 0xFF is bits 32 to 39,
     // bits 2 to 9 of the third unit.
+    const BYTE data[] = {1, 2};
     // clang-format off
     const std::tuple<Block, int, Units> exact[] = {
         {{0x41}, 0, {0x3042, 0x8000, 0x0081, 0x8000, 0x0080, 0x8000, 0x00C1}},
         {{0x00, 0x80, 0x00, 0x88, 0x00, 0xD8, 0xFF, 0xDF, 0x34, 0x12, 0xFF, 0x00}, 0, {0x3042, 0x8000, 0x008C,
           0x8000, 0x0080, 0x8000, 0x8080, 0x8800, 0x0800, 0x8800, 0x5800, 0x8800, 0x5FFF, 0x1234, 0x00FF}},
         {{0xFF}, 1, {0x3043, 0x0101, 0x0100, 0x04FC}}};
-    // clang-format on
-    for (const auto& [block, method, units] : exact) {
-        EXPECT_EQ(units, Encode(block, method));
-        EXPECT_EQ(std::pair(S_OK, std::optional(block)), Decode(units));
-    }
-    for (const size_t length : {1, 2, 3, 14, 15, 16, 17, 4095, 4096}) {
-        Block block(length);
-        for (size_t i = 0; i < length; ++i) {
-            block[i] =
-                static_cast<BYTE>(i * 37 + 11); // every byte value, high bytes among the surrogates too
-        }
-        const auto bad = [](WCHAR u) { return u < 0x80 || (u >= 0xD800 && u <= 0xDFFF); };
-        for (const Units& units : {Encode(block, 0), Encode(block, 1)}) {
-            EXPECT_TRUE(std::none_of(units.begin() + 1, units.end(), bad))
-                << "no unit below 0x80, no surrogate";
-            EXPECT_EQ(std::pair(S_OK, std::optional(block)), Decode(units))
-                << length << " " << static_cast<int>(units[0]);
-        }
-        EXPECT_EQ(1 + (8 * length + 32 + 14) / 15, Encode(block, 1).size()) << "15 bits a unit";
-    }
-}
-
-TEST(BstrPacking, BadArgumentsAndDamagedTextAreRefused) {
-    const BYTE data[] = {1, 2};
-    BSTR text = nullptr;
-    // clang-format off
     const std::tuple<const BYTE*, int, int> bad[] = {
         {nullptr, 2, 0}, {data, 0, 0}, {data, 0, 1}, {data, -1, 1}, {data, 2, 2}, {data, 2, -1}};
-    // clang-format on
-    for (const auto& [block, count, method] : bad) {
-        EXPECT_EQ(E_INVALIDARG, Tool_BSTREncode(block, count, &text, method)) << count << " " << method;
-    }
-    EXPECT_EQ(E_INVALIDARG, Tool_BSTREncode(data, 2, nullptr, 0));
-    EXPECT_EQ(nullptr, text);
-    BYTE* out = nullptr;
-    DWORD count = 0;
-    const ovs::unique_bstr valid(SysAllocString(L"\x3042\x8000\x0081\x8000\x0080\x8000\x00C1"));
-    EXPECT_EQ(E_INVALIDARG, Tool_BSTRDecode(valid.get(), nullptr, nullptr));
-    EXPECT_EQ(E_INVALIDARG, Tool_BSTRDecode(valid.get(), &out, nullptr));
-    EXPECT_EQ(E_INVALIDARG, Tool_BSTRDecode(nullptr, &out, &count));
-    // clang-format off
     const std::pair<Units, HRESULT> damaged[] = {
         {{0x3044, 0x0100}, E_INVALIDARG}, {{}, E_INVALIDARG},                                          // no mark
         {{0x3043, 0x0102, 0x0100, 0x0100}, E_UNEXPECTED}, {{0x3043, 0x0101, 0x0100, 0x04FC, 0x0100}, E_UNEXPECTED},
@@ -351,6 +307,36 @@ TEST(BstrPacking, BadArgumentsAndDamagedTextAreRefused) {
         // A count of zero gives no block.
         {{0x3042, 0x8000, 0x0080, 0x8000, 0x0080}, S_OK}, {{0x3043, 0x0100, 0x0100, 0x0100}, S_OK}};
     // clang-format on
+    for (const auto& [block, method, units] : exact) {
+        EXPECT_EQ(units, Encode(block, method));
+        EXPECT_EQ(std::pair(S_OK, std::optional(block)), Decode(units));
+    }
+    // Every byte value, high bytes among the surrogates too.
+    for (const size_t length : {1, 2, 3, 14, 15, 16, 17, 4095, 4096}) {
+        Block block(length);
+        for (size_t i = 0; i < length; ++i) {
+            block[i] = static_cast<BYTE>(i * 37 + 11);
+        }
+        const auto escaped = [](WCHAR u) { return u < 0x80 || (u >= 0xD800 && u <= 0xDFFF); };
+        for (const Units& units : {Encode(block, 0), Encode(block, 1)}) {
+            EXPECT_TRUE(std::none_of(units.begin() + 1, units.end(), escaped))
+                << "no unit below 0x80, no surrogate";
+            EXPECT_EQ(std::pair(S_OK, std::optional(block)), Decode(units)) << length << " " << units.size();
+        }
+        EXPECT_EQ(1 + (8 * length + 32 + 14) / 15, Encode(block, 1).size()) << "15 bits a unit";
+    }
+    BSTR text = nullptr;
+    for (const auto& [block, count, method] : bad) {
+        EXPECT_EQ(E_INVALIDARG, Tool_BSTREncode(block, count, &text, method)) << count << " " << method;
+    }
+    EXPECT_EQ(E_INVALIDARG, Tool_BSTREncode(data, 2, nullptr, 0));
+    EXPECT_EQ(nullptr, text);
+    BYTE* out = nullptr;
+    DWORD count = 0;
+    const ovs::unique_bstr valid(SysAllocString(L"\x3042\x8000\x0081\x8000\x0080\x8000\x00C1"));
+    EXPECT_EQ(E_INVALIDARG, Tool_BSTRDecode(valid.get(), nullptr, nullptr));
+    EXPECT_EQ(E_INVALIDARG, Tool_BSTRDecode(valid.get(), &out, nullptr));
+    EXPECT_EQ(E_INVALIDARG, Tool_BSTRDecode(nullptr, &out, &count));
     for (const auto& [units, hr] : damaged) {
         EXPECT_EQ(std::pair(hr, std::optional<Block>()), Decode(units)) << units.size();
     }
