@@ -15,6 +15,7 @@
 #include <iomanip>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace ovs::test;
@@ -31,25 +32,20 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // Kind, decimals, significant digits, rounding mode, value and the text, after "FALSE " when the
 // call fails.
-struct FormatCase {
-    WORD kind, decimals, significant;
-    short mode;
-    double value;
-    const char* text;
-};
+using FormatCase = std::tuple<WORD, WORD, WORD, short, double, const char*>;
 
 std::string Formatted(const FormatCase& c) {
-    const OVS_DATAFORMAT format{c.kind, c.decimals, c.significant, 0};
+    const OVS_DATAFORMAT format{std::get<0>(c), std::get<1>(c), std::get<2>(c), 0};
     CString text = "unchanged";
-    const BOOL ok = Tool_GenerateValueStringByDataFormat(&format, c.mode, c.value, text);
+    const BOOL ok = Tool_GenerateValueStringByDataFormat(&format, std::get<3>(c), std::get<4>(c), text);
     return (ok ? "" : "FALSE ") + std::string(text.GetString());
 }
 
 void ExpectFormats(const std::vector<FormatCase>& cases) {
-    for (const FormatCase& c : cases) {
-        EXPECT_EQ(c.text, Formatted(c))
-            << "kind, decimals, significant, mode: " << c.kind << c.decimals << c.significant << c.mode
-            << " value " << std::setprecision(17) << c.value;
+    for (const auto& [kind, decimals, significant, mode, value, text] : cases) {
+        EXPECT_EQ(text, Formatted({kind, decimals, significant, mode, value, text}))
+            << "kind, decimals, significant, mode: " << kind << decimals << significant << mode << " value "
+            << std::setprecision(17) << value;
     }
 }
 
@@ -87,6 +83,19 @@ const std::vector<FormatCase> kDigitCases = {
     {10, 0, 2, 1, 0.0999, "0.10"}, {10, 0, 2, 1, 1e-7, "0.00000010"}, {10, 0, 4, 1, 12.345678, "12.35"},
     {10, 0, 3, 1, -123456.0, "-123000"}, {10, 0, 3, 1, 0.0, "0"}, {10, 0, 0, 1, 1.5, "FALSE "},
     {7, 2, 3, 1, 1.5, "FALSE "}, {6, 2, 3, 1, 1.5, "FALSE "}, {0, 2, 3, 1, 1.5, "FALSE unchanged"}};
+
+// The same records through the rounding-printf engine.
+const std::vector<FormatCase> kRoundingPrintfCases = {
+    // Mode 1 (and any but 2 and 3) rounds the exact binary value; 2 truncates, shedding binary noise;
+    // 3 adds 0.9 of the last digit before truncating.
+    {1, 2, 0, 1, 2.675, "2.67"}, {1, 2, 0, 1, 2.676, "2.68"}, {1, 2, 0, 9, 2.676, "2.68"}, {1, 2, 0, 2, 2.679, "2.67"},
+    {1, 2, 0, 2, 0.29, "0.29"}, {1, 2, 0, 2, -2.679, "-2.67"}, {1, 2, 0, 3, 2.611, "2.62"}, {1, 2, 0, 3, 2.605, "2.61"},
+    {3, 0, 3, 1, 1234.5, "1.23e+003"}, {3, 0, 3, 2, 1239.0, "1.23e+003"}, {3, 0, 3, 3, 1234.5, "1.24e+003"},
+    {2, 3, 0, 2, 0.000012349, "1.234e-005"}, {4, 0, 3, 1, 100.0, "1.00e+002"}, {5, 0, 4, 1, 1234.56, "1.235e+003"},
+    {5, 0, 0, 1, 1234.5, ""}, {10, 1, 3, 1, 2.26, "2.3"}, {7, 1, 0, 1, 2.26, "2.3"}, {2, 2, 0, 2, 0.0, "0.00e+000"},
+    {1, 101, 0, 1, 1.5, ""}, {1, 2, 0, 1, kInf, "0.00"}, {2, 1, 0, 2, -kInf, "0.0e+000"}, {1, 2, 0, 3, kNaN, "0.00"},
+    {1, 100, 0, 2, 0.0,
+     "0.0000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"}};
 // clang-format on
 
 TEST(DigitEngine, FormatsByTheRecordAndModeRefusesBadRecordsAndKeepsAllDigits) {
@@ -96,12 +105,9 @@ TEST(DigitEngine, FormatsByTheRecordAndModeRefusesBadRecordsAndKeepsAllDigits) {
     EXPECT_FALSE(Tool_GenerateValueStringByDataFormat(nullptr, 1, 1.5, text));
     EXPECT_STREQ("caller's", text.GetString());
     // All integer digits are kept; thirty decimals fit.
-    const std::string large = Formatted({1, 2, 0, 1, -1e300, ""}),
-                      largest = Formatted({1, 30, 0, 1, 1.7976931348623157e308, ""});
+    const std::string largest = Formatted({1, 30, 0, 1, 1.7976931348623157e308, ""});
     const std::string thirty = Formatted({1, 30, 0, 1, -123456.5, ""});
     ExpectRows<std::string>({{std::to_string(thirty.size()) + thirty.substr(0, 9), "38-123456.5"},
-                             {large.substr(0, 39), "-10000000000000000525047602552044202487"},
-                             {std::to_string(large.size()) + large.substr(large.size() - 3), "305.00"},
                              {largest.substr(0, 74),
                               "17976931348623157081452742373170435679807056752584499659891747680315726078"},
                              {std::to_string(largest.size()), "340"}});
@@ -114,22 +120,6 @@ TEST(DigitEngine, FormatsByTheRecordAndModeRefusesBadRecordsAndKeepsAllDigits) {
             << value;
     }
 }
-
-// clang-format off
-const std::vector<FormatCase> kRoundingPrintfCases = {
-    // Mode 1 (and any but 2 and 3) rounds the exact binary value; 2 truncates, shedding binary noise;
-    // 3 adds 0.9 of the last digit before truncating.
-    {1, 2, 0, 1, 2.675, "2.67"}, {1, 2, 0, 1, 2.676, "2.68"}, {1, 2, 0, 9, 2.676, "2.68"},
-    {1, 2, 0, 2, 2.679, "2.67"}, {1, 2, 0, 2, 0.29, "0.29"}, {1, 2, 0, 2, -2.679, "-2.67"},
-    {1, 2, 0, 3, 2.611, "2.62"}, {1, 2, 0, 3, 2.605, "2.61"}, {3, 0, 3, 1, 1234.5, "1.23e+003"},
-    {3, 0, 3, 2, 1239.0, "1.23e+003"}, {3, 0, 3, 3, 1234.5, "1.24e+003"}, {2, 3, 0, 2, 0.000012349, "1.234e-005"},
-    {4, 0, 3, 1, 100.0, "1.00e+002"}, {5, 0, 4, 1, 1234.56, "1.235e+003"}, {5, 0, 0, 1, 1234.5, ""},
-    {10, 1, 3, 1, 2.26, "2.3"}, {7, 1, 0, 1, 2.26, "2.3"}, {2, 2, 0, 2, 0.0, "0.00e+000"},
-    {1, 101, 0, 1, 1.5, ""}, {1, 2, 0, 1, kInf, "0.00"}, {2, 1, 0, 2, -kInf, "0.0e+000"},
-    {1, 2, 0, 3, kNaN, "0.00"},
-    {1, 100, 0, 2, 0.0,
-     "0.0000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"}};
-// clang-format on
 
 // The four fields read for a value name, as "kind,decimals,significant,fourth".
 std::string ReadFormat(const char* name, const char* fallback) {
