@@ -1,7 +1,6 @@
-// The resource text module (every number in English and, in a code page 932 process, in Japanese;
-// unknown numbers, overrides) and the report texts: coded results and labels against it as the
-// oracle; ICF settings documents as text through the platform's real XML parser, in both text widths,
-// on threads with and without COM; the tag picker; default sample types through the component stand-in.
+// Report texts in English and in a code page 932 process: the resource texts, coded results and labels
+// against them as the oracle; ICF settings documents as text through the platform's real XML parser,
+// in both text widths, with and without COM; the tag picker; default sample types through the stand-in.
 #include "OVSTools2.h"
 #include "cp932_child.h"
 #include "expect_rows.h"
@@ -80,16 +79,27 @@ std::string Purity(double value, int decimals) {
     return out.GetString();
 }
 
-char Delimiter(const std::string& text) {
+std::string Delimiter(const char* text) {
     char delimiter = 'x';
-    Tool_GetDelimitTypeForAsciiImport(text.c_str(), &delimiter);
-    return delimiter;
+    Tool_GetDelimitTypeForAsciiImport(text, &delimiter);
+    return std::string(1, delimiter);
 }
 
 TEST(Labels, EveryTextAndEveryCodeOfEveryTableAndTheCodesAroundThem) {
     if (PRIMARYLANGID(GetUserDefaultUILanguage()) != LANG_JAPANESE) {
         ExpectEveryText(false);
     }
+    const std::string qualified = "(" + Text(33494) + ")", normal = Text(33493), locked = Text(33492);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const auto texts = [](std::initializer_list<UINT> ids) {
+        std::string joined;
+        for (UINT id : ids) {
+            joined += (joined.empty() ? "" : ";") + Text(id);
+        }
+        return joined;
+    };
+    const std::string keyword = Text(8436);
+    ASSERT_FALSE(keyword.empty());
     // Code and text number, attribute 3 unless given; a text number of 0 marks a code outside the table.
     // clang-format off
     const std::vector<std::pair<WORD, std::vector<UINT>>> tables[] = {
@@ -99,7 +109,6 @@ TEST(Labels, EveryTextAndEveryCodeOfEveryTableAndTheCodesAroundThem) {
          {8, {2380}}, {9, {2381, 2}}, {10, {2382}}, {11, {0}}, {14, {0}}, {15, {2383, 2}}, {16, {0}}, {20, {2384}},
          {21, {2385}}, {22, {2386}}, {23, {0}}, {25, {2387}}, {26, {2388}}, {30, {2389}}, {31, {2390}},
          {32, {2391}}, {33, {0}}, {65535, {0}}}};
-    // clang-format on
     for (const auto load : {&Tool_GetBatchActionStr, &Tool_GetBatchTargetStr}) {
         for (const auto& [code, text] : tables[load == &Tool_GetBatchActionStr ? 0 : 1]) {
             const UINT attribute = text[0] == 0 ? 0 : text.size() > 1 ? text[1] : 3;
@@ -121,16 +130,6 @@ TEST(Labels, EveryTextAndEveryCodeOfEveryTableAndTheCodesAroundThem) {
             EXPECT_EQ(static_cast<int>(Text(sampleTypes[code + 1]).size()), length) << code;
         }
     }
-    const std::string qualified = "(" + Text(33494) + ")", normal = Text(33493), locked = Text(33492);
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const auto texts = [](std::initializer_list<UINT> ids) {
-        std::string joined;
-        for (UINT id : ids) {
-            joined += (joined.empty() ? "" : ";") + Text(id);
-        }
-        return joined;
-    };
-    // clang-format off
     ExpectRows<std::string>({
         {Tool_GetModeString(0, 0).GetString(), normal}, {Tool_GetModeString(0x8000, 0).GetString(), locked},
         {Tool_GetModeString(0, 0x200).GetString(), locked}, {Tool_GetModeString(0x7fff, 0xfdff).GetString(), normal + qualified},
@@ -147,20 +146,14 @@ TEST(Labels, EveryTextAndEveryCodeOfEveryTableAndTheCodesAroundThem) {
         {Purity(2.0, 2), Text(8443)}, {Purity(3.0, 1), Text(8442)}, {Purity(2.0, 0), "2"},
         {Purity(3000000.0, 0), Text(8442)}, {Purity(2000000.0, 0), Text(8443)}, {Purity(2000000.0, 2), "2000000.00"},
         {Purity(2.0000000001, 3), "2.000"}, {Purity(99.456, 2), "99.46"}, {Purity(99.7, -3), "100"},
-        {Purity(-1.26, 1), "-1.3"}, {Purity(0.0, 4), "0.0000"}});
+        {Purity(-1.26, 1), "-1.3"}, {Purity(0.0, 4), "0.0000"},
+        // The byte after the delimiter keyword's first occurrence, else a tab.
+        {Delimiter(("x" + keyword + ";" + keyword + ",").c_str()), ";"}, {Delimiter("[H]\r\nno keyword"), "\t"},
+        {Delimiter(nullptr), "\t"}});
     // clang-format on
-    const std::string keyword = Text(8436);
-    ASSERT_FALSE(keyword.empty());
-    ExpectRows<char>({{Delimiter("[Header]\r\n" + keyword + ",COMMA\r\n"), ','},
-                      {Delimiter("x" + keyword + ";" + keyword + ","), ';'},
-                      {Delimiter("[Header]\r\nNo keyword here\r\n"), '\t'},
-                      {Delimiter("ends with " + keyword), '\t'}});
-    char delimiter = 'x';
-    Tool_GetDelimitTypeForAsciiImport(nullptr, &delimiter);
-    EXPECT_EQ('\t', delimiter);
     Tool_GetDelimitTypeForAsciiImport("text", nullptr);
     RES_SetStringOverride(8436, "");
-    EXPECT_EQ('\t', Delimiter(",text")) << "an empty keyword";
+    EXPECT_EQ("\t", Delimiter(",text")) << "an empty keyword";
     RES_SetStringOverride(8436, nullptr);
 }
 
@@ -260,9 +253,7 @@ TEST(DbcsLabels, JapaneseTextsAndIcfTextInCodePage932) {
     const std::string judgement = Judgement(0, 0x28, 0, 0.0);
     EXPECT_EQ(Text(1206) + ";" + Text(1207), judgement);
     EXPECT_TRUE(IsDBCSLeadByte(static_cast<BYTE>(judgement.at(0)))) << judgement;
-    const CString function = Tool_GetFunctionString(1);
-    EXPECT_TRUE(IsDBCSLeadByte(static_cast<BYTE>(function[0]))) << function.GetString();
-    EXPECT_EQ(',', Delimiter("x" + Text(8436) + ","));
+    EXPECT_EQ(",", Delimiter(("x" + Text(8436) + ",").c_str()));
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     const std::string pump = "\x83\x7c\x83\x93\x83\x76"; // "ポンプ" (pump)
     CString text;
