@@ -38,11 +38,11 @@ constexpr char kExtensions[] =
     "16502 pdf 16507 lsc 16509 gsc 16672 lcp 16512 gct 16681 sbt 16684 sca 16685 scb "
     "16415 clb 16480 old 16481 olm 16521 ogm 16522 ogd 16527 jcp 16528 llb 16529 odt";
 
-// Texts of their own in Japanese (UTF-8, the source's own coding).
-const std::tuple<UINT, const char*, const char*> kTranslated[] = {
-    {339, "Arial,9", "ＭＳ Ｐゴシック,9"},
-    {0x407C, "LC System Check Files (*.lsc)|*.lsc||", "LC システムチェック ファイル (*.lsc)|*.lsc||"},
-    {0x407F, "GC System Check Files (*.gsc)|*.gsc||", "GC システムチェック ファイル (*.gsc)|*.gsc||"}};
+// Texts of their own in Japanese, narrowed to the process code page.
+const std::tuple<UINT, const char*, const wchar_t*> kTranslated[] = {
+    {339, "Arial,9", L"ＭＳ Ｐゴシック,9"},
+    {0x407C, "LC System Check Files (*.lsc)|*.lsc||", L"LC システムチェック ファイル (*.lsc)|*.lsc||"},
+    {0x407F, "GC System Check Files (*.gsc)|*.gsc||", L"GC システムチェック ファイル (*.gsc)|*.gsc||"}};
 
 // Every text in the user's language: English, or Japanese in code page 932.
 void ExpectEveryText(bool japanese) {
@@ -51,20 +51,9 @@ void ExpectEveryText(bool japanese) {
     for (std::string extension; extensions >> number >> extension;) {
         EXPECT_EQ(extension, Text(number)) << number;
     }
-    for (const auto& [id, english, utf8] : kTranslated) {
-        WCHAR wide[256] = {};
-        MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 256);
-        char narrow[512] = {};
-        WideCharToMultiByte(932, 0, wide, -1, narrow, sizeof(narrow), nullptr, nullptr);
-        EXPECT_EQ(japanese ? narrow : english, Text(id)) << id;
+    for (const auto& [id, english, wide] : kTranslated) {
+        EXPECT_EQ(japanese ? std::string(CString(wide)) : english, Text(id)) << id;
     }
-}
-
-// "attribute:text" of a batch action or target code.
-std::string Batch(WORD (*load)(WORD, CString&, LONG), WORD code) {
-    CString out("old");
-    const WORD attribute = load(code, out, 7);
-    return std::to_string(attribute) + ":" + out.GetString();
 }
 
 std::string Judgement(WORD limitFlags, WORD flagsA, LONG flagsB, double value) {
@@ -109,10 +98,30 @@ TEST(Labels, EveryTextAndEveryCodeOfEveryTableAndTheCodesAroundThem) {
          {8, {2380}}, {9, {2381, 2}}, {10, {2382}}, {11, {0}}, {14, {0}}, {15, {2383, 2}}, {16, {0}}, {20, {2384}},
          {21, {2385}}, {22, {2386}}, {23, {0}}, {25, {2387}}, {26, {2388}}, {30, {2389}}, {31, {2390}},
          {32, {2391}}, {33, {0}}, {65535, {0}}}};
+    ExpectRows<std::string>({
+        {Tool_GetModeString(0, 0).GetString(), normal}, {Tool_GetModeString(0x8000, 0).GetString(), locked},
+        {Tool_GetModeString(0, 0x200).GetString(), locked}, {Tool_GetModeString(0x7fff, 0xfdff).GetString(), normal + qualified},
+        {Tool_GetModeString(0x10000, 0x200).GetString(), locked + qualified}, {Tool_GetModeString(0xfffe7fbf, 0).GetString(), normal},
+        // Judgement texts in their order, joined by ";".
+        {Judgement(0, 0, 0, 1.0), ""}, {Judgement(0, 0x28, 0, 1.0), texts({1206, 1207})}, {Judgement(0, 0xffd7, ~0x1e0, 1.0), ""},
+        {Judgement(0, 0, 0x60, 1.0), texts({1209, 1208})}, {Judgement(0, 0, 0x180, 1.0), texts({1226, 1225})},
+        {Judgement(3, 0, 0, 1.0), texts({1210, 1211})}, {Judgement(3, 0, 0, 2.0), Text(1211)}, {Judgement(3, 0, 0, 3.0), ""},
+        {Judgement(3, 0, 0, nan), ""}, {Judgement(0, 0, 0, -5.0), ""},
+        {Judgement(0xffff, 0xffff, -1, 0.0), texts({1206, 1207, 1209, 1208, 1226, 1225, 1210, 1211})},
+        // Purity: two special values (by a million without decimals), otherwise the value.
+        {Purity(2.0, 2), Text(8443)}, {Purity(3.0, 1), Text(8442)}, {Purity(2.0, 0), "2"}, {Purity(3000000.0, 0), Text(8442)},
+        {Purity(2000000.0, 0), Text(8443)}, {Purity(2000000.0, 2), "2000000.00"}, {Purity(2.0000000001, 3), "2.000"},
+        {Purity(99.456, 2), "99.46"}, {Purity(99.7, -3), "100"}, {Purity(-1.26, 1), "-1.3"}, {Purity(0.0, 4), "0.0000"},
+        // The byte after the delimiter keyword's first occurrence, else a tab.
+        {Delimiter(("x" + keyword + ";" + keyword + ",").c_str()), ";"}, {Delimiter("[H]\r\nno keyword"), "\t"},
+        {Delimiter(nullptr), "\t"}});
+    // clang-format on
     for (const auto load : {&Tool_GetBatchActionStr, &Tool_GetBatchTargetStr}) {
         for (const auto& [code, text] : tables[load == &Tool_GetBatchActionStr ? 0 : 1]) {
             const UINT attribute = text[0] == 0 ? 0 : text.size() > 1 ? text[1] : 3;
-            EXPECT_EQ(std::to_string(attribute) + ":" + Text(text[0]), Batch(load, code)) << code;
+            CString out("old");
+            const std::string given = std::to_string(load(code, out, 7)) + ":";
+            EXPECT_EQ(std::to_string(attribute) + ":" + Text(text[0]), given + out.GetString()) << code;
         }
     }
     const UINT functions[] = {0, 0, 864, 865, 866, 867, 869, 898, 896, 897, 0}; // codes -1 to 9
@@ -130,27 +139,6 @@ TEST(Labels, EveryTextAndEveryCodeOfEveryTableAndTheCodesAroundThem) {
             EXPECT_EQ(static_cast<int>(Text(sampleTypes[code + 1]).size()), length) << code;
         }
     }
-    ExpectRows<std::string>({
-        {Tool_GetModeString(0, 0).GetString(), normal}, {Tool_GetModeString(0x8000, 0).GetString(), locked},
-        {Tool_GetModeString(0, 0x200).GetString(), locked}, {Tool_GetModeString(0x7fff, 0xfdff).GetString(), normal + qualified},
-        {Tool_GetModeString(0x10000, 0x200).GetString(), locked + qualified},
-        {Tool_GetModeString(0xfffeffbf & ~0x8000u, 0).GetString(), normal},
-        // Judgement texts in their order, joined by ";".
-        {Judgement(0, 0, 0, 1.0), ""}, {Judgement(0, 0x28, 0, 1.0), texts({1206, 1207})},
-        {Judgement(0, 0xffd7, ~0x1e0, 1.0), ""}, {Judgement(0, 0, 0x60, 1.0), texts({1209, 1208})},
-        {Judgement(0, 0, 0x180, 1.0), texts({1226, 1225})}, {Judgement(3, 0, 0, 1.0), texts({1210, 1211})},
-        {Judgement(3, 0, 0, 2.0), Text(1211)}, {Judgement(3, 0, 0, 3.0), ""}, {Judgement(3, 0, 0, nan), ""},
-        {Judgement(0, 0, 0, -5.0), ""},
-        {Judgement(0xffff, 0xffff, -1, 0.0), texts({1206, 1207, 1209, 1208, 1226, 1225, 1210, 1211})},
-        // Purity: two special values (by a million without decimals), otherwise the value.
-        {Purity(2.0, 2), Text(8443)}, {Purity(3.0, 1), Text(8442)}, {Purity(2.0, 0), "2"},
-        {Purity(3000000.0, 0), Text(8442)}, {Purity(2000000.0, 0), Text(8443)}, {Purity(2000000.0, 2), "2000000.00"},
-        {Purity(2.0000000001, 3), "2.000"}, {Purity(99.456, 2), "99.46"}, {Purity(99.7, -3), "100"},
-        {Purity(-1.26, 1), "-1.3"}, {Purity(0.0, 4), "0.0000"},
-        // The byte after the delimiter keyword's first occurrence, else a tab.
-        {Delimiter(("x" + keyword + ";" + keyword + ",").c_str()), ";"}, {Delimiter("[H]\r\nno keyword"), "\t"},
-        {Delimiter(nullptr), "\t"}});
-    // clang-format on
     Tool_GetDelimitTypeForAsciiImport("text", nullptr);
     RES_SetStringOverride(8436, "");
     EXPECT_EQ("\t", Delimiter(",text")) << "an empty keyword";
@@ -324,8 +312,8 @@ TEST(SampleTypes, NamesAndTheWholeListInTaskMemoryFailuresAndAMissingComponent) 
         count = 99;
         records = &count;
         EXPECT_EQ("0:untouched", SampleTypeName(1, 16, *failure ? 0 : 7)) << failure;
-        EXPECT_FALSE(Tool_GetWholeDefaultSampleTypeInfo(&count, &records, *failure ? 0 : 7)) << failure;
-        EXPECT_TRUE(count == 0 && records == nullptr) << failure;
+        const BOOL listed = Tool_GetWholeDefaultSampleTypeInfo(&count, &records, *failure ? 0 : 7);
+        EXPECT_TRUE(!listed && count == 0 && records == nullptr) << failure;
     }
     SetEnvironmentVariableA("OVS_SAMPLETYPE_FAIL", nullptr);
     SampleTypeCounts counts = {};
