@@ -1,7 +1,6 @@
-// Runs the double-byte tests of a test executable in a second process whose ANSI code page is 932.
-// The tests of suites whose names begin with "Dbcs" skip in any other code page; the test
-// "InCodePage932.DoubleByteTestsPass" starts this executable again with the Unix locale
-// ja_JP.UTF-8, which under Wine makes the ANSI code page 932, and runs only those suites there.
+// Runs the double-byte tests of a test executable in a second process whose ANSI code page is 932: the
+// suites named "Dbcs*" skip in any other code page; "InCodePage932.DoubleByteTestsPass" starts this
+// executable again with the Unix locale ja_JP.UTF-8 (code page 932 under Wine) to run only those suites.
 #pragma once
 
 #include "locale_child.h"

@@ -6,7 +6,6 @@
 #include "expect_rows.h"
 #include "ovsres.h"
 #include "sample_type_standin.h"
-#include "test_support.h"
 #include "unique_resource.h"
 
 #include <objbase.h>
@@ -56,6 +55,10 @@ void ExpectEveryText(bool japanese) {
     }
 }
 
+std::string Mode(DWORD flags1, DWORD flags2) {
+    return Tool_GetModeString(flags1, flags2).GetString();
+}
+
 std::string Judgement(WORD limitFlags, WORD flagsA, LONG flagsB, double value) {
     CString out("old");
     Tool_GetJudgementString(out, limitFlags, flagsA, flagsB, value, 2.0, 3.0);
@@ -87,8 +90,6 @@ TEST(Labels, EveryTextAndEveryCodeOfEveryTableAndTheCodesAroundThem) {
         }
         return joined;
     };
-    const std::string keyword = Text(8436);
-    ASSERT_FALSE(keyword.empty());
     // Code and text number, attribute 3 unless given; a text number of 0 marks a code outside the table.
     // clang-format off
     const std::vector<std::pair<WORD, std::vector<UINT>>> tables[] = {
@@ -96,24 +97,23 @@ TEST(Labels, EveryTextAndEveryCodeOfEveryTableAndTheCodesAroundThem) {
          {8, {2401}}, {9, {2402}}, {10, {2403}}, {11, {0}}},
         {{0, {0}}, {1, {2373}}, {2, {2374}}, {3, {2375}}, {4, {2376}}, {5, {2377}}, {6, {2378}}, {7, {2379}},
          {8, {2380}}, {9, {2381, 2}}, {10, {2382}}, {11, {0}}, {14, {0}}, {15, {2383, 2}}, {16, {0}}, {20, {2384}},
-         {21, {2385}}, {22, {2386}}, {23, {0}}, {25, {2387}}, {26, {2388}}, {30, {2389}}, {31, {2390}},
-         {32, {2391}}, {33, {0}}, {65535, {0}}}};
+         {21, {2385}}, {22, {2386}}, {23, {0}}, {25, {2387}}, {26, {2388}}, {30, {2389}}, {31, {2390}}, {32, {2391}},
+         {33, {0}}, {65535, {0}}}};
     ExpectRows<std::string>({
-        {Tool_GetModeString(0, 0).GetString(), normal}, {Tool_GetModeString(0x8000, 0).GetString(), locked},
-        {Tool_GetModeString(0, 0x200).GetString(), locked}, {Tool_GetModeString(0x7fff, 0xfdff).GetString(), normal + qualified},
-        {Tool_GetModeString(0x10000, 0x200).GetString(), locked + qualified}, {Tool_GetModeString(0xfffe7fbf, 0).GetString(), normal},
-        // Judgement texts in their order, joined by ";".
-        {Judgement(0, 0, 0, 1.0), ""}, {Judgement(0, 0x28, 0, 1.0), texts({1206, 1207})}, {Judgement(0, 0xffd7, ~0x1e0, 1.0), ""},
+        {Mode(0, 0), normal}, {Mode(0x8000, 0), locked}, {Mode(0, 0x200), locked}, {Mode(0xfffe7fbf, 0), normal},
+        {Mode(0x7fff, 0xfdff), normal + qualified}, {Mode(0x10000, 0x200), locked + qualified}, {Judgement(0, 0, 0, 1.0), ""},
+        {Judgement(0, 0x28, 0, 1.0), texts({1206, 1207})}, {Judgement(0, 0xffd7, ~0x1e0, 1.0), ""},
         {Judgement(0, 0, 0x60, 1.0), texts({1209, 1208})}, {Judgement(0, 0, 0x180, 1.0), texts({1226, 1225})},
         {Judgement(3, 0, 0, 1.0), texts({1210, 1211})}, {Judgement(3, 0, 0, 2.0), Text(1211)}, {Judgement(3, 0, 0, 3.0), ""},
         {Judgement(3, 0, 0, nan), ""}, {Judgement(0, 0, 0, -5.0), ""},
         {Judgement(0xffff, 0xffff, -1, 0.0), texts({1206, 1207, 1209, 1208, 1226, 1225, 1210, 1211})},
         // Purity: two special values (by a million without decimals), otherwise the value.
-        {Purity(2.0, 2), Text(8443)}, {Purity(3.0, 1), Text(8442)}, {Purity(2.0, 0), "2"}, {Purity(3000000.0, 0), Text(8442)},
-        {Purity(2000000.0, 0), Text(8443)}, {Purity(2000000.0, 2), "2000000.00"}, {Purity(2.0000000001, 3), "2.000"},
-        {Purity(99.456, 2), "99.46"}, {Purity(99.7, -3), "100"}, {Purity(-1.26, 1), "-1.3"}, {Purity(0.0, 4), "0.0000"},
+        {Purity(2.0, 2), Text(8443)}, {Purity(3.0, 1), Text(8442)}, {Purity(2.0, 0), "2"},
+        {Purity(3000000.0, 0), Text(8442)}, {Purity(2000000.0, 0), Text(8443)}, {Purity(2000000.0, 2), "2000000.00"},
+        {Purity(2.0000000001, 3), "2.000"}, {Purity(99.456, 2), "99.46"}, {Purity(99.7, -3), "100"},
+        {Purity(-1.26, 1), "-1.3"}, {Purity(0.0, 4), "0.0000"},
         // The byte after the delimiter keyword's first occurrence, else a tab.
-        {Delimiter(("x" + keyword + ";" + keyword + ",").c_str()), ";"}, {Delimiter("[H]\r\nno keyword"), "\t"},
+        {Delimiter(("x" + Text(8436) + ";" + Text(8436) + ",").c_str()), ";"}, {Delimiter("[H]\r\nno keyword"), "\t"},
         {Delimiter(nullptr), "\t"}});
     // clang-format on
     for (const auto load : {&Tool_GetBatchActionStr, &Tool_GetBatchTargetStr}) {
@@ -277,22 +277,18 @@ TEST(SampleTypes, NamesAndTheWholeListInTaskMemoryFailuresAndAMissingComponent) 
     // clang-format off
     ExpectRows<std::string>({
         {SampleTypeName(1, 40, 0), "1:Standard"}, // the first of two records with the code
-        {SampleTypeName(3, 40, 0), "1:Blank"}, {SampleTypeName(0, 40, 0), "1:Unknown"},
+        {SampleTypeName(3, 40, 0), "1:Blank"}, {SampleTypeName(0, 40, 0), "1:Unknown"}, {SampleTypeName(1, 4, 0), "1:Sta"},
         {SampleTypeName(4, 40, 0), "0:untouched"}, {SampleTypeName(5, 40, 0), "0:untouched"}, // another selector's
-        {SampleTypeName(5, 40, 1), "1:System Suitability"},
+        {SampleTypeName(5, 40, 1), "1:System Suitability"}, {SampleTypeName(1, 1, 0), "1:"},
         {SampleTypeName(6, 40, 1), "1:Calibration Verification Std 001"}, // all 32 bytes, no terminator of its own
         {SampleTypeName(6, 33, 1), "1:Calibration Verification Std 001"},
-        {SampleTypeName(6, 32, 1), "1:Calibration Verification Std 00"}, {SampleTypeName(1, 4, 0), "1:Sta"},
-        {SampleTypeName(1, 1, 0), "1:"}, {SampleTypeName(1, 40, 2), "0:untouched"}, // no records
-        {SampleTypeName(1, 40, -1), "0:untouched"}});
+        {SampleTypeName(6, 32, 1), "1:Calibration Verification Std 00"}, {SampleTypeName(1, 40, -1), "0:untouched"},
+        {SampleTypeName(1, 40, 2), "0:untouched"}, {SampleTypeName(1, 0, 0), "0:untouched"}}); // no records, no room
     // clang-format on
-    char name[8];
     EXPECT_FALSE(Tool_GetDefaultSampleTypeName(1, nullptr, 8, 0));
-    EXPECT_FALSE(Tool_GetDefaultSampleTypeName(1, name, 0, 0));
     WORD count = 99;
     void* records = nullptr;
-    ASSERT_TRUE(Tool_GetWholeDefaultSampleTypeInfo(&count, &records, 1));
-    ASSERT_EQ(3, count);
+    ASSERT_TRUE(Tool_GetWholeDefaultSampleTypeInfo(&count, &records, 1) && count == 3) << count;
     const auto* list = static_cast<const OVS_DEFAULTSAMPLETYPE*>(records);
     EXPECT_EQ(std::string("System Suitability"), list[0].szName);
     EXPECT_EQ(std::string("Calibration Verification Std 001"), std::string(list[1].szName, 32));
