@@ -27,8 +27,10 @@ int RoundingSwitch() {
 
 void LoadRoundingSwitch() {
     if (g_roundingSwitch.load(std::memory_order_relaxed) == -1) {
-        g_roundingSwitch.store(Tool_GetRegInt(OVS_REG_PRODUCT_ROOT, kDataFormatKey, kRoundModeValue, 0),
-                               std::memory_order_relaxed);
+        // Only 1 selects the rounding-printf engine; any other stored value (even -1, the mark of "not
+        // read yet") is kept as 0, so that the switch is read once per process.
+        const int stored = Tool_GetRegInt(OVS_REG_PRODUCT_ROOT, kDataFormatKey, kRoundModeValue, 0);
+        g_roundingSwitch.store(stored == 1 ? 1 : 0, std::memory_order_relaxed);
     }
 }
 
