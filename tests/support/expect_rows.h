@@ -13,7 +13,8 @@ template <typename T>
 void ExpectRows(std::initializer_list<std::pair<T, T>> rows) {
     int row = 0;
     for (const auto& [given, expected] : rows) {
-        EXPECT_EQ(expected, given) << "row " << row++;
+        EXPECT_EQ(expected, given) << "row " << row; // streamed only on failure: count outside
+        ++row;
     }
 }
 
