@@ -1,6 +1,6 @@
 // Feature switches and display settings: registry answers, cached switches, the grid font, the font
 // check per locale and the peak-pick setting of a settings store.
-#include "block_counter.h"
+#include "host_object.h"
 #include "locale_child.h"
 #include "test_support.h"
 
@@ -9,8 +9,6 @@
 #include <ovsreg.h>
 #include <ovsres.h>
 #include <ovstoolswitches.h>
-
-#include <cstring>
 
 using namespace std::string_literals;
 
@@ -48,7 +46,6 @@ TEST_F(SwitchesTest, RegistryAnswersAndSwitchesCachedOncePerProcess) {
     ASSERT_TRUE(WriteOption("Option", "DataFileUpdateDisable", 2)); // only 1 disables
     ASSERT_TRUE(WriteOption("Option", "ProjectManagement", 1));
     const auto result = ovs::test::RunChild("switches-cached");
-    ASSERT_TRUE(result.finished);
     EXPECT_EQ(0x55u, result.exitCode);
 }
 
@@ -78,7 +75,6 @@ TEST(GridFont, SizedForTheDeviceTheMainWindowOrTheDefaultHeight) {
     GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(gui), &gui);
     CDC memory;
     ASSERT_TRUE(memory.CreateCompatibleDC(nullptr));
-    ASSERT_EQ(96, memory.GetDeviceCaps(LOGPIXELSY)) << "as this rig measures it";
     CWinApp app("Host");
     CWnd messageOnly;
     ASSERT_TRUE(messageOnly.CreateEx(0, nullptr, "grid", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr));
@@ -120,7 +116,6 @@ TEST(FontCorrupt, OnlyForSimplifiedAndTraditionalChinese) {
         {"zh_CN.UTF-8", 1}, {"zh_TW.UTF-8", 1}, {"zh_HK.UTF-8", 0}, {"ja_JP.UTF-8", 0}, {"en_US.UTF-8", 0}};
     for (const auto& [locale, expected] : cases) {
         const auto result = ovs::test::RunChildInLocale(locale, "switches-font-corrupt");
-        ASSERT_TRUE(result.finished) << locale;
         EXPECT_EQ(expected, result.exitCode) << locale;
     }
 }
@@ -129,61 +124,21 @@ const ovs::test::ChildMode kFontCorruptMode("switches-font-corrupt", [](const st
     return Tool_IsFontCorrupt() ? 1 : 0;
 });
 
-// A settings store whose twentieth slot hands out a prepared block in task memory.
-class FakeStore final : public IOVSDocumentStore {
-public:
-    FakeStore(HRESULT answer, const std::string& given) : result(answer), block(given) {}
-    HRESULT result;
-    std::string block; // handed out unless "none"
-    std::string call;  // category, identifier and whether the name was null
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    // clang-format off
-    OVS_PLACEHOLDER_NOTIMPL(3) OVS_PLACEHOLDER_NOTIMPL(4) OVS_PLACEHOLDER_NOTIMPL(5) OVS_PLACEHOLDER_NOTIMPL(6)
-    OVS_PLACEHOLDER_NOTIMPL(7) OVS_PLACEHOLDER_NOTIMPL(8) OVS_PLACEHOLDER_NOTIMPL(10) OVS_PLACEHOLDER_NOTIMPL(11)
-    OVS_PLACEHOLDER_NOTIMPL(12) OVS_PLACEHOLDER_NOTIMPL(13) OVS_PLACEHOLDER_NOTIMPL(14) OVS_PLACEHOLDER_NOTIMPL(15)
-    OVS_PLACEHOLDER_NOTIMPL(16) OVS_PLACEHOLDER_NOTIMPL(17)
-    HRESULT STDMETHODCALLTYPE GetNames(LPSTR, LPSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE WriteBlock(LONG, LONG, LPCSTR, const BYTE*, ULONG, LONG) override { return E_NOTIMPL; }
-    // clang-format on
-    HRESULT STDMETHODCALLTYPE ReadBlock(LONG category, LONG identifier, LPCSTR name, LONG, LONG, BYTE** out,
-                                        ULONG* size, LONG* flag) override {
-        call = std::to_string(category) + " " + std::to_string(identifier) + (name == nullptr ? " null" : "");
-        const bool given = block != "none";
-        *out = given ? static_cast<BYTE*>(CoTaskMemAlloc(block.size() + 1)) : nullptr;
-        if (given) {
-            std::memcpy(*out, block.data(), block.size());
-        }
-        *size = given ? static_cast<ULONG>(block.size()) : 0;
-        *flag = given ? 1 : 0;
-        return result;
-    }
-};
-
-// Registered for the whole process: the spy stays in use while any block it saw is alive.
-ovs::test::BlockCounter blocks;
-
+// The document store of the host-object stand-in hands out the block; the reading frees it on every road.
 TEST(PeakPickSwitch, FirstNumberOfTheBlockAndEveryBlockFreed) {
-    ASSERT_EQ(S_OK, CoRegisterMallocSpy(&blocks));
-    const std::tuple<HRESULT, std::string, BOOL> cases[] = {{S_OK, "\x01\0\0\0"s, TRUE},
-                                                            {S_OK, "\0\0\0\x80\x01"s, TRUE},
-                                                            {S_OK, "\0\0\0\0"s, FALSE},
-                                                            {S_OK, "\x01\x01\x01", FALSE},
-                                                            {E_FAIL, "\x01\0\0\0"s, FALSE},
-                                                            {S_OK, "none", FALSE},
-                                                            {S_OK, "", FALSE}};
+    const auto host = ovs::test::CreateHostObject();
+    const auto store = ovs::test::QueryAs<IOVSDocumentStore>(host.get(), IID_IOVSDocumentStore);
+    const std::tuple<HRESULT, std::string, BOOL> cases[] = {
+        {S_OK, "\x01\0\0\0"s, TRUE},   {S_OK, "\0\0\0\x80\x01"s, TRUE}, {S_OK, "\0\0\0\0"s, FALSE},
+        {S_OK, "\x01\x01\x01", FALSE}, {E_FAIL, "\x01\0\0\0"s, FALSE},  {S_OK, "", FALSE}};
     for (const auto& [result, block, expected] : cases) {
-        FakeStore store(result, block);
-        const LONG allocated = blocks.allocated;
-        const LONG freed = blocks.freed;
-        EXPECT_EQ(expected, Tool_GetPeakPick2AlgVersionChangeEnable(&store)) << block.size();
-        EXPECT_EQ(blocks.allocated - allocated, blocks.freed - freed) << "block freed";
-        EXPECT_EQ("0 1388558 null", store.call);
+        host->SetStoredBlock(reinterpret_cast<const BYTE*>(block.data()), static_cast<ULONG>(block.size()), 1,
+                             result);
+        EXPECT_EQ(expected, Tool_GetPeakPick2AlgVersionChangeEnable(store.get())) << block.size();
+        EXPECT_EQ("store 20 0 0x15300e (null) 0 0\n", ovs::test::CallLog(host.get()));
+        ovs::test::ExpectAllReleased(host.get());
     }
     EXPECT_FALSE(Tool_GetPeakPick2AlgVersionChangeEnable(nullptr));
-    CoRevokeMallocSpy();
 }
 
 } // namespace
