@@ -589,6 +589,34 @@ TEST_F(RealRFTest, CallsInOrderUntilTheFirstFailureOnlyForStandards) {
     EXPECT_TRUE(none.count == -1 && !none.factors && count == 7) << "null arguments are left alone";
 }
 
+// A background file is linked (raw and PDA data), cleared by an empty name, and closed after a failed open.
+TEST_F(RealRFTest, BackgroundLinksClearsAndClosesTheFileAfterAFailedOpen) {
+    IUnknown* const data = file.get();
+    EXPECT_EQ((std::vector<HRESULT>(3, E_INVALIDARG)),
+              (std::vector<HRESULT>{Tool_RunBackground(data, data, "bg.lcd", 0),
+                                    Tool_RunBackground(nullptr, data, "bg.lcd", 3),
+                                    Tool_RunBackground(data, nullptr, "bg.lcd", 3)}));
+    EXPECT_TRUE(Calls().empty());
+    file->SetPdaKind(1);
+    EXPECT_EQ((std::vector<HRESULT>{S_OK, S_OK}),
+              (std::vector<HRESULT>{Tool_RunBackground(data, data, "bg.lcd", 3),
+                                    Tool_RunBackground(data, data, "", 3)}));
+    EXPECT_EQ((std::vector<LONG>{
+                  OVS_DFCALL_QUERY_DATA_FILE, OVS_DFCALL_QUERY_FILE_MANAGER, OVS_DFCALL_OPEN_FILE,
+                  OVS_DFCALL_GET_RAW_OBJECT,  OVS_DFCALL_GET_PDA_OBJECT,     OVS_DFCALL_GET_PDA_INFO,
+                  OVS_DFCALL_GET_RAW_OBJECT,  OVS_DFCALL_GET_PDA_OBJECT,     OVS_DFCALL_GET_PDA_INFO,
+                  OVS_DFCALL_LINK_RAW,        OVS_DFCALL_CLEAR_PDA,          OVS_DFCALL_GET_PATH_NAME,
+                  OVS_DFCALL_LINK_PDA,        OVS_DFCALL_QUERY_DATA_FILE,    OVS_DFCALL_QUERY_FILE_MANAGER,
+                  OVS_DFCALL_GET_RAW_OBJECT,  OVS_DFCALL_GET_PDA_OBJECT,     OVS_DFCALL_GET_PDA_INFO,
+                  OVS_DFCALL_CLEAR_RAW,       OVS_DFCALL_CLEAR_PDA}),
+              Calls());
+    file->FailCall(OVS_DFCALL_OPEN_FILE, E_ACCESSDENIED);
+    EXPECT_EQ(E_ACCESSDENIED, Tool_RunBackground(data, data, "bg.lcd", 1));
+    const std::vector<LONG> failed = Calls();
+    EXPECT_EQ((std::vector<LONG>{OVS_DFCALL_OPEN_FILE, OVS_DFCALL_CLOSE_FILE}),
+              std::vector<LONG>(failed.end() - 2, failed.end()));
+}
+
 using PeakTable = ovs::test::HostTable<OVS_PEAKTABLE, OVS_LCPEAK>;
 
 OVS_LCPEAK LCPeak(LONG retention, LONG start, LONG end, double conc = 0.0, WORD id = 0) {

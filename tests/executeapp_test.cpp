@@ -1,5 +1,6 @@
 // Programs started as real processes, directly, as the console user or through the launching manager
 // (a real process reached by its named objects); the process registry; shared kernel objects.
+#include "../ovstoolfunctions/processes/logon_token.h"
 #include "hex_text.h"
 #include "launching_manager_support.h"
 #include "ovsreg.h"
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 using namespace ovs::test;
 
@@ -77,7 +79,61 @@ protected:
                       quoted = "\"" + ExecutablePath() + "\"";
 };
 
+// Token steps over faked session functions, since this platform always has a console session, a
+// token and a linked token: each refusal ends the start, otherwise the creation is attempted.
+struct Fake {
+    DWORD session = 1, refuseToken = 0, flags = 0;
+    bool linked = true, environment = true;
+    std::string desktop, commandLine;
+    int destroyed = 0;
+} g_fake;
+
+const ovs::logon::SessionFunctions kFakeFunctions = {
+    [] { return g_fake.session; },
+    [](ULONG, PHANDLE token) -> BOOL {
+        SetLastError(g_fake.refuseToken);
+        return !g_fake.refuseToken && OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, token);
+    },
+    [](LPVOID* block, HANDLE, BOOL inherit) -> BOOL {
+        *block = &g_fake;
+        return g_fake.environment && !inherit ? TRUE : (SetLastError(5), FALSE);
+    },
+    [](LPVOID) { return ++g_fake.destroyed, TRUE; },
+    [](HANDLE token, TOKEN_INFORMATION_CLASS kind, LPVOID out, DWORD size, PDWORD written) {
+        return g_fake.linked ? GetTokenInformation(token, kind, out, size, written)
+                             : (SetLastError(1312), FALSE);
+    },
+    [](HANDLE token, DWORD access, LPSECURITY_ATTRIBUTES, SECURITY_IMPERSONATION_LEVEL level, TOKEN_TYPE type,
+       PHANDLE out) -> BOOL {
+        return access == MAXIMUM_ALLOWED && level == SecurityImpersonation && type == TokenPrimary &&
+               DuplicateTokenEx(token, access, nullptr, level, type, out);
+    },
+    [](HANDLE, LPCSTR, LPSTR line, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD flags, LPVOID,
+       LPCSTR, LPSTARTUPINFOA startup, LPPROCESS_INFORMATION) {
+        std::tie(g_fake.flags, g_fake.desktop, g_fake.commandLine) =
+            std::tuple(flags, startup->lpDesktop, line);
+        return SetLastError(2), FALSE;
+    }};
+
 } // namespace
+
+TEST(LogonToken, EachRefusedStepEndsTheStartAndCreationIsAttemptedOtherwise) {
+    constexpr DWORD kNewConsole = CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS;
+    // session, refused token, linked, linked wanted, environment, result, creation flags
+    const std::tuple<DWORD, DWORD, bool, bool, bool, BOOL, DWORD> cases[] = {
+        {0xFFFFFFFF, 0, true, false, true, FALSE, 0},
+        {1, 1314, true, false, true, FALSE, 0},
+        {1, 0, false, true, true, FALSE, 0},
+        {1, 0, false, false, true, TRUE, CREATE_UNICODE_ENVIRONMENT | kNewConsole},
+        {1, 0, true, true, false, TRUE, kNewConsole}};
+    for (const auto& [session, refuseToken, linked, linkedWanted, environment, result, flags] : cases) {
+        g_fake = Fake{session, refuseToken, 0, linked, environment, {}, {}, 0};
+        EXPECT_EQ(result, ovs::logon::StartAsConsoleUser(kFakeFunctions, "\"a b\" /x", linkedWanted));
+        EXPECT_EQ(std::tuple(flags, std::string(result ? "winsta0\\default" : ""), result ? "\"a b\" /x" : "",
+                             result && environment ? 1 : 0),
+                  std::tuple(g_fake.flags, g_fake.desktop, g_fake.commandLine, g_fake.destroyed));
+    }
+}
 
 TEST_F(ProcessTest, ProgramsSeeTheirQuotedPathAndArguments) {
     const std::string bare = folder / "bare.txt", given = folder / "given.txt", asUser = folder / "user.txt";
